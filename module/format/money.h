@@ -1,0 +1,36 @@
+// Money held as exact fixed-point counts: Cents (two decimals) and Mills4 (four decimals).
+// A computed double enters either type rounded to the nearest unit, ties to even, in extended
+// precision; reading one divides by 100 or 10000.
+#pragma once
+
+#include <cstdint>
+
+namespace dp {
+
+template <int Scale>
+struct FixedPoint {
+    std::int64_t units = 0;
+
+    static constexpr int scale = Scale;
+    static FixedPoint fromDouble(double value);
+    static constexpr FixedPoint fromUnits(std::int64_t u) { return FixedPoint{u}; }
+    double toDouble() const { return static_cast<double>(static_cast<long double>(units) / Scale); }
+
+    friend constexpr bool operator==(FixedPoint a, FixedPoint b) { return a.units == b.units; }
+    friend constexpr auto operator<=>(FixedPoint a, FixedPoint b) { return a.units <=> b.units; }
+    constexpr FixedPoint& operator+=(FixedPoint o) { units += o.units; return *this; }
+    constexpr FixedPoint& operator-=(FixedPoint o) { units -= o.units; return *this; }
+    friend constexpr FixedPoint operator+(FixedPoint a, FixedPoint b) { return FixedPoint{a.units + b.units}; }
+    friend constexpr FixedPoint operator-(FixedPoint a, FixedPoint b) { return FixedPoint{a.units - b.units}; }
+    friend constexpr FixedPoint operator-(FixedPoint a) { return FixedPoint{-a.units}; }
+};
+
+using Cents = FixedPoint<100>;
+using Mills4 = FixedPoint<10000>;
+
+// Rounds value x 10^decimals to the nearest integer, ties to even, in extended precision, and
+// divides back (the ROUND2 of the depreciation engine is roundTiesEven(x, 2)). Values that are
+// not finite, or too large for a 64-bit count, come back unchanged.
+double roundTiesEven(double value, int decimals);
+
+}  // namespace dp

@@ -1,0 +1,55 @@
+// The backend that dialogs, message boxes, printer choices and started processes go through.
+// The host chooses it through the environment before it calls the module:
+//   DP_SCRIPT=FILE       the scripted backend reads its actions from FILE
+//   DP_TRANSCRIPT=FILE   the scripted backend writes its transcript there (default: stdout)
+//   neither              the terminal backend (ncurses)
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "platform/dialog.h"
+#include "platform/message.h"
+
+namespace platform {
+
+// Raised by the scripted backend when the script asks for something the dialog on top
+// cannot do, or ends while a dialog is still open. The run stops.
+class ScriptStop : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class Backend {
+public:
+    virtual ~Backend() = default;
+    // Runs the modal loop of an initialised dialog until it has ended.
+    virtual void runModal(Dialog& dialog) = 0;
+    virtual MsgResult message(const std::string& text, const std::string& title, MsgIcon icon,
+                              MsgButtons buttons) = 0;
+    virtual int runAndWait(const std::string& commandLine) = 0;
+    // A scripted printer answer, when this backend has one to give; nullopt lets the printer
+    // choice show its own dialog.
+    virtual std::optional<std::string> scriptedPrinterReply() { return std::nullopt; }
+    // Whether the hand-over to the print spooler should really print (not in scripted runs).
+    virtual bool printsForReal() const { return true; }
+    // A line of the transcript (scripted runs); ignored elsewhere.
+    virtual void transcript(const std::string& line) { (void)line; }
+    // Called when the dialog's state changed outside an event (terminal: redraw).
+    virtual void refresh(Dialog& dialog) { (void)dialog; }
+};
+
+// The backend in use; created on first use from the environment.
+Backend& backend();
+// Replaces the backend (tests); returns the previous one.
+std::unique_ptr<Backend> setBackend(std::unique_ptr<Backend> next);
+
+std::unique_ptr<Backend> makeScriptedBackend(const std::string& scriptText, std::ostream* transcriptOut);
+std::unique_ptr<Backend> makeTerminalBackend();
+
+// Records the hand-over of a print job in the transcript ("print: COMMAND").
+void recordPrint(const std::string& command);
+
+}  // namespace platform

@@ -1,0 +1,94 @@
+// Files of the data directory: random-access files of fixed-length records, sequential text
+// output, and the file operations the module needs. File names are matched without regard to
+// letter case: an existing file is found whatever its case, a new one is created in the case
+// asked for, so "depr.fil" and "DEPR.FIL" always name one file.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace platform {
+
+// dir + "/" + the name of the existing file in dir whose name equals `name` ignoring letter
+// case (the exact name is preferred when several match), or dir + "/" + name when none exists.
+std::string resolvePath(const std::string& dir, const std::string& name);
+
+bool fileExists(const std::string& path);
+bool directoryExists(const std::string& path);
+std::int64_t fileSize(const std::string& path);  // -1 when it does not exist
+bool removeFile(const std::string& path);
+// Atomic replacement on one file system; the target keeps the name it already has.
+bool renameFile(const std::string& from, const std::string& to);
+bool copyFile(const std::string& from, const std::string& to);
+bool makeDirectory(const std::string& path);
+bool syncDirectory(const std::string& dir);
+
+// A random-access file of fixed-length records numbered from 1. Opening creates a missing
+// file (empty). Reads and writes of whole records only; a failure has no effect and reports
+// false, never throws.
+class RecordFile {
+public:
+    RecordFile() = default;
+    RecordFile(const RecordFile&) = delete;
+    RecordFile& operator=(const RecordFile&) = delete;
+    ~RecordFile();
+
+    // Opens (creating when missing) path with the record length. truncate empties the file.
+    bool open(const std::string& path, std::size_t recordLength, bool truncate = false);
+    // Opens an existing file only.
+    bool openExisting(const std::string& path, std::size_t recordLength);
+    void close();
+    bool isOpen() const { return fd_ >= 0; }
+    const std::string& path() const { return path_; }
+    std::size_t recordLength() const { return recordLength_; }
+
+    std::int64_t sizeBytes() const;     // -1 when not open
+    std::int64_t recordCount() const;   // whole records in the file
+    // Reads record n (from 1) into buf (recordLength bytes). False when past the end or on error;
+    // a record cut short by the end of the file is filled with NULs and reported as read.
+    bool read(std::int64_t n, void* buf) const;
+    bool write(std::int64_t n, const void* buf);
+    bool flush();   // to the disk (fsync)
+
+private:
+    int fd_ = -1;
+    std::string path_;
+    std::size_t recordLength_ = 0;
+};
+
+// Sequential text output with the column rule of the reports: the column is the number of
+// bytes written since the last CR LF, plus one.
+class TextFile {
+public:
+    TextFile() = default;
+    TextFile(const TextFile&) = delete;
+    TextFile& operator=(const TextFile&) = delete;
+    ~TextFile();
+
+    bool create(const std::string& path);  // an existing file is emptied
+    void close();
+    bool isOpen() const { return f_ != nullptr; }
+    bool good() const { return isOpen() && !failed_; }
+
+    void write(std::string_view text);
+    void put(char c) { write(std::string_view(&c, 1)); }
+    void line(std::string_view text = {});   // text, then CR LF
+    void crlf();
+    // Moves to column n (from 1): blanks up to n-1 bytes on the line; when more stand there
+    // already, a CR LF first and then n-1 blanks.
+    void column(int n);
+    int currentColumn() const { return static_cast<int>(lineBytes_) + 1; }
+
+private:
+    std::FILE* f_ = nullptr;
+    std::size_t lineBytes_ = 0;
+    bool failed_ = false;
+};
+
+// Closes every RecordFile and TextFile that is open (the module's "close all files").
+void closeAllFiles();
+
+}  // namespace platform

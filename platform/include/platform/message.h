@@ -1,0 +1,16 @@
+// Message boxes: a text, a title, an icon and a set of buttons; the answer is returned.
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+enum class MsgIcon { None, Error, Information, Question };
+enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgResult { Ok, Cancel, Yes, No };
+
+// Lines of the text are separated by CR LF, as the module writes them.
+MsgResult messageBox(const std::string& text, const std::string& title, MsgIcon icon,
+                     MsgButtons buttons = MsgButtons::Ok, bool topmost = true);
+
+}  // namespace platform
