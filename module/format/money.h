@@ -3,6 +3,7 @@
 // precision; reading one divides by 100 or 10000.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 
 namespace dp {

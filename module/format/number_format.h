@@ -7,6 +7,10 @@
 
 #include "format/money.h"
 
+namespace platform {
+class TextFile;
+}
+
 namespace dp {
 
 // Formats value with a mask. Mask characters: # digit, 0 digit or "0", . decimal point,
@@ -29,6 +33,9 @@ std::string fitToMask(std::int32_t value, std::string_view mask);
 // The 11-character money column of the reports ("#,.00 " below one million, "#.00 " from it).
 std::string moneyColumn(double value);
 std::string moneyColumn(Cents value);
+// Appends moneyColumn(value) to the open report file, without a line end.
+void printMoneyColumn(platform::TextFile& file, double value);
+void printMoneyColumn(platform::TextFile& file, Cents value);
 
 // Leading and trailing blanks, then NULs, then blanks, then NULs removed.
 std::string trimBlanksAndNuls(std::string_view text);
