@@ -36,6 +36,12 @@ using term::KeyEvent;
 
 constexpr std::uint32_t kShadowGrey = 0xE8E8E8;  // a heading's engraved shadow
 
+#ifdef DP_HELP_INSTALL_DIR
+constexpr const char* kHelpInstallDir = DP_HELP_INSTALL_DIR;
+#else
+constexpr const char* kHelpInstallDir = "";
+#endif
+
 struct DialogView {
     term::MenuCursor menu;
     std::map<int, term::EditState> edits;
@@ -877,7 +883,9 @@ private:
         Pager p;
         const std::string name = term::helpTextName(req.file.empty() ? std::string("writeup.hlp") : req.file);
         const char* env = std::getenv("DP_DATA_DIR");
-        const std::vector<std::string> dirs = term::helpSearchDirs(env ? env : "", moduleDirectory());
+        char cwd[4096];
+        const std::string here = ::getcwd(cwd, sizeof cwd) ? std::string(cwd) : std::string(".");
+        const std::vector<std::string> dirs = term::helpSearchDirs(here, env ? env : "", moduleDirectory(), kHelpInstallDir);
         std::string found;
         for (const std::string& dir : dirs) {
             const std::string path = resolvePath(dir, name);

@@ -650,13 +650,11 @@ std::string helpTextName(const std::string& helpFile) {
     return name + ".txt";
 }
 
-std::vector<std::string> helpSearchDirs(const std::string& dataDirEnv, const std::string& moduleDir) {
-    std::vector<std::string> dirs{"."};
-    if (!dataDirEnv.empty()) dirs.push_back(dataDirEnv);
-    if (!moduleDir.empty()) {
-        dirs.push_back(moduleDir);
-        dirs.push_back(moduleDir + "/../../share/veldro");
-    }
+std::vector<std::string> helpSearchDirs(const std::string& currentDir, const std::string& dataDirEnv,
+                                        const std::string& moduleDir, const std::string& installDir) {
+    std::vector<std::string> dirs;
+    for (const std::string& d : {currentDir, dataDirEnv, moduleDir, installDir})
+        if (!d.empty() && std::find(dirs.begin(), dirs.end(), d) == dirs.end()) dirs.push_back(d);
     return dirs;
 }
 

@@ -192,8 +192,9 @@ std::optional<HelpRequest> parseHelpCommand(const std::string& commandLine);
 // The text file that stands for a compiled help file: same name, ".txt" for ".hlp".
 std::string helpTextName(const std::string& helpFile);
 // The places looked at, in order: the current directory, DP_DATA_DIR, the module's directory,
-// and the installed data directory beside it.
-std::vector<std::string> helpSearchDirs(const std::string& dataDirEnv, const std::string& moduleDir);
+// and the installation's data directory (empty ones left out, none twice).
+std::vector<std::string> helpSearchDirs(const std::string& currentDir, const std::string& dataDirEnv,
+                                        const std::string& moduleDir, const std::string& installDir);
 // The lines of one topic of a help text. Topics start with a line "@topic NAME"; a missing
 // topic (or an empty name) gives the whole text with the topic lines left out.
 std::vector<std::string> helpTopicLines(const std::string& fileText, const std::string& topic,

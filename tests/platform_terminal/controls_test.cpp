@@ -1,0 +1,289 @@
+// Edit boxes, list boxes, tab order, the menu bar and message boxes without a terminal.
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "../../platform/src/terminal_ui.h"
+
+namespace {
+
+using platform::ControlKind;
+using platform::ControlSpec;
+using platform::MsgButtons;
+using platform::MsgIcon;
+using platform::MsgResult;
+using platform::term::EditState;
+using platform::term::Key;
+using platform::term::KeyEvent;
+
+KeyEvent ch(char c) { return {Key::Char, c}; }
+KeyEvent key(Key k) { return {k, 0}; }
+
+// ---- edit boxes -------------------------------------------------------------------------------
+
+TEST(EditBox, EditingKeys) {
+    struct Case {
+        const char* name;
+        EditState before;
+        KeyEvent key;
+        bool upper;
+        const char* text;
+        int cursor;
+        bool changed;
+    } cases[] = {
+        {"insert in the middle", {"AC", 1}, ch('B'), false, "ABC", 2, true},
+        {"insert at the end", {"AB", 2}, ch('c'), false, "ABc", 3, true},
+        {"upper-case box", {"AB", 2}, ch('c'), true, "ABC", 3, true},
+        {"upper-case leaves digits", {"", 0}, ch('7'), true, "7", 1, true},
+        {"backspace", {"ABC", 2}, key(Key::Backspace), false, "AC", 1, true},
+        {"backspace at the start", {"ABC", 0}, key(Key::Backspace), false, "ABC", 0, false},
+        {"delete", {"ABC", 1}, key(Key::Delete), false, "AC", 1, true},
+        {"delete at the end", {"ABC", 3}, key(Key::Delete), false, "ABC", 3, false},
+        {"left", {"ABC", 2}, key(Key::Left), false, "ABC", 1, false},
+        {"left at the start", {"ABC", 0}, key(Key::Left), false, "ABC", 0, false},
+        {"right at the end", {"ABC", 3}, key(Key::Right), false, "ABC", 3, false},
+        {"home", {"ABC", 2}, key(Key::Home), false, "ABC", 0, false},
+        {"end", {"ABC", 0}, key(Key::End), false, "ABC", 3, false},
+        {"typing replaces a text entered with Tab", {"OLD", 3, 0, true}, ch('N'), false, "N", 1, true},
+        {"backspace clears a text entered with Tab", {"OLD", 3, 0, true}, key(Key::Backspace), false, "", 0, true},
+        {"delete clears a text entered with Tab", {"OLD", 3, 0, true}, key(Key::Delete), false, "", 0, true},
+        {"cursor key keeps a text entered with Tab", {"OLD", 3, 0, true}, key(Key::Home), false, "OLD", 0, false},
+        {"cursor past the end is pulled back", {"AB", 9}, ch('C'), false, "ABC", 3, true},
+        {"non-editing key", {"AB", 1}, key(Key::F10), false, "AB", 1, false},
+    };
+    for (Case c : cases) {
+        const bool changed = platform::term::applyEditKey(c.before, c.key, c.upper);
+        EXPECT_EQ(changed, c.changed) << c.name;
+        EXPECT_EQ(c.before.text, c.text) << c.name;
+        EXPECT_EQ(c.before.cursor, c.cursor) << c.name;
+    }
+}
+
+TEST(EditBox, MovingTheCursorEndsTheTabSelection) {
+    EditState st{"OLD", 3, 0, true};
+    platform::term::applyEditKey(st, key(Key::Left), false);
+    EXPECT_FALSE(st.selectAll);
+    platform::term::applyEditKey(st, ch('X'), false);
+    EXPECT_EQ(st.text, "OLXD");
+}
+
+TEST(EditBox, ScrollKeepsTheCursorInTheField) {
+    EditState st{"ABCDEFGHIJ", 10, 0, false};
+    platform::term::scrollEditToCursor(st, 4);
+    EXPECT_EQ(st.scroll, 7);  // "HIJ" and the cursor after it
+    st.cursor = 2;
+    platform::term::scrollEditToCursor(st, 4);
+    EXPECT_EQ(st.scroll, 2);
+    st.cursor = 5;
+    platform::term::scrollEditToCursor(st, 4);
+    EXPECT_EQ(st.scroll, 2);  // already visible: no jump
+    // A text that now fits shows from its start.
+    st = EditState{"AB", 2, 5, false};
+    platform::term::scrollEditToCursor(st, 4);
+    EXPECT_EQ(st.scroll, 0);
+}
+
+// ---- list boxes -------------------------------------------------------------------------------
+
+TEST(ListBox, SelectionMoves) {
+    struct Case {
+        int sel, count, visible;
+        Key key;
+        int expected;
+    } cases[] = {
+        {-1, 10, 5, Key::Down, 0},  {-1, 10, 5, Key::Up, 0},     {3, 10, 5, Key::Down, 4},
+        {9, 10, 5, Key::Down, 9},   {0, 10, 5, Key::Up, 0},      {2, 10, 5, Key::PageDown, 6},
+        {8, 10, 5, Key::PageDown, 9}, {6, 10, 5, Key::PageUp, 2}, {1, 10, 5, Key::PageUp, 0},
+        {5, 10, 5, Key::Home, 0},   {5, 10, 5, Key::End, 9},     {-1, 0, 5, Key::Down, -1},
+        {4, 10, 5, Key::Left, 4},   {-1, 10, 1, Key::PageDown, 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::term::moveListSelection(c.sel, c.count, c.visible, c.key), c.expected)
+            << c.sel << " " << static_cast<int>(c.key);
+}
+
+TEST(ListBox, ScrollFollowsTheSelection) {
+    EXPECT_EQ(platform::term::scrollListTo(0, 7, 20, 5), 3);    // below: last visible line
+    EXPECT_EQ(platform::term::scrollListTo(10, 4, 20, 5), 4);   // above: first visible line
+    EXPECT_EQ(platform::term::scrollListTo(2, 4, 20, 5), 2);    // visible: unchanged
+    EXPECT_EQ(platform::term::scrollListTo(18, -1, 20, 5), 15); // no blank end while lines are hidden
+    EXPECT_EQ(platform::term::scrollListTo(3, 1, 2, 5), 0);     // fewer lines than rows
+    EXPECT_EQ(platform::term::scrollListTo(3, 0, 0, 5), 0);
+}
+
+// ---- tab order --------------------------------------------------------------------------------
+
+TEST(TabOrder, EnabledFocusableControlsInCreationOrder) {
+    const std::vector<ControlSpec> cs = {
+        {ControlKind::Label, 101, "Report Date"},  {ControlKind::Edit, 201, ""},
+        {ControlKind::CheckBox, 202, "Use Book Basis"}, {ControlKind::CheckBox, 203, "Use Tax Basis"},
+        {ControlKind::Frame, 195, ""},                 {ControlKind::Button, 301, "Ok"},
+        {ControlKind::ListBox, 601, ""},               {ControlKind::Icon, 9, ""},
+        {ControlKind::BitmapButton, 161, "B2"},    {ControlKind::HLine, 141, ""},
+    };
+    const std::set<int> disabled = {203, 601};
+    auto enabled = [&](int id) { return disabled.count(id) == 0; };
+    using platform::term::nextFocus;
+    EXPECT_EQ(nextFocus(cs, 201, false, enabled), 202);
+    EXPECT_EQ(nextFocus(cs, 202, false, enabled), 301);  // disabled 203 skipped
+    EXPECT_EQ(nextFocus(cs, 301, false, enabled), 161);  // disabled list skipped, icon is no stop
+    EXPECT_EQ(nextFocus(cs, 161, false, enabled), 201);  // wraps round
+    EXPECT_EQ(nextFocus(cs, 201, true, enabled), 161);
+    EXPECT_EQ(nextFocus(cs, 301, true, enabled), 202);
+    EXPECT_EQ(nextFocus(cs, 0, false, enabled), 201);    // no focus yet: the first
+    EXPECT_EQ(nextFocus(cs, 0, true, enabled), 161);
+    EXPECT_EQ(nextFocus(cs, 101, false, enabled), 201);  // a label has no place in the order
+    EXPECT_EQ(nextFocus(cs, 201, false, [](int) { return false; }), 0);
+}
+
+// ---- menu bar ---------------------------------------------------------------------------------
+
+std::vector<platform::Menu> maintenanceMenus() {
+    return {{"&File", {{612, "&Asset File"}, {0, "-"}, {609, "&Close"}}},
+            {"&Edit", {{613, "Abort Record", true}, {616, "Save Record", true}, {615, "Delete Record", true}}},
+            {"&Help", {{701, "&Contents - Processing"}, {703, "&Display Depr. Methods"}, {702, "&About"}}}};
+}
+
+TEST(MenuBar, TitleOffsets) {
+    EXPECT_EQ(platform::term::menuTitleOffsets(maintenanceMenus()), (std::vector<int>{1, 7, 13}));
+}
+
+TEST(MenuBar, Navigation) {
+    const auto menus = maintenanceMenus();
+    std::set<int> grayed = {613, 616, 615};
+    auto enabled = [&](int id) { return grayed.count(id) == 0; };
+    using platform::term::MenuOutcome;
+
+    platform::term::MenuCursor cur = platform::term::openMenu(menus, 0);
+    EXPECT_EQ(cur.menu, 0);
+    EXPECT_EQ(cur.entry, 0);
+    platform::term::menuKey(menus, cur, key(Key::Down), enabled);
+    EXPECT_EQ(cur.entry, 2) << "the separator is stepped over";
+    platform::term::menuKey(menus, cur, key(Key::Down), enabled);
+    EXPECT_EQ(cur.entry, 0) << "wraps to the top";
+    platform::term::menuKey(menus, cur, key(Key::Up), enabled);
+    EXPECT_EQ(cur.entry, 2);
+    platform::term::menuKey(menus, cur, key(Key::Left), enabled);
+    EXPECT_EQ(cur.menu, 2) << "left of the first menu is the last";
+    platform::term::menuKey(menus, cur, key(Key::Right), enabled);
+    EXPECT_EQ(cur.menu, 0);
+    platform::term::menuKey(menus, cur, key(Key::Right), enabled);
+    EXPECT_EQ(cur.menu, 1);
+    EXPECT_EQ(cur.entry, 0);
+
+    // A grayed entry can be highlighted but not chosen.
+    MenuOutcome out = platform::term::menuKey(menus, cur, key(Key::Enter), enabled);
+    EXPECT_EQ(out.kind, MenuOutcome::Stay);
+    EXPECT_TRUE(cur.open());
+    grayed.erase(613);
+    out = platform::term::menuKey(menus, cur, key(Key::Enter), enabled);
+    EXPECT_EQ(out.kind, MenuOutcome::Chosen);
+    EXPECT_EQ(out.id, 613);
+    EXPECT_FALSE(cur.open());
+
+    // The letter of an entry chooses it; Alt and a title letter switch menus; Esc closes.
+    cur = platform::term::openMenu(menus, 2);
+    out = platform::term::menuKey(menus, cur, ch('d'), enabled);
+    EXPECT_EQ(out.kind, MenuOutcome::Chosen);
+    EXPECT_EQ(out.id, 703);
+    cur = platform::term::openMenu(menus, 2);
+    out = platform::term::menuKey(menus, cur, KeyEvent{Key::Alt, 'f'}, enabled);
+    EXPECT_EQ(out.kind, MenuOutcome::Stay);
+    EXPECT_EQ(cur.menu, 0);
+    out = platform::term::menuKey(menus, cur, key(Key::Esc), enabled);
+    EXPECT_EQ(out.kind, MenuOutcome::Closed);
+    EXPECT_FALSE(cur.open());
+    cur = platform::term::openMenu(menus, 1);
+    out = platform::term::menuKey(menus, cur, key(Key::F10), enabled);
+    EXPECT_EQ(out.kind, MenuOutcome::Closed);
+
+    EXPECT_EQ(platform::term::menuForMnemonic(menus, 'h'), 2);
+    EXPECT_EQ(platform::term::menuForMnemonic(menus, 'E'), 1);
+    EXPECT_EQ(platform::term::menuForMnemonic(menus, 'z'), -1);
+    EXPECT_FALSE(platform::term::openMenu(menus, 3).open());
+}
+
+TEST(MenuBar, MenuOfSeparatorsOnly) {
+    const std::vector<platform::Menu> menus = {{"&X", {{0, "-"}, {0, "-"}}}};
+    platform::term::MenuCursor cur = platform::term::openMenu(menus, 0);
+    EXPECT_EQ(cur.entry, -1);
+    platform::term::menuKey(menus, cur, key(Key::Down), [](int) { return true; });
+    EXPECT_EQ(cur.entry, -1);
+    EXPECT_EQ(platform::term::menuKey(menus, cur, key(Key::Enter), [](int) { return true; }).kind,
+              platform::term::MenuOutcome::Stay);
+}
+
+// ---- message boxes ----------------------------------------------------------------------------
+
+TEST(MessageBox, LinesSplitAtLineEndsAndBoxFitsThem) {
+    std::string text;
+    for (int i = 0; i < 13; ++i) text += "Line " + std::to_string(i) + "          \r\n";
+    const auto box = platform::term::layoutMessage(text, "DEPRECIATION METHODS", MsgIcon::Information,
+                                                   MsgButtons::Ok, 100);
+    ASSERT_EQ(box.lines.size(), 13u) << "the closing CR LF makes no empty line";
+    EXPECT_EQ(box.lines[12], "Line 12");
+    EXPECT_EQ(box.mark, "(i)");
+    EXPECT_EQ(box.rows, 13 + 5);
+    EXPECT_EQ(box.cols, 4 + std::max(5 + 7, static_cast<int>(std::string("DEPRECIATION METHODS").size()) + 4));
+    EXPECT_EQ(box.buttons, (std::vector<std::string>{"&OK"}));
+
+    const auto two = platform::term::layoutMessage("Current Year END Date:12312003\r\nNew Year End Date:    12312004",
+                                                   "DEPRECIATION - CLOSE YEAR", MsgIcon::Question,
+                                                   MsgButtons::OkCancel, 100);
+    EXPECT_EQ(two.lines, (std::vector<std::string>{"Current Year END Date:12312003", "New Year End Date:    12312004"}));
+    EXPECT_EQ(two.mark, "(?)");
+    EXPECT_EQ(two.results, (std::vector<MsgResult>{MsgResult::Ok, MsgResult::Cancel}));
+}
+
+TEST(MessageBox, LongLinesWrapToTheScreen) {
+    const std::string longLine(30, 'x');
+    const auto box = platform::term::layoutMessage(longLine + " " + longLine + " " + longLine, "Error",
+                                                   MsgIcon::Error, MsgButtons::Ok, 60);
+    EXPECT_LE(box.cols, 60);
+    ASSERT_EQ(box.lines.size(), 3u);
+    EXPECT_EQ(box.lines[0], longLine);
+    EXPECT_EQ(box.mark, "(X)");
+    // Plain box without icon and an empty text still has room for title and button.
+    const auto plain = platform::term::layoutMessage("", "", MsgIcon::None, MsgButtons::Ok, 80);
+    EXPECT_EQ(plain.lines.size(), 1u);
+    EXPECT_GE(plain.cols, 10);
+}
+
+TEST(MessageBox, Keys) {
+    const auto yesNo = platform::term::layoutMessage("Are you Sure ?", "Delete Asset Record", MsgIcon::Question,
+                                                     MsgButtons::YesNo, 80);
+    const auto okCancel = platform::term::layoutMessage("x", "t", MsgIcon::Question, MsgButtons::OkCancel, 80);
+    const auto ok = platform::term::layoutMessage("x", "t", MsgIcon::Error, MsgButtons::Ok, 80);
+    struct Case {
+        const platform::term::MessageLayout* box;
+        int focus;
+        KeyEvent key;
+        std::optional<MsgResult> result;
+        int focusAfter;
+    } cases[] = {
+        {&yesNo, 0, key(Key::Enter), MsgResult::Yes, 0},
+        {&yesNo, 1, key(Key::Enter), MsgResult::No, 1},
+        {&yesNo, 0, key(Key::Esc), MsgResult::No, 0},
+        {&yesNo, 0, ch('n'), MsgResult::No, 1},
+        {&yesNo, 1, ch('Y'), MsgResult::Yes, 0},
+        {&yesNo, 0, KeyEvent{Key::Alt, 'n'}, MsgResult::No, 1},
+        {&yesNo, 0, ch('o'), std::nullopt, 0},
+        {&yesNo, 0, key(Key::Tab), std::nullopt, 1},
+        {&yesNo, 1, key(Key::Right), std::nullopt, 0},
+        {&yesNo, 0, key(Key::Left), std::nullopt, 1},
+        {&yesNo, 1, ch(' '), MsgResult::No, 1},
+        {&okCancel, 0, key(Key::Esc), MsgResult::Cancel, 0},
+        {&okCancel, 0, ch('c'), MsgResult::Cancel, 1},
+        {&okCancel, 1, ch('o'), MsgResult::Ok, 0},
+        {&ok, 0, key(Key::Esc), MsgResult::Ok, 0},
+        {&ok, 0, key(Key::Tab), std::nullopt, 0},
+        {&ok, 0, key(Key::F10), std::nullopt, 0},
+    };
+    for (Case c : cases) {
+        int focus = c.focus;
+        EXPECT_EQ(platform::term::messageKey(*c.box, focus, c.key), c.result) << c.box->title << " " << c.key.ch;
+        EXPECT_EQ(focus, c.focusAfter) << c.box->title << " " << c.key.ch;
+    }
+}
+
+}  // namespace
