@@ -212,12 +212,24 @@ private:
 
     void start() {
         if (!screen_) {
-            if (!::isatty(STDIN_FILENO) || !::isatty(STDOUT_FILENO))
-                throw std::runtime_error(
-                    "the dialogs need a terminal (or a script: dphost --script FILE CLIENTCODE)");
+            FILE* out = stdout;
+            FILE* in = stdin;
+            if (!::isatty(STDIN_FILENO) || !::isatty(STDOUT_FILENO)) {
+                // Output sent to a file or a pipe: the dialogs still go to the controlling terminal.
+                ttyOut_ = std::fopen("/dev/tty", "w");
+                ttyIn_ = ttyOut_ ? std::fopen("/dev/tty", "r") : nullptr;
+                if (!ttyIn_) {
+                    if (ttyOut_) std::fclose(ttyOut_);
+                    ttyOut_ = nullptr;
+                    throw std::runtime_error(
+                        "the dialogs need a terminal (or a script: dphost --script FILE CLIENTCODE)");
+                }
+                out = ttyOut_;
+                in = ttyIn_;
+            }
             // A lone Esc is the close box; Alt arrives as Esc plus a key at once.
             if (!std::getenv("ESCDELAY")) ::set_escdelay(25);
-            screen_ = ::newterm(nullptr, stdout, stdin);
+            screen_ = ::newterm(nullptr, out, in);
             if (!screen_)
                 throw std::runtime_error("the terminal type in TERM is not known to curses");
             ::set_term(screen_);
@@ -935,6 +947,8 @@ private:
     }
 
     SCREEN* screen_ = nullptr;
+    FILE* ttyOut_ = nullptr;
+    FILE* ttyIn_ = nullptr;
     bool active_ = false;
     bool hasDim_ = false;
     int depth_ = 0;

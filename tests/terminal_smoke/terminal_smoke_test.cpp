@@ -103,9 +103,16 @@ TEST(TerminalSmoke, MenuShowsAndAltXLeavesWithExitCodeZero) {
 
     TmuxSession tmux("dpsmoke" + std::to_string(::getpid()));
     // The host takes the terminal backend when no script is named.
-    const std::string shell = "cd '" + dir.path() + "' && unset DP_SCRIPT DP_TRANSCRIPT; '" + host +
-                              "' SMOKE; echo EXIT=$? > '" + exitFile + "'";
-    ASSERT_TRUE(tmux.start(100, 40, "sh -c \\\"" + shell + "\\\""));
+    // Through a script file, so that no shell on the way rewrites "$?".
+    const std::string script = dir.path() + "/run.sh";
+    {
+        std::ofstream out(script);
+        out << "cd '" << dir.path() << "' || exit 1\n"
+            << "unset DP_SCRIPT DP_TRANSCRIPT\n"
+            << "'" << host << "' SMOKE\n"
+            << "echo EXIT=$? > '" << exitFile << "'\n";
+    }
+    ASSERT_TRUE(tmux.start(100, 40, "sh '" + script + "'"));
 
     const std::vector<std::string> menu = {
         "Depreciation/Amortization Menu (SMOKE)", "DEPRECIATION MENU", "Asset File Maintenance",
@@ -145,9 +152,16 @@ TEST(TerminalSmoke, EscIsTheCloseBoxOfTheMenu) {
     const std::string exitFile = dir.path() + "/exit.txt";
 
     TmuxSession tmux("dpsmokeesc" + std::to_string(::getpid()));
-    const std::string shell = "cd '" + dir.path() + "' && unset DP_SCRIPT DP_TRANSCRIPT; '" + host +
-                              "' ESC; echo EXIT=$? > '" + exitFile + "'";
-    ASSERT_TRUE(tmux.start(100, 40, "sh -c \\\"" + shell + "\\\""));
+    // Through a script file, so that no shell on the way rewrites "$?".
+    const std::string script = dir.path() + "/run.sh";
+    {
+        std::ofstream out(script);
+        out << "cd '" << dir.path() << "' || exit 1\n"
+            << "unset DP_SCRIPT DP_TRANSCRIPT\n"
+            << "'" << host << "' ESC\n"
+            << "echo EXIT=$? > '" << exitFile << "'\n";
+    }
+    ASSERT_TRUE(tmux.start(100, 40, "sh '" + script + "'"));
     bool shown = false;
     std::string screen = tmux.waitFor({"Depreciation/Amortization Menu (ESC)", "Exit Depreciation"}, shown);
     ASSERT_TRUE(shown) << screen;

@@ -1,0 +1,297 @@
+// The keyboard on the terminal backend, end to end: this test program starts itself inside a
+// detached tmux window, where it shows a dialog with every kind of control, and drives it with
+// keys while it reads the screen and the log the dialog's handler writes.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/backend.h"
+#include "platform/dialog.h"
+#include "platform/message.h"
+#include "platform/process.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using platform::ControlKind;
+using platform::ControlSpec;
+using platform::Dialog;
+using platform::Event;
+using platform::EventKind;
+
+constexpr const char* kScenarioEnv = "DP_TERMINAL_SCENARIO_LOG";
+
+std::string capture(const std::string& command) {
+    std::string out;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buf[4096];
+        std::size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+        ::pclose(p);
+    }
+    return out;
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// ---- the dialog shown inside tmux -------------------------------------------------------------
+
+void logLine(const std::string& line) {
+    std::ofstream out(std::getenv(kScenarioEnv), std::ios::app);
+    out << line << '\n';
+}
+
+void innerDialog() {
+    platform::DialogTemplate t;
+    t.caption = "Inner Dialog";
+    t.width = 120;
+    t.height = 50;
+    t.controls = {{ControlKind::Label, 101, "Nested on top", 10, 8, 100, 10},
+                  {ControlKind::Button, 102, "&Done", 40, 25, 40, 14}};
+    platform::showModal(t, [](Dialog& d, const Event& e) {
+        if (e.kind == EventKind::Command && e.id == 102) d.end(7);
+    });
+}
+
+void runScenarioDialog() {
+    platform::DialogTemplate t;
+    t.caption = "Terminal Scenario";
+    t.width = 300;
+    t.height = 200;
+    t.controls = {
+        {ControlKind::Label, 100, "&Name", 5, 10, 60, 12},
+        {ControlKind::Edit, 201, "", 70, 8, 80, 12, platform::StyleUpperCase},
+        {ControlKind::Edit, 202, "", 70, 24, 80, 12},
+        {ControlKind::CheckBox, 203, "&Round", 170, 8, 80, 12},
+        {ControlKind::Label, 110, "&Lines", 5, 42, 60, 12},
+        {ControlKind::ListBox, 204, "", 70, 40, 120, 60, platform::StyleSunken},
+        {ControlKind::Button, 301, "&Ask", 10, 150, 50, 14},
+        {ControlKind::Button, 302, "&Help", 70, 150, 50, 14},
+        {ControlKind::Button, 303, "Ne&sted", 130, 150, 50, 14},
+        {ControlKind::Button, 304, "&Off", 190, 150, 50, 14, platform::StyleDisabled},
+        {ControlKind::Frame, 190, "", 5, 140, 290, 30},
+        {ControlKind::BitmapButton, 305, "B2", 250, 150, 40, 14},
+    };
+    t.menuBar = {{"&File", {{601, "&Open"}}},
+                 {"&Edit", {{602, "&Gray", true}, {0, "-"}, {603, "&Live"}}}};
+    const int result = platform::showModal(t, [](Dialog& d, const Event& e) {
+        switch (e.kind) {
+            case EventKind::Init: {
+                std::vector<std::string> lines;
+                for (int i = 0; i < 30; ++i) lines.push_back("line " + std::to_string(i));
+                d.setListLines(204, lines);
+                d.setFocus(201);
+                break;
+            }
+            case EventKind::Close:
+                logLine("close");
+                break;
+            case EventKind::Notify:
+                if (d.kind(e.id) == ControlKind::ListBox)
+                    logLine("select " + std::to_string(e.id) + " " + std::to_string(d.listSelection(e.id)));
+                else
+                    logLine("notify " + std::to_string(e.id) + " [" + d.text(e.id) + "]");
+                break;
+            case EventKind::Command:
+                logLine("command " + std::to_string(e.id));
+                if (e.id == 203) logLine(std::string("checked ") + (d.isChecked(203) ? "1" : "0"));
+                if (e.id == 301) {
+                    const platform::MsgResult r = platform::messageBox("Proceed ?", "Question Box",
+                                                                       platform::MsgIcon::Question,
+                                                                       platform::MsgButtons::YesNo);
+                    logLine(r == platform::MsgResult::Yes ? "answer yes" : "answer no");
+                }
+                if (e.id == 302)
+                    logLine("help " + std::to_string(platform::runAndWait("winhlp32 -I AppendixC writeup.hlp")));
+                if (e.id == 303) {
+                    innerDialog();
+                    logLine("inner ended");
+                }
+                if (e.id == 603) d.setCaption("Terminal Scenario - live");
+                break;
+            default:
+                break;
+        }
+    });
+    logLine("end " + std::to_string(result));
+}
+
+// Runs only inside the tmux window that the test below opens.
+TEST(TerminalKeys, ScenarioDialog) {
+    if (!std::getenv(kScenarioEnv)) GTEST_SKIP() << "shown only inside the tmux window of DrivenByKeys";
+    platform::setBackend(platform::makeTerminalBackend());
+    runScenarioDialog();
+}
+
+// ---- the driver -------------------------------------------------------------------------------
+
+class Driver {
+public:
+    Driver(std::string socket, std::string log) : socket_(std::move(socket)), log_(std::move(log)) {}
+    ~Driver() { std::system((tmux() + " kill-server >/dev/null 2>&1").c_str()); }
+    Driver(const Driver&) = delete;
+    Driver& operator=(const Driver&) = delete;
+
+    std::string tmux() const { return "env -u TMUX tmux -L " + socket_ + " -f /dev/null"; }
+    bool start(const std::string& shellCommand) const {
+        return std::system((tmux() + " new-session -d -s keys -x 100 -y 40 \"" + shellCommand + "\"").c_str()) == 0;
+    }
+    std::string screen() const { return capture(tmux() + " capture-pane -p -t keys 2>/dev/null"); }
+    void keys(const std::string& k) const { std::system((tmux() + " send-keys -t keys " + k).c_str()); }
+    std::string log() const { return readFile(log_); }
+
+    // Waits (up to ~10 s) until the screen shows every text and the log holds every line.
+    ::testing::AssertionResult waitFor(const std::vector<std::string>& onScreen,
+                                       const std::vector<std::string>& inLog = {}) const {
+        std::string s, l;
+        for (int i = 0; i < 100; ++i) {
+            s = screen();
+            l = log();
+            bool all = true;
+            for (const std::string& t : onScreen) all = all && s.find(t) != std::string::npos;
+            for (const std::string& t : inLog) all = all && l.find(t + "\n") != std::string::npos;
+            if (all) return ::testing::AssertionSuccess();
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return ::testing::AssertionFailure() << "screen:\n" << s << "\nlog:\n" << l;
+    }
+
+private:
+    std::string socket_, log_;
+};
+
+TEST(TerminalKeys, DrivenByKeys) {
+    if (std::getenv(kScenarioEnv)) GTEST_SKIP() << "the driver does not run inside its own window";
+    if (std::system("command -v tmux >/dev/null 2>&1") != 0) GTEST_SKIP() << "tmux is not installed";
+    char self[PATH_MAX];
+    const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
+    ASSERT_GT(n, 0);
+    self[n] = '\0';
+    std::string logTemplate = (fs::temp_directory_path() / "dpkeysXXXXXX").string();
+    const int fd = ::mkstemp(logTemplate.data());
+    ASSERT_GE(fd, 0);
+    ::close(fd);
+    const std::string log = logTemplate;
+    struct Remove {
+        std::string p;
+        ~Remove() { std::remove(p.c_str()); }
+    } removeLog{log};
+
+    Driver d("dpkeys" + std::to_string(::getpid()), log);
+    // From the source data directory, where the help viewer finds its text. The commands go
+    // through a script file so that no shell between here and the window rewrites them.
+    const std::string script = log + ".sh";
+    struct RemoveScript {
+        std::string p;
+        ~RemoveScript() { std::remove(p.c_str()); }
+    } removeScript{script};
+    {
+        std::ofstream out(script);
+        out << "cd '" << DP_SOURCE_DIR << "/data' || exit 1\n"
+            << "unset DP_SCRIPT DP_TRANSCRIPT\n"
+            << kScenarioEnv << "='" << log << "' '" << self
+            << "' --gtest_filter=TerminalKeys.ScenarioDialog >'" << log << ".out' 2>&1\n"
+            << "echo exit $? >> '" << log << "'\n";
+    }
+    struct RemoveOut {
+        std::string p;
+        ~RemoveOut() { std::remove(p.c_str()); }
+    } removeOut{log + ".out"};
+    ASSERT_TRUE(d.start("sh '" + script + "'"));
+
+    // The dialog with its controls; the box that has the focus has told its handler.
+    ASSERT_TRUE(d.waitFor({"Terminal Scenario", "File", "Edit", "[ ] Round", "line 0", "Ask", "Nested", "[B2]"},
+                          {"notify 201 []"}));
+
+    // Typing into an upper-case box, Tab to the next box, Enter there.
+    d.keys("a b");
+    ASSERT_TRUE(d.waitFor({"[AB"}, {"notify 201 [A]", "notify 201 [AB]"}));
+    d.keys("Tab x y Enter");
+    ASSERT_TRUE(d.waitFor({"[xy"}, {"notify 202 []", "notify 202 [xy]", "command 1"}));
+    // Editing keys: Home, Delete, Right, Backspace ("xy" -> "y" -> "").
+    d.keys("Home DC End BSpace");
+    ASSERT_TRUE(d.waitFor({}, {"notify 202 [y]", "notify 202 []"}));
+
+    // Alt + the mnemonic clicks the check box.
+    d.keys("M-r");
+    ASSERT_TRUE(d.waitFor({"[X] Round"}, {"command 203", "checked 1"}));
+
+    // A message box over the dialog; N answers No and the dialog is back.
+    d.keys("M-a");
+    ASSERT_TRUE(d.waitFor({"Question Box", "Proceed ?", "(?)", "Yes", "No"}, {"command 301"}));
+    d.keys("n");
+    ASSERT_TRUE(d.waitFor({"[X] Round"}, {"answer no"}));
+    EXPECT_EQ(d.screen().find("Proceed ?"), std::string::npos);
+
+    // The menu bar: F10, Right to the second menu; a grayed entry cannot be chosen, the next can.
+    d.keys("F10");
+    ASSERT_TRUE(d.waitFor({"Open"}));
+    d.keys("Right");
+    ASSERT_TRUE(d.waitFor({"Gray", "Live"}));
+    d.keys("Enter");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(d.log().find("command 602"), std::string::npos);
+    d.keys("Down Enter");
+    ASSERT_TRUE(d.waitFor({"Terminal Scenario - live"}, {"command 603"}));
+    // Alt + a menu title's letter opens it; Esc closes the menu without closing the dialog.
+    d.keys("M-f");
+    ASSERT_TRUE(d.waitFor({"Open"}));
+    d.keys("Escape");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(d.log().find("close"), std::string::npos);
+    EXPECT_EQ(d.screen().find("Open"), std::string::npos);
+
+    // The help viewer shows the processing topic until q.
+    d.keys("M-h");
+    ASSERT_TRUE(d.waitFor({"FIXED ASSETS: DEPRECIATION AND AMORTIZATION - PROCESSING", "q or Esc closes"},
+                          {"command 302"}));
+    d.keys("PageDown");
+    d.keys("q");
+    ASSERT_TRUE(d.waitFor({"Terminal Scenario - live"}, {"help 0"}));
+
+    // A nested dialog on top; Enter presses its focused button and the outer dialog is back.
+    d.keys("M-s");
+    ASSERT_TRUE(d.waitFor({"Inner Dialog", "Nested on top", "Done"}, {"command 303"}));
+    d.keys("Enter");
+    ASSERT_TRUE(d.waitFor({"Terminal Scenario - live"}, {"inner ended"}));
+    EXPECT_EQ(d.screen().find("Inner Dialog"), std::string::npos);
+
+    // A disabled button does not answer its letter.
+    d.keys("M-o");
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(d.log().find("command 304"), std::string::npos);
+
+    // Alt + a label's letter puts the focus on the list after it; Down selects and scrolls.
+    d.keys("M-l Down Down");
+    ASSERT_TRUE(d.waitFor({}, {"select 204 0", "select 204 1"}));
+    d.keys("End");
+    ASSERT_TRUE(d.waitFor({"line 29"}, {"select 204 29"}));
+
+    // Esc is the close box: the handler hears Close and the dialog ends.
+    d.keys("Escape");
+    ASSERT_TRUE(d.waitFor({}, {"close", "end 0", "exit 0"}));
+    // Nothing else reached the handler: no stray command from a grayed entry, a disabled
+    // button, the closed menu or the keys of the message box and the help viewer.
+    EXPECT_EQ(d.log(),
+              "notify 201 []\nnotify 201 [A]\nnotify 201 [AB]\nnotify 202 []\nnotify 202 [x]\n"
+              "notify 202 [xy]\ncommand 1\nnotify 202 [y]\nnotify 202 []\ncommand 203\nchecked 1\n"
+              "command 301\nanswer no\ncommand 603\ncommand 302\nhelp 0\ncommand 303\ninner ended\n"
+              "select 204 0\nselect 204 1\nselect 204 29\nclose\nend 0\nexit 0\n");
+}
+
+}  // namespace
