@@ -175,7 +175,10 @@ private:
     std::string socket_, log_;
 };
 
-TEST(TerminalKeys, DrivenByKeys) {
+// The same keys whatever terminal type the program is told it runs on.
+class TerminalKeysOn : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(TerminalKeysOn, DrivenByKeys) {
     if (std::getenv(kScenarioEnv)) GTEST_SKIP() << "the driver does not run inside its own window";
     if (std::system("command -v tmux >/dev/null 2>&1") != 0) GTEST_SKIP() << "tmux is not installed";
     char self[PATH_MAX];
@@ -192,7 +195,8 @@ TEST(TerminalKeys, DrivenByKeys) {
         ~Remove() { std::remove(p.c_str()); }
     } removeLog{log};
 
-    Driver d("dpkeys" + std::to_string(::getpid()), log);
+    const std::string termType = GetParam();
+    Driver d("dpkeys" + std::to_string(::getpid()) + termType, log);
     // From the source data directory, where the help viewer finds its text. The commands go
     // through a script file so that no shell between here and the window rewrites them.
     const std::string script = log + ".sh";
@@ -204,6 +208,7 @@ TEST(TerminalKeys, DrivenByKeys) {
         std::ofstream out(script);
         out << "cd '" << DP_SOURCE_DIR << "/data' || exit 1\n"
             << "unset DP_SCRIPT DP_TRANSCRIPT\n"
+            << "TERM=" << termType << "; export TERM\n"
             << kScenarioEnv << "='" << log << "' '" << self
             << "' --gtest_filter=TerminalKeys.ScenarioDialog >'" << log << ".out' 2>&1\n"
             << "echo exit $? >> '" << log << "'\n";
@@ -293,5 +298,14 @@ TEST(TerminalKeys, DrivenByKeys) {
               "command 301\nanswer no\ncommand 603\ncommand 302\nhelp 0\ncommand 303\ninner ended\n"
               "select 204 0\nselect 204 1\nselect 204 29\nclose\nend 0\nexit 0\n");
 }
+
+INSTANTIATE_TEST_SUITE_P(TerminalTypes, TerminalKeysOn,
+                         ::testing::Values("screen", "tmux-256color", "xterm", "xterm-256color"),
+                         [](const auto& info) {
+                             std::string n = info.param;
+                             for (char& c : n)
+                                 if (c == '-') c = '_';
+                             return n;
+                         });
 
 }  // namespace
