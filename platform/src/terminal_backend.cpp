@@ -122,6 +122,7 @@ public:
     }
 
     void runModal(Dialog& dialog) override {
+        if (dialog.ended()) return;  // ended while it was being set up: nothing to show
         Session session(*this);
         DialogView view;
         LayerGuard guard(*this, Layer{&dialog, &view, nullptr, nullptr});
@@ -230,8 +231,12 @@ private:
             // A lone Esc is the close box; Alt arrives as Esc plus a key at once.
             if (!std::getenv("ESCDELAY")) ::set_escdelay(25);
             screen_ = ::newterm(nullptr, out, in);
-            if (!screen_)
+            if (!screen_) {
+                if (ttyOut_) std::fclose(ttyOut_);
+                if (ttyIn_) std::fclose(ttyIn_);
+                ttyOut_ = ttyIn_ = nullptr;
                 throw std::runtime_error("the terminal type in TERM is not known to curses");
+            }
             ::set_term(screen_);
             ::cbreak();
             ::noecho();
