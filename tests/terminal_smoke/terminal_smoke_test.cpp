@@ -51,10 +51,10 @@ public:
                         .c_str());
     }
 
-    // Polls the screen until every text shows (up to ~10 s); returns the last screen.
+    // Polls the screen until every text shows (up to ~20 s); returns the last screen.
     std::string waitFor(const std::vector<std::string>& texts, bool& all) const {
         std::string s;
-        for (int i = 0; i < 100; ++i) {
+        for (int i = 0; i < 200; ++i) {
             s = screen();
             all = true;
             for (const std::string& t : texts)
@@ -135,7 +135,7 @@ TEST(TerminalSmoke, MenuShowsAndAltXLeavesWithExitCodeZero) {
 
     tmux.keys("M-x");
     std::string result;
-    for (int i = 0; i < 100 && result.find('\n') == std::string::npos; ++i) {
+    for (int i = 0; i < 200 && result.find('\n') == std::string::npos; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         result = readFile(exitFile);
     }
@@ -169,7 +169,7 @@ TEST(TerminalSmoke, EscIsTheCloseBoxOfTheMenu) {
     tmux.keys("Tab");
     tmux.keys("Escape");
     std::string result;
-    for (int i = 0; i < 100 && result.find('\n') == std::string::npos; ++i) {
+    for (int i = 0; i < 200 && result.find('\n') == std::string::npos; ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
         result = readFile(exitFile);
     }
