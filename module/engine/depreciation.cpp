@@ -80,8 +80,9 @@ std::int32_t firstYearMonthsOf(const DateParts& fye, const DateParts& acquired) 
 std::string lifeCode(double rate) {
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, rate);
-    if (result.ec != std::errc()) return "A";
-    return "A" + std::string(buffer, result.ptr);
+    std::string code = "A";
+    if (result.ec == std::errc()) code.append(buffer, result.ptr);
+    return code;
 }
 
 // Quarter factor of the mid-quarter first year: quarters start with the month after the fiscal
