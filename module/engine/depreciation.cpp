@@ -214,9 +214,11 @@ AssetFigures computeDepreciation(const AssetRecord& record, const EngineInputs& 
                     if (s > cd) cd = s;
                 }
             }
+            // Straight line over the rest of the life: the months already depreciated are those
+            // of service before the current fiscal year. Without a life (Rate 0 or negative)
+            // there is nothing to spread it over, and the asset gets no depreciation, as with
+            // every other routine.
             if (lifeMonths > 0) {
-                // Straight line over the rest of the life: the months already depreciated are
-                // those of service before the current fiscal year.
                 const std::int32_t fiscalYearStart =
                     monthSerial(in.fiscalYearEnd) + (fye.day > 15 ? 1 : 0) - 12;
                 const std::int32_t monthsUsed = std::max(0, fiscalYearStart - acquired);
