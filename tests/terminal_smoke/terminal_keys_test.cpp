@@ -8,9 +8,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,10 +17,10 @@
 #include "platform/dialog.h"
 #include "platform/message.h"
 #include "platform/process.h"
+#include "tmux_window.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using platform::ControlKind;
 using platform::ControlSpec;
 using platform::Dialog;
@@ -30,24 +28,6 @@ using platform::Event;
 using platform::EventKind;
 
 constexpr const char* kScenarioEnv = "DP_TERMINAL_SCENARIO_LOG";
-
-std::string capture(const std::string& command) {
-    std::string out;
-    if (FILE* p = ::popen(command.c_str(), "r")) {
-        char buf[4096];
-        std::size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
-        ::pclose(p);
-    }
-    return out;
-}
-
-std::string readFile(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // ---- the dialog shown inside tmux -------------------------------------------------------------
 
@@ -150,159 +130,111 @@ public:
 
 // ---- the driver -------------------------------------------------------------------------------
 
-class Driver {
-public:
-    Driver(std::string socket, std::string log) : socket_(std::move(socket)), log_(std::move(log)) {}
-    ~Driver() { std::system((tmux() + " kill-server >/dev/null 2>&1").c_str()); }
-    Driver(const Driver&) = delete;
-    Driver& operator=(const Driver&) = delete;
-
-    std::string tmux() const { return "env -u TMUX tmux -L " + socket_ + " -f /dev/null"; }
-    bool start(const std::string& shellCommand) const {
-        return std::system((tmux() + " new-session -d -s keys -x 100 -y 40 \"" + shellCommand + "\"").c_str()) == 0;
-    }
-    std::string screen() const { return capture(tmux() + " capture-pane -p -t keys 2>/dev/null"); }
-    void keys(const std::string& k) const { std::system((tmux() + " send-keys -t keys " + k).c_str()); }
-    std::string log() const { return readFile(log_); }
-
-    // Waits (up to ~20 s) until the screen shows every text and the log holds every line.
-    ::testing::AssertionResult waitFor(const std::vector<std::string>& onScreen,
-                                       const std::vector<std::string>& inLog = {}) const {
-        std::string s, l;
-        for (int i = 0; i < 200; ++i) {
-            s = screen();
-            l = log();
-            bool all = true;
-            for (const std::string& t : onScreen) all = all && s.find(t) != std::string::npos;
-            for (const std::string& t : inLog) all = all && l.find(t + "\n") != std::string::npos;
-            if (all) return ::testing::AssertionSuccess();
-            std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        }
-        return ::testing::AssertionFailure() << "screen:\n" << s << "\nlog:\n" << l;
-    }
-
-private:
-    std::string socket_, log_;
-};
-
 // The same keys whatever terminal type the program is told it runs on.
 class TerminalKeysOn : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(TerminalKeysOn, DrivenByKeys) {
-    if (std::getenv(kScenarioEnv)) return;  // the window's own run of this program
-    if (std::system("command -v tmux >/dev/null 2>&1") != 0) GTEST_SKIP() << "tmux is not installed";
+    if (!smoke::haveTmux()) GTEST_SKIP() << "tmux is not installed";
     char self[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
     ASSERT_GT(n, 0);
     self[n] = '\0';
-    std::string logTemplate = (fs::temp_directory_path() / "dpkeysXXXXXX").string();
-    const int fd = ::mkstemp(logTemplate.data());
-    ASSERT_GE(fd, 0);
-    ::close(fd);
-    const std::string log = logTemplate;
-    struct Remove {
-        std::string p;
-        ~Remove() { std::remove(p.c_str()); }
-    } removeLog{log};
-
+    smoke::TempDir dir;
+    ASSERT_FALSE(dir.path().empty());
+    const std::string log = dir.path() + "/events.log";
+    const std::string script = dir.path() + "/run.sh";
     const std::string termType = GetParam();
-    Driver d("dpkeys" + std::to_string(::getpid()) + termType, log);
-    // From the source data directory, where the help viewer finds its text. The commands go
-    // through a script file so that no shell between here and the window rewrites them.
-    const std::string script = log + ".sh";
-    struct RemoveScript {
-        std::string p;
-        ~RemoveScript() { std::remove(p.c_str()); }
-    } removeScript{script};
     {
+        // From the source data directory, where the help viewer finds its text.
         std::ofstream out(script);
         out << "cd '" << DP_SOURCE_DIR << "/data' || exit 1\n"
             << "unset DP_SCRIPT DP_TRANSCRIPT\n"
             << "TERM=" << termType << "; export TERM\n"
             << kScenarioEnv << "='" << log << "' '" << self
-            << "' --gtest_filter=TerminalKeys.ScenarioDialog >'" << log << ".out' 2>&1\n"
+            << "' --gtest_filter=TerminalKeys.ScenarioDialog >'" << dir.path() << "/out.txt' 2>&1\n"
             << "echo exit $? >> '" << log << "'\n";
     }
-    struct RemoveOut {
-        std::string p;
-        ~RemoveOut() { std::remove(p.c_str()); }
-    } removeOut{log + ".out"};
-    ASSERT_TRUE(d.start("sh '" + script + "'"));
+    smoke::TmuxWindow w("dpkeys" + std::to_string(::getpid()) + termType);
+    ASSERT_TRUE(w.start(100, 40, script));
+    auto waitFor = [&](const std::vector<std::string>& onScreen, const std::vector<std::string>& inLog = {}) {
+        return w.waitFor(onScreen, log, inLog);
+    };
+    auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
 
     // The dialog with its controls; the box that has the focus has told its handler.
-    ASSERT_TRUE(d.waitFor({"Terminal Scenario", "File", "Edit", "[ ] Round", "line 0", "Ask", "Nested", "[B2]"},
-                          {"notify 201 []"}));
+    ASSERT_TRUE(waitFor({"Terminal Scenario", "File", "Edit", "[ ] Round", "line 0", "Ask", "Nested", "[B2]"},
+                        {"notify 201 []"}));
 
     // Typing into an upper-case box, Tab to the next box, Enter there.
-    d.keys("a b");
-    ASSERT_TRUE(d.waitFor({"[AB"}, {"notify 201 [A]", "notify 201 [AB]"}));
-    d.keys("Tab x y Enter");
-    ASSERT_TRUE(d.waitFor({"[xy"}, {"notify 202 []", "notify 202 [xy]", "command 1"}));
-    // Editing keys: Home, Delete, Right, Backspace ("xy" -> "y" -> "").
-    d.keys("Home DC End BSpace");
-    ASSERT_TRUE(d.waitFor({}, {"notify 202 [y]", "notify 202 []"}));
+    w.keys("a b");
+    ASSERT_TRUE(waitFor({"[AB"}, {"notify 201 [A]", "notify 201 [AB]"}));
+    w.keys("Tab x y Enter");
+    ASSERT_TRUE(waitFor({"[xy"}, {"notify 202 []", "notify 202 [xy]", "command 1"}));
+    // Editing keys: Home, Delete, End, Backspace ("xy" -> "y" -> "").
+    w.keys("Home DC End BSpace");
+    ASSERT_TRUE(waitFor({}, {"notify 202 [y]", "notify 202 []"}));
 
     // Alt + the mnemonic clicks the check box.
-    d.keys("M-r");
-    ASSERT_TRUE(d.waitFor({"[X] Round"}, {"command 203", "checked 1"}));
+    w.keys("M-r");
+    ASSERT_TRUE(waitFor({"[X] Round"}, {"command 203", "checked 1"}));
 
     // A message box over the dialog; N answers No and the dialog is back.
-    d.keys("M-a");
-    ASSERT_TRUE(d.waitFor({"Question Box", "Proceed ?", "(?)", "Yes", "No"}, {"command 301"}));
-    d.keys("n");
-    ASSERT_TRUE(d.waitFor({"[X] Round"}, {"answer no"}));
-    EXPECT_EQ(d.screen().find("Proceed ?"), std::string::npos);
+    w.keys("M-a");
+    ASSERT_TRUE(waitFor({"Question Box", "Proceed ?", "(?)", "Yes", "No"}, {"command 301"}));
+    w.keys("n");
+    ASSERT_TRUE(waitFor({"[X] Round"}, {"answer no"}));
+    EXPECT_EQ(w.screen().find("Proceed ?"), std::string::npos);
 
     // The menu bar: F10, Right to the second menu; a grayed entry cannot be chosen, the next can.
-    d.keys("F10");
-    ASSERT_TRUE(d.waitFor({"Open"}));
-    d.keys("Right");
-    ASSERT_TRUE(d.waitFor({"Gray", "Live"}));
-    d.keys("Enter");
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(d.log().find("command 602"), std::string::npos);
-    d.keys("Down Enter");
-    ASSERT_TRUE(d.waitFor({"Terminal Scenario - live"}, {"command 603"}));
+    w.keys("F10");
+    ASSERT_TRUE(waitFor({"Open"}));
+    w.keys("Right");
+    ASSERT_TRUE(waitFor({"Gray", "Live"}));
+    w.keys("Enter");
+    pause();
+    EXPECT_EQ(smoke::readFile(log).find("command 602"), std::string::npos);
+    w.keys("Down Enter");
+    ASSERT_TRUE(waitFor({"Terminal Scenario - live"}, {"command 603"}));
     // Alt + a menu title's letter opens it; Esc closes the menu without closing the dialog.
-    d.keys("M-f");
-    ASSERT_TRUE(d.waitFor({"Open"}));
-    d.keys("Escape");
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(d.log().find("close"), std::string::npos);
-    EXPECT_EQ(d.screen().find("Open"), std::string::npos);
+    w.keys("M-f");
+    ASSERT_TRUE(waitFor({"Open"}));
+    w.keys("Escape");
+    pause();
+    EXPECT_EQ(smoke::readFile(log).find("close"), std::string::npos);
+    EXPECT_EQ(w.screen().find("Open"), std::string::npos);
 
     // The help viewer shows the processing topic until q.
-    d.keys("M-h");
-    ASSERT_TRUE(d.waitFor({"FIXED ASSETS: DEPRECIATION AND AMORTIZATION - PROCESSING", "q or Esc closes"},
-                          {"command 302"}));
-    d.keys("PageDown");
-    d.keys("q");
-    ASSERT_TRUE(d.waitFor({"Terminal Scenario - live"}, {"help 0"}));
+    w.keys("M-h");
+    ASSERT_TRUE(waitFor({"FIXED ASSETS: DEPRECIATION AND AMORTIZATION - PROCESSING", "q or Esc closes"},
+                        {"command 302"}));
+    w.keys("PageDown");
+    w.keys("q");
+    ASSERT_TRUE(waitFor({"Terminal Scenario - live"}, {"help 0"}));
 
     // A nested dialog on top; Enter presses its focused button and the outer dialog is back.
-    d.keys("M-s");
-    ASSERT_TRUE(d.waitFor({"Inner Dialog", "Nested on top", "Done"}, {"command 303"}));
-    d.keys("Enter");
-    ASSERT_TRUE(d.waitFor({"Terminal Scenario - live"}, {"inner ended"}));
-    EXPECT_EQ(d.screen().find("Inner Dialog"), std::string::npos);
+    w.keys("M-s");
+    ASSERT_TRUE(waitFor({"Inner Dialog", "Nested on top", "Done"}, {"command 303"}));
+    w.keys("Enter");
+    ASSERT_TRUE(waitFor({"Terminal Scenario - live"}, {"inner ended"}));
+    EXPECT_EQ(w.screen().find("Inner Dialog"), std::string::npos);
 
     // A disabled button does not answer its letter.
-    d.keys("M-o");
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    EXPECT_EQ(d.log().find("command 304"), std::string::npos);
+    w.keys("M-o");
+    pause();
+    EXPECT_EQ(smoke::readFile(log).find("command 304"), std::string::npos);
 
     // Alt + a label's letter puts the focus on the list after it; Down selects and scrolls.
-    d.keys("M-l Down Down");
-    ASSERT_TRUE(d.waitFor({}, {"select 204 0", "select 204 1"}));
-    d.keys("End");
-    ASSERT_TRUE(d.waitFor({"line 29"}, {"select 204 29"}));
+    w.keys("M-l Down Down");
+    ASSERT_TRUE(waitFor({}, {"select 204 0", "select 204 1"}));
+    w.keys("End");
+    ASSERT_TRUE(waitFor({"line 29"}, {"select 204 29"}));
 
     // Esc is the close box: the handler hears Close and the dialog ends.
-    d.keys("Escape");
-    ASSERT_TRUE(d.waitFor({}, {"close", "end 0", "exit 0"}));
+    w.keys("Escape");
+    ASSERT_TRUE(waitFor({}, {"close", "end 0", "exit 0"}));
     // Nothing else reached the handler: no stray command from a grayed entry, a disabled
     // button, the closed menu or the keys of the message box and the help viewer.
-    EXPECT_EQ(d.log(),
+    EXPECT_EQ(smoke::readFile(log),
               "notify 201 []\nnotify 201 [A]\nnotify 201 [AB]\nnotify 202 []\nnotify 202 [x]\n"
               "notify 202 [xy]\ncommand 1\nnotify 202 [y]\nnotify 202 []\ncommand 203\nchecked 1\n"
               "command 301\nanswer no\ncommand 603\ncommand 302\nhelp 0\ncommand 303\ninner ended\n"
