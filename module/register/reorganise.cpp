@@ -49,12 +49,14 @@ bool isDroppedOnPack(const AssetRecord& rec) {
 
 bool pack(std::size_t n) {
     RegisterState& s = reg();
+    std::vector<IndexBytes> packed;
     bool ok;
     {
         platform::RecordFile tIdx, tFil;
         ok = tIdx.open(fileOf("temp.idx"), kIndexEntryLength, true) &&
              tFil.open(fileOf("temp.fil"), kAssetRecordLength, true);
         std::int16_t k = 0;
+        packed.assign(1, IndexBytes{});
         for (std::size_t i = 1; ok && i <= n; ++i) {
             // An entry without a record has nothing to carry over; the record read before it
             // must not be written again under this entry's number.
@@ -68,6 +70,7 @@ bool pack(std::size_t n) {
             ++k;
             const IndexBytes entry = makeIndexBytes(indexKey(s.AssetIndex[i]), k);
             ok = tIdx.write(k, entry.data()) && writeAssetRecord(tFil, k, s.WorkingRecord);
+            packed.push_back(entry);
         }
         ok = ok && tIdx.flush() && tFil.flush();
     }
@@ -90,6 +93,9 @@ bool pack(std::size_t n) {
 
     switch (putInPlace({{"temp.fil", "DEPR.FIL"}, {"temp.idx", "DEPR.IDX"}})) {
         case Placed::Done:
+            // The index held in memory now describes the packed files.
+            s.AssetIndex = std::move(packed);
+            s.entryCount = static_cast<std::int16_t>(s.AssetIndex.size() - 1);
             return true;
         case Placed::Unchanged:
             tell("The packed asset file could not be put in place. depr.fil and depr.idx are unchanged.");
