@@ -435,6 +435,9 @@ void assetMaintenanceHandler(Dialog& dlg, const platform::Event& ev) {
     RegisterState& s = reg();
     switch (ev.kind) {
         case EventKind::Init:
+            // No record is open in a new dialog, whatever state the last one was closed in;
+            // else the number typed first would not reach assetNumberText.
+            s.EditMode.clear();
             LoadAssetIndex();
             dlg.enable(kLookUp);
             enableFieldBoxes(dlg, false);
@@ -458,7 +461,7 @@ void prepareAssetMaintenance(const std::string& clientCode) {
     if (!platform::directoryExists(clientCode)) throw FileError(kErrPathNotFound, "path not found: " + clientCode);
     RegisterState& s = reg();
     OpenAssetFiles();
-    const bool opened = s.idx.isOpen() && s.fil.isOpen();
+    const bool opened = s.idx.isOpen() && s.fil.isOpen() && s.companyFile.isOpen();
     CloseAllFiles();
     if (!opened) throw FileError(kErrFileNotFound, "the asset files cannot be opened in " + clientCode);
     // Room for the index; loading it when the dialog starts sizes it to the entries on file.

@@ -430,6 +430,17 @@ TEST_F(MaintenanceTest, CloseBoxDiscardsAnOpenEdit) {
     EXPECT_EQ(client.bytes("depr.fil"), before);
 }
 
+TEST_F(MaintenanceTest, NextDialogAfterClosingDuringAnEditStartsIdle) {
+    client.writeRegister({asset("AB1", "Truck"), asset("AB2", "Van")});
+    runMaintenance("type 201 AB1\nclick 194\nclose\n");
+    EXPECT_EQ(reg().EditMode, "CHG");
+    dptest::ScriptRun run("");
+    Driven d(code());
+    EXPECT_EQ(reg().EditMode, "");
+    d.lookUp("AB2");
+    EXPECT_EQ(d.dlg.caption(), "Asset File (" + code() + ") - Change Records AB2");
+}
+
 TEST_F(MaintenanceTest, HelpMenuEntries) {
     client.writeRegister({asset("AB1", "Truck")});
     const std::string t = runMaintenance(
