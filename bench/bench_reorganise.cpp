@@ -36,7 +36,7 @@ void writeRegister(const std::string& dir, int n) {
     fil.reserve(static_cast<std::size_t>(n) * dp::kAssetRecordLength);
     for (int i = 0; i < n; ++i) {
         dp::AssetRecord r;
-        r.AssetNumber = dp::fixedText("A" + std::to_string(n - i), 6);
+        r.AssetNumber = dp::fixedText(std::string(1, 'A').append(std::to_string(n - i)), 6);
         r.Description = dp::fixedText(i % 10 == 0 ? std::string(dp::kDeletedMark) : "Machine " + std::to_string(i), 35);
         r.Book.Cost = 1000 + i;
         const auto b = r.encode();
@@ -75,7 +75,8 @@ void BM_SortIndexInMemory(benchmark::State& state) {
     std::vector<dp::IndexBytes> base(1);
     std::mt19937 rng(7);
     for (int i = 0; i < n; ++i)
-        base.push_back(dp::makeIndexBytes("A" + std::to_string(rng() % 100000), static_cast<std::int16_t>(i + 1)));
+        base.push_back(dp::makeIndexBytes(std::string(1, 'A').append(std::to_string(rng() % 100000)),
+                                          static_cast<std::int16_t>(i + 1)));
     for (auto _ : state) {
         std::vector<dp::IndexBytes> index = base;
         dp::sortIndexEntries(index, index.size() - 1);
