@@ -724,11 +724,13 @@ private:
             st.text = now;
             st.selectAll = false;
         }
-        if (!focused) {
+        if (focused) {
+            term::scrollEditToCursor(st, width);
+        } else {
+            // A box without the focus shows the start of its text.
             st.selectAll = false;
             st.scroll = 0;
         }
-        term::scrollEditToCursor(st, width);
         const std::string shown = term::clipText(st.text, st.scroll, width);
         std::string field = shown;
         const int textEnd = static_cast<int>(st.text.size()) - st.scroll;
