@@ -144,6 +144,12 @@ public:
             draw();
             const KeyEvent key = readKey();
             const term::MessageLayout box = layoutFor(mv);
+            if (key.key == Key::Click) {
+                const term::Zone* z = term::zoneAt(zones_, key.row, key.col);
+                if (z && z->kind == term::Zone::MessageButton && z->index < static_cast<int>(box.results.size()))
+                    return box.results[static_cast<std::size_t>(z->index)];
+                continue;
+            }
             if (auto r = term::messageKey(box, mv.focus, key)) return *r;
         }
     }
@@ -245,6 +251,13 @@ private:
             ::meta(stdscr, TRUE);
             ::intrflush(stdscr, FALSE);
             hasDim_ = (::termattrs() & A_DIM) != 0;
+            // Clicks press buttons, place the cursor and pick list lines; DP_TERMINAL_MOUSE=0
+            // leaves the mouse to the terminal (for selecting text).
+            const char* mouse = std::getenv("DP_TERMINAL_MOUSE");
+            if (!mouse || std::string(mouse) != "0") {
+                ::mousemask(BUTTON1_PRESSED | BUTTON1_CLICKED, nullptr);
+                ::mouseinterval(0);
+            }
         } else {
             ::reset_prog_mode();
             ::clearok(curscr, TRUE);
@@ -289,6 +302,12 @@ private:
             case KEY_BTAB: return {Key::BackTab, 0};
             case KEY_ENTER: return {Key::Enter, 0};
             case KEY_RESIZE: return {Key::Resize, 0};
+            case KEY_MOUSE: {
+                MEVENT ev{};
+                if (::getmouse(&ev) == OK && (ev.bstate & (BUTTON1_PRESSED | BUTTON1_CLICKED)))
+                    return {Key::Click, 0, ev.y, ev.x};
+                return {Key::Other, 0};
+            }
             default:
                 if (c == KEY_F(10)) return {Key::F10, 0};
                 return {Key::Other, 0};
@@ -387,6 +406,59 @@ private:
         return false;
     }
 
+    // A click on the top dialog: a menu title opens its menu, an entry of the open menu is
+    // chosen, a button is pressed, an edit box gets the focus and the cursor, a list line is
+    // selected. A click anywhere else closes an open menu.
+    void click(Dialog& d, DialogView& view, const KeyEvent& key) {
+        const term::Zone* z = term::zoneAt(zones_, key.row, key.col);
+        if (view.menu.open() && !(z && (z->kind == term::Zone::MenuEntry || z->kind == term::Zone::MenuTitle))) {
+            view.menu = term::MenuCursor{};
+            return;
+        }
+        if (!z) return;
+        switch (z->kind) {
+            case term::Zone::MenuTitle:
+                if (view.menu.menu == z->index) view.menu = term::MenuCursor{};
+                else view.menu = term::openMenu(d.menuBar(), z->index);
+                return;
+            case term::Zone::MenuEntry: {
+                if (view.menu.menu < 0 || view.menu.menu >= static_cast<int>(d.menuBar().size())) return;
+                const Menu& m = d.menuBar()[static_cast<std::size_t>(view.menu.menu)];
+                if (z->index < 0 || z->index >= static_cast<int>(m.entries.size())) return;
+                const MenuEntry& e = m.entries[static_cast<std::size_t>(z->index)];
+                if (term::isSeparator(e) || !d.menuEnabled(e.id)) return;
+                view.menu = term::MenuCursor{};
+                d.dispatch({EventKind::Command, e.id});
+                return;
+            }
+            case term::Zone::MessageButton:
+                return;
+            case term::Zone::Control:
+                break;
+        }
+        const int id = z->id;
+        if (!focusable(d, id)) return;
+        switch (d.kind(id)) {
+            case ControlKind::Edit: {
+                d.setFocus(id);
+                term::EditState& st = editFor(d, view, id);
+                st.selectAll = false;
+                st.cursor = std::clamp(key.col - z->base, 0, static_cast<int>(st.text.size()));
+                return;
+            }
+            case ControlKind::ListBox: {
+                d.setFocus(id);
+                const int line = key.row + z->base;
+                const int count = static_cast<int>(d.listLines(id).size());
+                if (line >= 0 && line < count && line != d.listSelection(id)) d.selectListLine(id, line);
+                return;
+            }
+            default:
+                if (d.canClick(id)) d.userClick(id);
+                return;
+        }
+    }
+
     void handleDialogKey(Dialog& d, DialogView& view, const KeyEvent& key) {
         if (key.key == Key::Resize || key.key == Key::None || key.key == Key::Other) return;
         int cols = 0, rows = 0;
@@ -395,6 +467,10 @@ private:
         if (!frame.fits) {
             // Only Esc means something while the dialog cannot be shown.
             if (key.key == Key::Esc) closeBox(d);
+            return;
+        }
+        if (key.key == Key::Click) {
+            click(d, view, key);
             return;
         }
         if (view.menu.open()) {
@@ -485,6 +561,17 @@ private:
                     mnemonicKey(d, view, static_cast<char>(std::tolower(key.ch)));
                 }
                 return;
+        }
+    }
+
+    // The columns a button, check box or bitmap button takes on the screen.
+    static int controlWidth(const ControlSpec& c, const Cells& cell) {
+        const int len = static_cast<int>(term::parseCaption(c.text).text.size());
+        switch (c.kind) {
+            case ControlKind::Button: return std::max(cell.cols - 2, len + 2) + 2;
+            case ControlKind::CheckBox: return 4 + len;
+            case ControlKind::BitmapButton: return static_cast<int>(std::max<std::size_t>(c.text.size(), 1)) + 2;
+            default: return cell.cols;
         }
     }
 
@@ -583,6 +670,7 @@ private:
         getmaxyx(stdscr, rows, cols);
         ::werase(stdscr);
         cursorPos_ = {-1, -1};
+        zones_.clear();
         // The top layer decides whether the screen is big enough; layers under it that do not
         // fit are left out.
         for (std::size_t i = 0; i < layers_.size(); ++i) {
@@ -645,6 +733,9 @@ private:
                                   : (c.kind == ControlKind::Label || c.kind == ControlKind::Icon) ? 1
                                                                                                    : 2;
                 if (pDraw != pass) continue;
+                if (top && enabled && term::isFocusable(c.kind) && c.kind != ControlKind::Edit &&
+                    c.kind != ControlKind::ListBox)
+                    zones_.push_back({term::Zone::Control, row, col, 1, controlWidth(c, cell), c.id, 0, 0});
                 switch (c.kind) {
                     case ControlKind::Frame: {
                         const int rowsAvail = std::min(cell.rows, clientBottom - row);
@@ -674,6 +765,11 @@ private:
                         break;
                     case ControlKind::Edit:
                         drawEdit(d, view, c, cell, row, col, clientRight, focused);
+                        if (top && enabled) {
+                            const term::EditState& st = view.edits[c.id];
+                            zones_.push_back({term::Zone::Control, row, col, 1, std::max(3, cell.cols), c.id, 0,
+                                              col + 1 - st.scroll});
+                        }
                         break;
                     case ControlKind::Button: {
                         const term::Caption cap = term::parseCaption(c.text);
@@ -706,6 +802,12 @@ private:
                     }
                     case ControlKind::ListBox:
                         drawList(d, view, c, cell, row, col, clientRight, clientBottom, focused);
+                        if (top && enabled) {
+                            const int b = listHasBorder(c, cell) ? 1 : 0;
+                            zones_.push_back({term::Zone::Control, row, col, std::min(cell.rows, clientBottom - row),
+                                              std::min(cell.cols, clientRight - col), c.id, 0,
+                                              view.listTop[c.id] - (row + b)});
+                        }
                         break;
                 }
             }
@@ -791,6 +893,9 @@ private:
             const term::Caption cap = term::parseCaption(menus[i].title);
             const bool open = top && view.menu.menu == static_cast<int>(i);
             put(f.menuRow, f.clientCol + offsets[i] - 1, " " + cap.text + " ", open ? A_REVERSE : A_NORMAL, right);
+            if (top)
+                zones_.push_back({term::Zone::MenuTitle, f.menuRow, f.clientCol + offsets[i] - 1, 1,
+                                  static_cast<int>(cap.text.size()) + 2, 0, static_cast<int>(i), 0});
             putCaption(f.menuRow, f.clientCol + offsets[i], cap, open ? A_REVERSE : A_NORMAL, right, true);
         }
         if (!top || !view.menu.open() || view.menu.menu >= static_cast<int>(menus.size())) return;
@@ -819,6 +924,7 @@ private:
             }
             const bool enabled = d.menuEnabled(e.id);
             const bool current = view.menu.entry == static_cast<int>(i);
+            zones_.push_back({term::Zone::MenuEntry, r, col + 1, 1, boxCols - 2, 0, static_cast<int>(i), 0});
             int attr = enabled ? A_NORMAL : dimAttr();
             if (current) attr |= A_REVERSE;
             const term::Caption cap = term::parseCaption(e.text);
@@ -868,6 +974,8 @@ private:
             const bool focused = static_cast<int>(i) == mv.focus;
             const int attr = focused ? (A_REVERSE | A_BOLD) : A_NORMAL;
             put(br, bc, "< " + cap.text + " >", attr, right);
+            zones_.push_back({term::Zone::MessageButton, br, bc, 1, static_cast<int>(cap.text.size()) + 4, 0,
+                              static_cast<int>(i), 0});
             putCaption(br, bc + 2, cap, attr, right, true);
             if (focused) cursorPos_ = {br, bc + 2};
             bc += static_cast<int>(cap.text.size()) + 6;
@@ -961,6 +1069,7 @@ private:
     int depth_ = 0;
     std::vector<Layer> layers_;
     std::pair<int, int> cursorPos_{-1, -1};
+    std::vector<term::Zone> zones_;  // what a click on the top window hits
 };
 
 }  // namespace

@@ -100,6 +100,14 @@ KeyEvent decodeInput(int byte, const std::function<int()>& next) {
     return {Key::Other, 0};
 }
 
+// ---- mouse ----------------------------------------------------------------------------------
+
+const Zone* zoneAt(const std::vector<Zone>& zones, int row, int col) {
+    for (auto it = zones.rbegin(); it != zones.rend(); ++it)
+        if (row >= it->row && row < it->row + it->rows && col >= it->col && col < it->col + it->cols) return &*it;
+    return nullptr;
+}
+
 // ---- captions -------------------------------------------------------------------------------
 
 Caption parseCaption(std::string_view raw) {

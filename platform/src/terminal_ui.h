@@ -37,12 +37,14 @@ enum class Key {
     Delete,
     F10,
     Resize,
+    Click,      // the left mouse button pressed at (row, col) of the screen
     Other,
 };
 
 struct KeyEvent {
     Key key = Key::None;
     int ch = 0;
+    int row = 0, col = 0;   // Click only
     bool operator==(const KeyEvent&) const = default;
 };
 
@@ -52,6 +54,20 @@ struct KeyEvent {
 // character is Alt plus that character; a byte with the eighth bit set over a letter, or its
 // two-byte UTF-8 form, is Alt plus the letter (terminals that send meta as the eighth bit).
 KeyEvent decodeInput(int byte, const std::function<int()>& next);
+
+// ---- mouse ----------------------------------------------------------------------------------
+
+// A screen area that answers a click, recorded while the top window is drawn.
+struct Zone {
+    enum Kind { Control, MenuTitle, MenuEntry, MessageButton } kind = Control;
+    int row = 0, col = 0, rows = 1, cols = 1;
+    int id = 0;      // Control: the control ID
+    int index = 0;   // MenuTitle, MenuEntry, MessageButton: which one
+    int base = 0;    // Control: edit box, screen column of character 0; list box, line number minus screen row
+};
+// The zone under a click: of overlapping zones the one recorded last (drawn on top); nullptr
+// when none.
+const Zone* zoneAt(const std::vector<Zone>& zones, int row, int col);
 
 // ---- captions -------------------------------------------------------------------------------
 

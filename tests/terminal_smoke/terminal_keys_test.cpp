@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -130,32 +131,39 @@ public:
 
 // ---- the driver -------------------------------------------------------------------------------
 
-// The same keys whatever terminal type the program is told it runs on.
-class TerminalKeysOn : public ::testing::TestWithParam<const char*> {};
-
-TEST_P(TerminalKeysOn, DrivenByKeys) {
-    if (!smoke::haveTmux()) GTEST_SKIP() << "tmux is not installed";
+// Starts this program's scenario dialog in a tmux window of 100x40 on terminal type termType,
+// its handler writing to `log`.
+::testing::AssertionResult startScenario(smoke::TmuxWindow& w, const smoke::TempDir& dir, const std::string& log,
+                                         const std::string& termType) {
     char self[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    ASSERT_GT(n, 0);
+    if (n <= 0 || dir.path().empty()) return ::testing::AssertionFailure() << "no program or directory";
     self[n] = '\0';
-    smoke::TempDir dir;
-    ASSERT_FALSE(dir.path().empty());
-    const std::string log = dir.path() + "/events.log";
     const std::string script = dir.path() + "/run.sh";
-    const std::string termType = GetParam();
     {
         // From the source data directory, where the help viewer finds its text.
         std::ofstream out(script);
         out << "cd '" << DP_SOURCE_DIR << "/data' || exit 1\n"
-            << "unset DP_SCRIPT DP_TRANSCRIPT\n"
+            << "unset DP_SCRIPT DP_TRANSCRIPT DP_TERMINAL_MOUSE\n"
             << "TERM=" << termType << "; export TERM\n"
             << kScenarioEnv << "='" << log << "' '" << self
             << "' --gtest_filter=TerminalKeys.ScenarioDialog >'" << dir.path() << "/out.txt' 2>&1\n"
             << "echo exit $? >> '" << log << "'\n";
     }
+    if (!w.start(100, 40, script)) return ::testing::AssertionFailure() << "tmux did not start";
+    return ::testing::AssertionSuccess();
+}
+
+// The same keys whatever terminal type the program is told it runs on.
+class TerminalKeysOn : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(TerminalKeysOn, DrivenByKeys) {
+    if (!smoke::haveTmux()) GTEST_SKIP() << "tmux is not installed";
+    smoke::TempDir dir;
+    const std::string log = dir.path() + "/events.log";
+    const std::string termType = GetParam();
     smoke::TmuxWindow w("dpkeys" + std::to_string(::getpid()) + termType);
-    ASSERT_TRUE(w.start(100, 40, script));
+    ASSERT_TRUE(startScenario(w, dir, log, termType));
     auto waitFor = [&](const std::vector<std::string>& onScreen, const std::vector<std::string>& inLog = {}) {
         return w.waitFor(onScreen, log, inLog);
     };
@@ -240,6 +248,93 @@ TEST_P(TerminalKeysOn, DrivenByKeys) {
               "command 301\nanswer no\ncommand 603\ncommand 302\nhelp 0\ncommand 303\ninner ended\n"
               "select 204 0\nselect 204 1\nselect 204 29\nclose\nend 0\nexit 0\n");
 }
+
+// The mouse: clicks on a check box, an edit box, a list line, a menu and its entry, buttons of
+// the dialog, of a message box and of a nested dialog. Terminals report clicks in one of two
+// forms, chosen by the terminal type.
+class TerminalMouseOn : public ::testing::TestWithParam<const char*> {};
+
+// Where a text stands on the screen (row and column from 0), {-1, -1} when it does not.
+std::pair<int, int> locate(const std::string& screen, const std::string& text) {
+    std::istringstream in(screen);
+    std::string line;
+    for (int row = 0; std::getline(in, line); ++row)
+        if (const std::size_t col = line.find(text); col != std::string::npos) return {row, static_cast<int>(col)};
+    return {-1, -1};
+}
+
+TEST_P(TerminalMouseOn, ClickedWithTheMouse) {
+    if (!smoke::haveTmux()) GTEST_SKIP() << "tmux is not installed";
+    smoke::TempDir dir;
+    const std::string log = dir.path() + "/events.log";
+    const std::string termType = GetParam();
+    smoke::TmuxWindow w("dpmouse" + std::to_string(::getpid()) + termType);
+    ASSERT_TRUE(startScenario(w, dir, log, termType));
+    auto waitFor = [&](const std::vector<std::string>& onScreen, const std::vector<std::string>& inLog = {}) {
+        return w.waitFor(onScreen, log, inLog);
+    };
+    const bool sgr = termType.rfind("xterm", 0) == 0;
+    // Presses and releases the left button on a cell of the screen.
+    auto clickAt = [&](int row, int col) {
+        const int x = col + 1, y = row + 1;
+        std::string press, release;
+        if (sgr) {
+            press = "\033[<0;" + std::to_string(x) + ";" + std::to_string(y) + "M";
+            release = "\033[<0;" + std::to_string(x) + ";" + std::to_string(y) + "m";
+        } else {
+            press = std::string("\033[M ") + static_cast<char>(32 + x) + static_cast<char>(32 + y);
+            release = std::string("\033[M#") + static_cast<char>(32 + x) + static_cast<char>(32 + y);
+        }
+        w.literal(press + release);
+    };
+    // ... on the first character of `text` plus `offset`.
+    auto click = [&](const std::string& text, int offset = 0) {
+        const auto [row, col] = locate(w.screen(), text);
+        ASSERT_GE(row, 0) << text << "\n" << w.screen();
+        clickAt(row, col + offset);
+    };
+
+    ASSERT_TRUE(waitFor({"Terminal Scenario", "[ ] Round", "line 3"}, {"notify 201 []"}));
+    click("Round");
+    ASSERT_TRUE(waitFor({"[X] Round"}, {"command 203", "checked 1"}));
+    // The second box stands two rows under the first, which follows the label "Name".
+    const auto [nameRow, nameCol] = locate(w.screen(), "Name");
+    ASSERT_GE(nameRow, 0);
+    {
+        std::istringstream in(w.screen());
+        std::string line;
+        for (int r = 0; r <= nameRow + 2 && std::getline(in, line); ++r) {}
+        const std::size_t field = line.find('[', static_cast<std::size_t>(nameCol));
+        ASSERT_NE(field, std::string::npos) << line;
+        clickAt(nameRow + 2, static_cast<int>(field) + 3);
+    }
+    ASSERT_TRUE(waitFor({}, {"notify 202 []"}));
+    w.keys("q");
+    ASSERT_TRUE(waitFor({"[q"}, {"notify 202 [q]"}));
+    click("line 3");
+    ASSERT_TRUE(waitFor({}, {"select 204 3"}));
+    click("Edit", 0);
+    ASSERT_TRUE(waitFor({"Live", "Gray"}));
+    click("Gray");  // grayed: nothing happens, the menu stays open
+    click("Live");
+    ASSERT_TRUE(waitFor({"Terminal Scenario - live"}, {"command 603"}));
+    click("Ask", 0);
+    ASSERT_TRUE(waitFor({"Proceed ?"}, {"command 301"}));
+    click("< No >", 2);
+    ASSERT_TRUE(waitFor({}, {"answer no"}));
+    click("Nested", 0);
+    ASSERT_TRUE(waitFor({"Inner Dialog", "Done"}, {"command 303"}));
+    click("Done");
+    ASSERT_TRUE(waitFor({}, {"inner ended"}));
+    w.keys("Escape");
+    ASSERT_TRUE(waitFor({}, {"close", "end 0", "exit 0"}));
+    EXPECT_EQ(smoke::readFile(log),
+              "notify 201 []\ncommand 203\nchecked 1\nnotify 202 []\nnotify 202 [q]\nselect 204 3\n"
+              "command 603\ncommand 301\nanswer no\ncommand 303\ninner ended\nclose\nend 0\nexit 0\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(TerminalTypes, TerminalMouseOn, ::testing::Values("screen", "xterm"),
+                         [](const auto& info) { return std::string(info.param); });
 
 INSTANTIATE_TEST_SUITE_P(TerminalTypes, TerminalKeysOn,
                          ::testing::Values("screen", "tmux-256color", "xterm", "xterm-256color"),
