@@ -287,3 +287,25 @@ TEST(MessageBox, Keys) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Mouse, TheZoneDrawnLastWins) {
+    using platform::term::Zone;
+    const std::vector<Zone> zones = {
+        {Zone::Control, 5, 10, 1, 8, 401},        // a button
+        {Zone::Control, 3, 20, 6, 12, 601},       // a list
+        {Zone::MenuEntry, 4, 18, 1, 10, 0, 2},    // an open menu's entry over both
+    };
+    EXPECT_EQ(platform::term::zoneAt(zones, 5, 10)->id, 401);
+    EXPECT_EQ(platform::term::zoneAt(zones, 5, 17)->id, 401);
+    EXPECT_EQ(platform::term::zoneAt(zones, 5, 18), nullptr);
+    EXPECT_EQ(platform::term::zoneAt(zones, 5, 20)->id, 601);
+    EXPECT_EQ(platform::term::zoneAt(zones, 4, 20)->kind, Zone::MenuEntry);
+    EXPECT_EQ(platform::term::zoneAt(zones, 8, 31)->id, 601);
+    EXPECT_EQ(platform::term::zoneAt(zones, 9, 31), nullptr);
+    EXPECT_EQ(platform::term::zoneAt(zones, 5, 9), nullptr);
+    EXPECT_EQ(platform::term::zoneAt({}, 0, 0), nullptr);
+}
+
+}  // namespace
