@@ -651,17 +651,23 @@ private:
         for (int r = 0; r < rows; ++r) put(row + r, col, std::string(static_cast<std::size_t>(std::max(0, cols)), ' '), A_NORMAL, col + cols);
     }
 
-    void drawTooSmall(int needCols, int needRows, int cols, int rows) {
+    // Instead of a window that does not fit: what it is and how much room it needs.
+    void drawTooSmall(const std::string& what, int needCols, int needRows, int cols, int rows) {
         ::werase(stdscr);
-        const std::string msg = term::tooSmallText(needCols, needRows, cols, rows);
-        // Wrapped over as many lines as the width needs.
-        const std::vector<std::string> lines = term::wrapLines({msg}, std::max(1, cols));
+        std::vector<std::string> lines;
+        if (!what.empty()) {
+            lines = term::wrapLines({what}, std::max(1, cols));
+            lines.push_back("");
+        }
+        for (const std::string& l : term::wrapLines({term::tooSmallText(needCols, needRows, cols, rows)}, std::max(1, cols)))
+            lines.push_back(l);
         const int top = std::max(0, (rows - static_cast<int>(lines.size())) / 2);
         for (std::size_t i = 0; i < lines.size(); ++i) {
             const int c = std::max(0, (cols - static_cast<int>(lines[i].size())) / 2);
             put(top + static_cast<int>(i), c, lines[i], A_BOLD, cols);
         }
         cursorPos_ = {-1, -1};
+        zones_.clear();
     }
 
     void draw() {
@@ -681,7 +687,7 @@ private:
                 const term::DialogFrame f =
                     term::placeDialog(l.dialog->layout(), !l.dialog->menuBar().empty(), cols, rows);
                 if (!f.fits) {
-                    if (top) drawTooSmall(f.outer.cols, f.outer.rows, cols, rows);
+                    if (top) drawTooSmall(l.dialog->caption(), f.outer.cols, f.outer.rows, cols, rows);
                     continue;
                 }
                 drawDialog(*l.dialog, *l.view, f, top);
@@ -950,7 +956,7 @@ private:
     void drawMessage(MessageView& mv, int cols, int rows) {
         const term::MessageLayout box = layoutFor(mv);
         if (box.cols > cols || box.rows > rows) {
-            drawTooSmall(box.cols, box.rows, cols, rows);
+            drawTooSmall(box.title, box.cols, box.rows, cols, rows);
             return;
         }
         const int row = (rows - box.rows) / 2, col = (cols - box.cols) / 2;
