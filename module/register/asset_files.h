@@ -45,6 +45,8 @@ struct RegisterState {
 };
 
 RegisterState& reg();
+// Back to the state of a freshly loaded module (files closed, everything empty).
+void resetRegisterState();
 
 // Index helpers on the 8 stored bytes.
 std::string indexKey(const IndexBytes& e);          // first 6 characters

@@ -17,7 +17,7 @@ namespace platform {
 
 // Raised by the scripted backend when the script asks for something the dialog on top
 // cannot do, or ends while a dialog is still open. The run stops.
-class ScriptStop : public std::runtime_error {
+class __attribute__((visibility("default"))) ScriptStop : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -87,6 +88,19 @@ private:
     std::size_t lineBytes_ = 0;
     bool failed_ = false;
 };
+
+// Puts finished files in place as one step. Each pair is (new file, file it replaces), both
+// paths in dir. The new files must be complete and flushed. A journal naming the renames is
+// written and flushed first, the renames follow, the journal goes last; an interruption anywhere
+// is finished by finishPendingReplacement, so readers see either all old or all new files.
+bool replaceFilesTogether(const std::string& dir,
+                          const std::vector<std::pair<std::string, std::string>>& renames);
+// Completes a replacement that an interruption left half done (nothing when there is none).
+// Every operation that opens a client's files calls it first.
+void finishPendingReplacement(const std::string& dir);
+inline constexpr const char* kReplaceJournalName = "REPLACE.JNL";
+// Tests: the replacement stops (as if the process died) after this many steps; -1 for never.
+void setReplaceFaultAfter(int steps);
 
 // Closes every RecordFile and TextFile that is open (the module's "close all files").
 void closeAllFiles();

@@ -1,0 +1,5 @@
+#pragma once
+
+#include <string>
+
+namespace dp { void RunAmortization(const std::string& clientCode); }

@@ -1,0 +1,101 @@
+#include "entry/menu.h"
+
+#include "entry/procedures.h"
+#include "entry/session.h"
+#include "register/records.h"
+
+namespace dp {
+
+Session& session() {
+    static Session s;
+    return s;
+}
+
+namespace {
+
+using platform::ControlKind;
+using platform::ControlSpec;
+
+constexpr std::uint32_t kShadowGrey = 0xE8E8E8;  // red, green and blue 232
+constexpr std::uint32_t kBlack = 0x000000;
+
+ControlSpec button(int id, const char* text, int y) {
+    return {ControlKind::Button, id, text, 100, y, 140, 16};
+}
+
+void menuHandler(platform::Dialog& dlg, const platform::Event& ev) {
+    Session& s = session();
+    switch (ev.kind) {
+        case platform::EventKind::Close:
+            s.leaveMenu = 1;
+            return;
+        case platform::EventKind::Command:
+            break;
+        default:
+            return;
+    }
+    void (*procedure)(const std::string&) = nullptr;
+    switch (ev.id) {
+        case 401: procedure = RunAssetMaintenance; break;
+        case 402: procedure = RunCompanyMaintenance; break;
+        case 403: procedure = RunDepreciationReport; break;
+        case 404: procedure = RunClosePeriod; break;
+        case 406: procedure = RunAmortization; break;
+        case 407: procedure = RunForm4562; break;
+        case 409:
+            dlg.end();
+            s.leaveMenu = 1;
+            return;
+        default:
+            return;
+    }
+    s.abortRequested = 0;
+    // The menu goes away first: only one window of the module is open at a time.
+    dlg.end();
+    procedure(s.clientCode);
+    s.leaveMenu = 0;
+    s.abortRequested = 0;
+}
+
+}  // namespace
+
+platform::DialogTemplate buildMenuDialog(const std::string& clientCode) {
+    platform::DialogTemplate t;
+    t.caption = "Depreciation/Amortization Menu (" + trimRight(clientCode) + ")";
+    t.width = 340;
+    t.height = 250;
+    t.centred = true;
+    t.systemMenu = true;
+    t.topmost = true;
+    t.icon = "PROGRAM";
+    t.controls = {
+        button(401, "&Asset File Maintenance", 60),
+        button(402, "Company File &Maintenance", 80),
+        button(403, "Depreciation &Report", 100),
+        button(404, "Close Current &Period", 120),
+        button(406, "Amortization &Schedule", 140),
+        button(407, "Print &Form 4562 page 1", 160),
+        button(409, "E&xit Depreciation", 180),
+        {ControlKind::Frame, 101, "", 5, 5, 325, 210},
+        {ControlKind::Icon, 201, "PROGRAM", 20, 20, 32, 32},
+        {ControlKind::Label, 102, "DEPRECIATION MENU", 90, 21, 250, 21,
+         platform::StyleTitleFont | platform::StyleTransparent, kShadowGrey},
+        {ControlKind::Label, 104, "DEPRECIATION MENU", 89, 20, 250, 21,
+         platform::StyleTitleFont | platform::StyleTransparent, kBlack},
+        {ControlKind::HLine, 105, "", 20, 43, 300, 1},
+    };
+    return t;
+}
+
+int runMenu(const std::string& clientCode) {
+    Session& s = session();
+    s.clientCode = clientCode;
+    s.leaveMenu = 0;
+    do {
+        platform::showModal(buildMenuDialog(s.clientCode), menuHandler);
+    } while (s.leaveMenu == 0);
+    s.abortRequested = 0;
+    return 0;
+}
+
+}  // namespace dp

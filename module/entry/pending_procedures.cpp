@@ -1,0 +1,11 @@
+// Procedures whose subsystems are not built yet return straight to the menu.
+#include "entry/procedures.h"
+
+namespace dp {
+void RunAssetMaintenance(const std::string&) {}
+void RunCompanyMaintenance(const std::string&) {}
+void RunDepreciationReport(const std::string&) {}
+void RunClosePeriod(const std::string&) {}
+void RunAmortization(const std::string&) {}
+void RunForm4562(const std::string&) {}
+}  // namespace dp

@@ -1,0 +1,81 @@
+#include "platform/backend.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "platform/message.h"
+#include "platform/process.h"
+
+namespace platform {
+namespace {
+
+std::unique_ptr<Backend>& current() {
+    static std::unique_ptr<Backend> b;
+    return b;
+}
+
+std::ofstream& transcriptFile() {
+    static std::ofstream f;
+    return f;
+}
+
+std::unique_ptr<Backend> fromEnvironment() {
+    const char* script = std::getenv("DP_SCRIPT");
+    if (script && *script) {
+        std::ifstream in(script, std::ios::binary);
+        if (!in) {
+            std::cerr << "cannot read the script " << script << '\n';
+            return makeScriptedBackend("", &std::cout);
+        }
+        std::stringstream text;
+        text << in.rdbuf();
+        std::ostream* out = &std::cout;
+        const char* tr = std::getenv("DP_TRANSCRIPT");
+        if (tr && *tr) {
+            transcriptFile().open(tr, std::ios::binary | std::ios::trunc);
+            if (transcriptFile()) out = &transcriptFile();
+            else std::cerr << "cannot write the transcript " << tr << '\n';
+        }
+        return makeScriptedBackend(text.str(), out);
+    }
+    return makeTerminalBackend();
+}
+
+}  // namespace
+
+Backend& backend() {
+    if (!current()) current() = fromEnvironment();
+    return *current();
+}
+
+std::unique_ptr<Backend> setBackend(std::unique_ptr<Backend> next) {
+    std::unique_ptr<Backend> prev = std::move(current());
+    current() = std::move(next);
+    return prev;
+}
+
+void recordPrint(const std::string& command) { backend().transcript("print: " + command); }
+
+MsgResult messageBox(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons,
+                     bool) {
+    return backend().message(text, title, icon, buttons);
+}
+
+int runAndWait(const std::string& commandLine) { return backend().runAndWait(commandLine); }
+
+}  // namespace platform
+
+namespace platform {
+namespace {
+class NoTerminal final : public Backend {
+    [[noreturn]] static void fail() { throw ScriptStop("no terminal backend is built into this program"); }
+    void runModal(Dialog&) override { fail(); }
+    MsgResult message(const std::string&, const std::string&, MsgIcon, MsgButtons) override { fail(); }
+    int runAndWait(const std::string&) override { fail(); }
+};
+}  // namespace
+// Replaced by the terminal backend where it is linked in.
+__attribute__((weak)) std::unique_ptr<Backend> makeTerminalBackend() { return std::make_unique<NoTerminal>(); }
+}  // namespace platform

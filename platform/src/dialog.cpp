@@ -1,0 +1,184 @@
+#include "platform/dialog.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/backend.h"
+
+namespace platform {
+
+Dialog::Dialog(const DialogTemplate& tpl) : tpl_(tpl), caption_(tpl.caption), menus_(tpl.menuBar) {
+    for (const ControlSpec& c : tpl.controls) createControl(c);
+}
+
+void Dialog::setCaption(std::string caption) { caption_ = std::move(caption); }
+
+ControlSpec* Dialog::find(int id) {
+    for (auto& c : controls_)
+        if (c.id == id) return &c;
+    return nullptr;
+}
+
+const ControlSpec* Dialog::find(int id) const {
+    for (const auto& c : controls_)
+        if (c.id == id) return &c;
+    return nullptr;
+}
+
+bool Dialog::exists(int id) const { return find(id) != nullptr; }
+
+ControlKind Dialog::kind(int id) const {
+    const ControlSpec* c = find(id);
+    return c ? c->kind : ControlKind::Label;
+}
+
+std::string Dialog::text(int id) const {
+    const ControlSpec* c = find(id);
+    return c ? c->text : std::string();
+}
+
+void Dialog::setText(int id, std::string text) {
+    ControlSpec* c = find(id);
+    if (!c) return;
+    c->text = std::move(text);
+    // An edit box tells its dialog about every change of its text, the program's own included.
+    if (c->kind == ControlKind::Edit) dispatch({EventKind::Notify, id});
+}
+
+bool Dialog::isEnabled(int id) const {
+    for (std::size_t i = 0; i < controls_.size(); ++i)
+        if (controls_[i].id == id) return states_[i].enabled;
+    return false;
+}
+
+void Dialog::enable(int id, bool on) {
+    // Several controls may share an ID (two labels); all follow.
+    for (std::size_t i = 0; i < controls_.size(); ++i)
+        if (controls_[i].id == id) states_[i].enabled = on;
+}
+
+bool Dialog::isChecked(int id) const {
+    for (std::size_t i = 0; i < controls_.size(); ++i)
+        if (controls_[i].id == id) return states_[i].checked;
+    return false;
+}
+
+void Dialog::check(int id, bool on) {
+    for (std::size_t i = 0; i < controls_.size(); ++i)
+        if (controls_[i].id == id) states_[i].checked = on;
+}
+
+void Dialog::createControl(ControlSpec spec) {
+    State st;
+    st.enabled = (spec.style & StyleDisabled) == 0;
+    controls_.push_back(std::move(spec));
+    states_.push_back(st);
+}
+
+void Dialog::destroyControl(int id) {
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        if (controls_[i].id == id) {
+            controls_.erase(controls_.begin() + static_cast<std::ptrdiff_t>(i));
+            states_.erase(states_.begin() + static_cast<std::ptrdiff_t>(i));
+            if (focus_ == id) focus_ = 0;
+            return;
+        }
+    }
+}
+
+void Dialog::setFocus(int id) {
+    if (exists(id)) focus_ = id;
+}
+
+bool Dialog::menuEnabled(int id) const {
+    for (const Menu& m : menus_)
+        for (const MenuEntry& e : m.entries)
+            if (e.id == id && id != 0) return !e.grayed;
+    return false;
+}
+
+void Dialog::enableMenu(int id, bool on) {
+    for (Menu& m : menus_)
+        for (MenuEntry& e : m.entries)
+            if (e.id == id && id != 0) e.grayed = !on;
+}
+
+std::vector<std::string> Dialog::listLines(int id) const {
+    for (std::size_t i = 0; i < controls_.size(); ++i)
+        if (controls_[i].id == id) return states_[i].lines;
+    return {};
+}
+
+void Dialog::setListLines(int id, std::vector<std::string> lines) {
+    for (std::size_t i = 0; i < controls_.size(); ++i)
+        if (controls_[i].id == id) {
+            states_[i].lines = std::move(lines);
+            states_[i].selection = -1;
+            return;
+        }
+}
+
+int Dialog::listSelection(int id) const {
+    for (std::size_t i = 0; i < controls_.size(); ++i)
+        if (controls_[i].id == id) return states_[i].selection;
+    return -1;
+}
+
+void Dialog::selectListLine(int id, int line) {
+    for (std::size_t i = 0; i < controls_.size(); ++i)
+        if (controls_[i].id == id) {
+            const int n = static_cast<int>(states_[i].lines.size());
+            states_[i].selection = (line >= 0 && line < n) ? line : -1;
+            dispatch({EventKind::Notify, id});
+            return;
+        }
+}
+
+void Dialog::end(int result) {
+    ended_ = true;
+    result_ = result;
+}
+
+void Dialog::sendCommand(int id) { dispatch({EventKind::Command, id}); }
+
+void Dialog::dispatch(const Event& event) {
+    if (handler_) handler_(*this, event);
+}
+
+void Dialog::userType(int id, const std::string& text) {
+    const ControlSpec* c = find(id);
+    if (!c) return;
+    std::string t = text;
+    if (c->style & StyleUpperCase)
+        std::transform(t.begin(), t.end(), t.begin(),
+                       [](unsigned char ch) { return static_cast<char>(std::toupper(ch)); });
+    focus_ = id;
+    setText(id, std::move(t));
+}
+
+void Dialog::userClick(int id) {
+    const ControlSpec* c = find(id);
+    if (c && c->kind == ControlKind::CheckBox) check(id, !isChecked(id));
+    if (c) focus_ = id;
+    dispatch({EventKind::Command, id});
+}
+
+bool Dialog::canClick(int id) const {
+    const ControlSpec* c = find(id);
+    if (c) {
+        const bool clickable = c->kind == ControlKind::Button || c->kind == ControlKind::CheckBox ||
+                               c->kind == ControlKind::BitmapButton;
+        return clickable && isEnabled(id);
+    }
+    return menuEnabled(id);
+}
+
+int showModal(const DialogTemplate& tpl, Handler handler) {
+    Dialog dialog(tpl);
+    dialog.attach(std::move(handler));
+    dialog.dispatch({EventKind::Init, 0});
+    if (!dialog.ended()) backend().runModal(dialog);
+    return dialog.result();
+}
+
+}  // namespace platform

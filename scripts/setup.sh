@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what the build and the tests need (Debian packages), when something is missing.
+set -euo pipefail
+packages=(build-essential cmake g++ libgtest-dev googletest libgmock-dev libbenchmark-dev libncurses-dev
+          tmux cups-client)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "setup: installing ${missing[*]}"
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,113 @@
+// The host program: loads the depreciation module at run time, as the suite's host does, and
+// calls its one entry point with the client code of the books that are open.
+#include <dlfcn.h>
+#include <libgen.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+void usage(std::FILE* out) {
+    std::fputs(
+        "usage: dphost [--script FILE] [--transcript FILE] CLIENTCODE\n"
+        "\n"
+        "Opens the depreciation/amortization menu for the client whose data directory is\n"
+        "CLIENTCODE (passed to the module exactly as given, trailing blanks kept).\n"
+        "\n"
+        "  --script FILE      drive the dialogs from FILE instead of the terminal; lines are\n"
+        "                     click ID, type ID TEXT, check ID, select ID N, enter, close,\n"
+        "                     answer yes|no|ok|cancel, printer REPLY (printer cancel = none)\n"
+        "  --transcript FILE  with --script: write the transcript to FILE (default: stdout)\n"
+        "  --help             show this text\n"
+        "\n"
+        "The module VELDRO.so is looked for beside this program (../lib/veldro when installed)\n"
+        "unless DP_MODULE names it. The rate table files are read from the current directory.\n",
+        out);
+}
+
+std::string selfDirectory() {
+    char buf[PATH_MAX];
+    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return ".";
+    buf[n] = '\0';
+    return ::dirname(buf);
+}
+
+void* loadModule(std::string& tried) {
+    if (const char* env = std::getenv("DP_MODULE"); env && *env) {
+        tried = env;
+        return ::dlopen(env, RTLD_NOW | RTLD_LOCAL);
+    }
+    const std::string dir = selfDirectory();
+    for (const std::string& candidate : {dir + "/../module/VELDRO.so", dir + "/../lib/veldro/VELDRO.so",
+                                         dir + "/VELDRO.so", std::string("VELDRO.so")}) {
+        if (!tried.empty()) tried += ", ";
+        tried += candidate;
+        if (void* h = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL)) return h;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::string script, transcript, client;
+    bool haveClient = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--help" || a == "-h") {
+            usage(stdout);
+            return 0;
+        } else if ((a == "--script" || a == "--transcript") && i + 1 < argc) {
+            (a == "--script" ? script : transcript) = argv[++i];
+        } else if (!haveClient && (a.empty() || a[0] != '-' || a == "-")) {
+            client = a;
+            haveClient = true;
+        } else if (a == "--") {
+            if (i + 1 < argc && !haveClient) {
+                client = argv[++i];
+                haveClient = true;
+            }
+        } else {
+            std::fprintf(stderr, "dphost: unexpected argument \"%s\"\n\n", a.c_str());
+            usage(stderr);
+            return 2;
+        }
+    }
+    if (!haveClient) {
+        usage(stderr);
+        return 2;
+    }
+    if (!transcript.empty() && script.empty()) {
+        std::fputs("dphost: --transcript needs --script\n", stderr);
+        return 2;
+    }
+    // The module's platform layer picks its dialog backend from the environment.
+    if (!script.empty()) {
+        ::setenv("DP_SCRIPT", script.c_str(), 1);
+        if (!transcript.empty()) ::setenv("DP_TRANSCRIPT", transcript.c_str(), 1);
+    } else {
+        ::unsetenv("DP_SCRIPT");
+        ::unsetenv("DP_TRANSCRIPT");
+    }
+    std::string tried;
+    void* module = loadModule(tried);
+    if (!module) {
+        std::fprintf(stderr, "dphost: cannot load the depreciation module (tried %s): %s\n", tried.c_str(), ::dlerror());
+        return 1;
+    }
+    using EntryPoint = int (*)(const char*);
+    auto entry = reinterpret_cast<EntryPoint>(::dlsym(module, "DPMENU"));
+    if (!entry) {
+        std::fprintf(stderr, "dphost: the module has no entry point DPMENU\n");
+        return 1;
+    }
+    const int result = entry(client.c_str());
+    std::fflush(nullptr);
+    return result;
+}

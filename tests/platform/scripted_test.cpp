@@ -1,0 +1,75 @@
+#include <gtest/gtest.h>
+
+#include "platform/backend.h"
+#include "platform/dialog.h"
+#include "platform/message.h"
+#include "support/client_dir.h"
+
+using namespace platform;
+using dptest::ScriptRun;
+
+namespace {
+
+DialogTemplate sample() {
+    DialogTemplate t;
+    t.caption = "Sample";
+    t.controls = {{ControlKind::Edit, 201, "", 0, 0, 40, 12, StyleUpperCase},
+                  {ControlKind::Edit, 202, "", 0, 0, 40, 12, StyleDisabled},
+                  {ControlKind::CheckBox, 115, "Box", 0, 0, 40, 12},
+                  {ControlKind::Button, 301, "OK", 0, 0, 40, 12},
+                  {ControlKind::ListBox, 601, "", 0, 0, 40, 40}};
+    t.menuBar = {{"&File", {{612, "&Asset File", false}, {0, "-", false}, {613, "Abort", true}}}};
+    return t;
+}
+
+}  // namespace
+
+TEST(ScriptedBackend, DrivesHandlersAndRecordsWhatWasShown) {
+    ScriptRun run("type 201 abc\ncheck 115\nselect 601 1\nclick 612\nenter\nclick 301\n");
+    std::vector<std::string> seen;
+    showModal(sample(), [&](Dialog& d, const Event& e) {
+        if (e.kind == EventKind::Init) {
+            d.setListLines(601, {"one", "two"});
+            return;
+        }
+        seen.push_back(std::to_string(static_cast<int>(e.kind)) + ":" + std::to_string(e.id));
+        if (e.kind == EventKind::Notify && e.id == 201) { EXPECT_EQ(d.text(201), "ABC"); }
+        if (e.kind == EventKind::Command && e.id == 115) { EXPECT_TRUE(d.isChecked(115)); }
+        if (e.kind == EventKind::Notify && e.id == 601) { EXPECT_EQ(d.listSelection(601), 1); }
+        if (e.kind == EventKind::Command && e.id == 301) d.end(7);
+    });
+    // Enter with the focus on a check box is the dialog's Enter command.
+    const std::vector<std::string> want = {"3:201", "2:115", "3:601", "2:612", "2:1", "2:301"};
+    EXPECT_EQ(seen, want);
+    EXPECT_EQ(run.transcript(), "dialog: Sample\n");
+}
+
+TEST(ScriptedBackend, RefusesWhatTheDialogCannotDo) {
+    const char* bad[] = {"type 202 x\n", "click 613\n", "click 999\n", "select 601 5\n", "answer yes\n",
+                         "frobnicate\n", ""};
+    for (const char* script : bad) {
+        ScriptRun run(script);
+        EXPECT_THROW(showModal(sample(), [](Dialog&, const Event&) {}), ScriptStop) << script;
+    }
+}
+
+TEST(ScriptedBackend, MessageBoxesTakeAnswersOrAcknowledgeOk) {
+    ScriptRun run("answer cancel\n");
+    EXPECT_EQ(messageBox("Sure?", "Q", MsgIcon::Question, MsgButtons::OkCancel), MsgResult::Cancel);
+    EXPECT_EQ(messageBox("Line 1\r\nLine 2", "Title", MsgIcon::Information), MsgResult::Ok);
+    EXPECT_THROW(messageBox("Again?", "Q", MsgIcon::Question, MsgButtons::YesNo), ScriptStop);
+    EXPECT_EQ(run.transcript().substr(0, 61), "message: Q | Sure?\nmessage: Title | Line 1\\nLine 2\nmessage: Q");
+}
+
+TEST(ScriptedBackend, ProgramSetTextNotifiesLikeTyping) {
+    ScriptRun run("close\n");
+    int notes = 0;
+    bool closed = false;
+    showModal(sample(), [&](Dialog& d, const Event& e) {
+        if (e.kind == EventKind::Init) d.setText(201, "filled");
+        if (e.kind == EventKind::Notify) ++notes;
+        if (e.kind == EventKind::Close) closed = true;
+    });
+    EXPECT_EQ(notes, 1);
+    EXPECT_TRUE(closed);
+}
