@@ -1,6 +1,7 @@
-// A model of the character printer's paper for the form file: CR LF advances one line
-// (36/216 inch), ESC j n moves the paper back n/216 inch, and text prints at the paper's
-// position when it was sent. Printer commands are skipped by their lengths.
+// A model of the character printer's sheet for the form file: CR LF advances one line
+// (36/216 inch), ESC j n moves the paper back n/216 inch but never above the top edge of the
+// sheet, and text prints where the paper stood when it was sent. Printer commands are skipped
+// by their lengths.
 #pragma once
 
 #include <cstddef>
@@ -18,8 +19,8 @@ struct Printed {
 
 struct Paper {
     int pos = 0;
-    int lowest = 0;   // the furthest the paper went back
-    int highest = 0;  // the furthest it went forward
+    int highest = 0;   // the furthest it went forward
+    int stoppedAtTop = 0;  // 1/216 inch of reverse feed that the top edge stopped
     std::vector<Printed> printed;
     std::string error;  // a byte sequence the model does not know
 
@@ -37,7 +38,10 @@ struct Paper {
         };
         auto move = [&](int by) {
             pos += by;
-            if (pos < lowest) lowest = pos;
+            if (pos < 0) {
+                stoppedAtTop -= pos;
+                pos = 0;
+            }
             if (pos > highest) highest = pos;
         };
         std::size_t i = from;
@@ -79,6 +83,9 @@ struct Paper {
         }
         flush();
     }
+
+    // The printed row (from 1) nearest to a position.
+    static int row(int pos) { return (pos + 18) / 36 + 1; }
 
     // The first printed run equal to text at or after file offset `after`; nullptr when none.
     const Printed* find(std::string_view text, std::size_t after = 0) const {
