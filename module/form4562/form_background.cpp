@@ -266,9 +266,18 @@ void titleBlock(Page& p, const std::string& year) {
     p.crlf();
 }
 
+// i right-aligned in two characters.
 std::string twoDigits(int i) {
-    std::string s = std::to_string(i);
-    return s.size() < 2 ? std::string(2 - s.size(), ' ') + s : s;
+    std::string s = i < 10 ? " " : "";
+    s += std::to_string(i);
+    return s;
+}
+
+// A blank, then the text.
+std::string blankThen(const std::string& text) {
+    std::string s = " ";
+    s += text;
+    return s;
 }
 
 // A left-hand line number, then (after a step back unless the box is one line lower) the same
@@ -328,14 +337,14 @@ void lineNumbers(Page& p) {
     p.crlf();
     p.crlf();
     numberPair(p, "  7", true, 54, " 7");
-    for (int i = 8; i <= 9; ++i) numberPair(p, " " + twoDigits(i), true, 65, std::to_string(i));
-    for (int i = 10; i <= 12; ++i) numberPair(p, " " + twoDigits(i), true, 64, " " + twoDigits(i));
+    for (int i = 8; i <= 9; ++i) numberPair(p, blankThen(twoDigits(i)), true, 65, std::to_string(i));
+    for (int i = 10; i <= 12; ++i) numberPair(p, blankThen(twoDigits(i)), true, 64, blankThen(twoDigits(i)));
     numberPair(p, " 13", true, 54, "13");
     p.s("Note:");
     p.crlf();
     p.crlf();
     numberPair(p, " 14", false, 64, " 14");
-    for (int i = 15; i <= 16; ++i) numberPair(p, " " + twoDigits(i), true, 64, " " + std::to_string(i));
+    for (int i = 15; i <= 16; ++i) numberPair(p, blankThen(twoDigits(i)), true, 64, blankThen(std::to_string(i)));
     p.crlf(2);
     numberPair(p, " 17", true, 64, " 17");
     p.s(" 18");

@@ -83,7 +83,10 @@ void addAlternative(FormTotals& totals, const AssetRecord& asset) {
     } else {
         ClassRow& r = totals.ClassRows[Row20a];
         addToRow(r, asset);
-        r.classLifePeriod = (period >= 0 ? " " : "") + std::to_string(period);
+        // A period that is not negative gets a leading blank.
+        std::string text = std::to_string(period);
+        if (period >= 0) text.insert(text.begin(), ' ');
+        r.classLifePeriod = std::move(text);
         r.classLifeMethod = asset.Book.Method;
     }
 }
