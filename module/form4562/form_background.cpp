@@ -162,7 +162,7 @@ void ruling(Page& p) {
     rule(p, {{B, 63}, {RIGHT, 1}, {H, 2}, {UP, 1}, {H, 12}});                             // 34
     rule(p, {{B, 63}, {V, 1}});                                                           // 35
     rule(p, {{H, 63}, {UP, 1}, {H, 15}});                                                 // 36
-    // 37 to 49: the table of Part III.
+    // 37 to 49: the table of the MACRS class rows.
     const int widths[7] = {16, 7, 12, 10, 10, 6, 12};
     auto table = [&](int first, int second, int inner, bool secondFilled, int firstFill, int blankFirst) {
         // first: the joint after column (a); second: the joint after (b); inner: the other joints.
@@ -499,7 +499,7 @@ void headingCaptions(Page& p) {
     caption(p, 36, 40, "Business or activity to which this form is applicable", false);
 }
 
-// Pass 9: the column headings of line 6 and of Part III.
+// Pass 9: the column headings of line 6 and of the MACRS class rows.
 void columnHeadings(Page& p) {
     p.crlf(9);
     p.back(30);

@@ -1,5 +1,5 @@
 // Totalling the register into the form's lines: the asset rules, the whole-dollar accumulators
-// and the year-dependent amounts of Part I.
+// and the year-dependent amounts of the expense election.
 #include <gtest/gtest.h>
 
 #include <cmath>
