@@ -182,7 +182,7 @@ int32_t listOut(const std::string& command) {
     }
     const std::string why = runLp(pc.device, pc.file);
     if (!why.empty()) {
-        fail("Printing " + pc.file + " on " + pc.device + " failed: " + why + ".");
+        fail("Printing " + pc.file + " on " + pc.device + " failed: " + why + (why.back() == '.' ? "" : "."));
         return -1;
     }
     return 0;
