@@ -1,6 +1,8 @@
 #include "report/depreciation_report.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -439,6 +441,85 @@ void reportError(const std::string& text) {
     platform::messageBox(text, "Depreciation Report", platform::MsgIcon::Error);
 }
 
+// The asset file and its index held in memory for one run: each read in one piece, computed
+// records changed in the image and written back as whole records, a block of them at a time
+// (one write per block instead of one per asset keeps a full register quick).
+class AssetFileImage {
+public:
+    static constexpr std::int64_t kBlockRecords = 64;
+
+    void load(const platform::RecordFile& fil, const platform::RecordFile& idx, int entries) {
+        path_ = fil.path();
+        records_ = std::max<std::int64_t>(fil.recordCount(), 0);
+        bytes_ = readWhole(path_, static_cast<std::size_t>(records_) * kAssetRecordLength);
+        records_ = static_cast<std::int64_t>(bytes_.size() / kAssetRecordLength);
+        dirty_.assign(static_cast<std::size_t>((records_ + kBlockRecords - 1) / kBlockRecords), false);
+        index_ = readWhole(idx.path(), static_cast<std::size_t>(std::max(entries, 0)) * kIndexEntryLength);
+    }
+
+    int entries() const { return static_cast<int>(index_.size() / kIndexEntryLength); }
+    IndexBytes entry(int i) const {
+        IndexBytes e{};
+        std::memcpy(e.data(), index_.data() + static_cast<std::size_t>(i - 1) * kIndexEntryLength, e.size());
+        return e;
+    }
+
+    // False when r is not a record number of the file.
+    bool read(std::int64_t r, AssetRecord& rec) const {
+        if (r < 1 || r > records_) return false;
+        AssetRecord::Bytes b{};
+        std::memcpy(b.data(), at(r), b.size());
+        rec = AssetRecord::decode(b);
+        return true;
+    }
+
+    void store(std::int64_t r, const AssetRecord& rec) {
+        if (r < 1 || r > records_) return;
+        const AssetRecord::Bytes b = rec.encode();
+        if (std::memcmp(at(r), b.data(), b.size()) == 0) return;
+        std::memcpy(at(r), b.data(), b.size());
+        dirty_[static_cast<std::size_t>((r - 1) / kBlockRecords)] = true;
+    }
+
+    // Writes every block that holds a changed record; the block's other records go back with
+    // the bytes they were read with. A short last block goes record by record.
+    void writeBack(platform::RecordFile& fil) {
+        platform::RecordFile blocks;
+        const bool haveBlocks = blocks.openExisting(path_, kBlockRecords * kAssetRecordLength);
+        for (std::size_t b = 0; b < dirty_.size(); ++b) {
+            if (!dirty_[b]) continue;
+            const std::int64_t first = static_cast<std::int64_t>(b) * kBlockRecords + 1;
+            if (haveBlocks && first + kBlockRecords - 1 <= records_) {
+                blocks.write(static_cast<std::int64_t>(b) + 1, at(first));
+            } else {
+                for (std::int64_t r = first; r <= records_ && r < first + kBlockRecords; ++r) fil.write(r, at(r));
+            }
+            dirty_[b] = false;
+        }
+    }
+
+private:
+    static std::vector<unsigned char> readWhole(const std::string& path, std::size_t length) {
+        std::vector<unsigned char> out;
+        if (length == 0) return out;
+        platform::RecordFile f;
+        if (!f.openExisting(path, length)) return out;
+        out.resize(length);
+        if (!f.read(1, out.data())) out.clear();
+        return out;
+    }
+    unsigned char* at(std::int64_t r) { return bytes_.data() + static_cast<std::size_t>(r - 1) * kAssetRecordLength; }
+    const unsigned char* at(std::int64_t r) const {
+        return bytes_.data() + static_cast<std::size_t>(r - 1) * kAssetRecordLength;
+    }
+
+    std::string path_;
+    std::int64_t records_ = 0;
+    std::vector<unsigned char> bytes_;
+    std::vector<unsigned char> index_;
+    std::vector<bool> dirty_;
+};
+
 // What was left out of the report because the files do not hold it properly.
 struct LeftOut {
     std::vector<std::string> lines;
@@ -504,6 +585,8 @@ void RunDepreciationReport(const std::string& clientCode) {
     }
     OpenAssetFiles();
     RegisterState& r = reg();
+    AssetFileImage assets;
+    assets.load(r.fil, r.idx, r.entryCount);
     const int count = r.entryCount;
 
     if (options.reportDate.empty()) options.reportDate = defaultDate;
@@ -514,14 +597,14 @@ void RunDepreciationReport(const std::string& clientCode) {
     const char basis = options.reportBasis == "B" ? 'B' : 'T';
     LeftOut leftOut;
     for (int i = 1; i <= count; ++i) {
-        IndexBytes entry{};
-        if (!r.idx.read(i, entry.data())) {
+        if (i > assets.entries()) {
             leftOut.add("index entry " + std::to_string(i) + " cannot be read");
             continue;
         }
+        const IndexBytes entry = assets.entry(i);
         const std::int16_t recordNumber = indexRecordNumber(entry);
         AssetRecord rec;
-        if (!readAssetRecord(r.fil, recordNumber, rec)) {
+        if (!assets.read(recordNumber, rec)) {
             leftOut.add("asset " + trimRight(blanked(indexKey(entry))) + ": its index entry points to record " +
                         std::to_string(recordNumber) + ", which the asset file does not hold");
             continue;
@@ -544,11 +627,14 @@ void RunDepreciationReport(const std::string& clientCode) {
                 leftOut.add("asset " + trimRight(rec.AssetNumber) + ": its amounts are not numbers");
                 continue;
             }
-            const AssetFigures figures = computeAssetDepreciation(rec, recordNumber, inputs);
+            const AssetFigures figures = computeDepreciation(rec, inputs);
+            // Manual rows keep their stored figures and are not written.
+            if (!figures.manual) assets.store(recordNumber, figures.record);
             layout.asset(reportAsset(rec, figures));
         }
         if (layout.text().size() >= (1u << 16)) report.write(layout.take());
     }
+    assets.writeBack(r.fil);
     layout.finish();
     report.write(layout.take());
     const bool written = report.good();

@@ -20,6 +20,11 @@ enum : int {
     kCancel = 302,
 };
 
+const std::string kBookBasis = "B";
+const std::string kTaxBasis = "T";
+const std::string kYes = "Y";
+const std::string kNo = "N";
+
 // Today as MM-DD-YYYY, the date offered when the report has none.
 std::string today() {
     const std::time_t now = std::time(nullptr);
@@ -75,17 +80,17 @@ void optionsHandler(platform::Dialog& dlg, const platform::Event& ev) {
         case kBookBox:
             if (ev.kind == platform::EventKind::Command && dlg.isChecked(kBookBox)) {
                 dlg.check(kTaxBox, false);
-                o.reportBasis = "B";
+                o.reportBasis = kBookBasis;
             }
             break;
         case kTaxBox:
             if (ev.kind == platform::EventKind::Command && dlg.isChecked(kTaxBox)) {
                 dlg.check(kBookBox, false);
-                o.reportBasis = "T";
+                o.reportBasis = kTaxBasis;
             }
             break;
         case kRoundBox:
-            if (ev.kind == platform::EventKind::Command) o.roundWholeDollars = dlg.isChecked(kRoundBox) ? "Y" : "N";
+            if (ev.kind == platform::EventKind::Command) o.roundWholeDollars = dlg.isChecked(kRoundBox) ? kYes : kNo;
             break;
         case kOk:
             dlg.end();
@@ -107,7 +112,7 @@ void showReportOptions() {
     platform::DialogTemplate t = optionsDialog(o.reportDate);
     // Every showing starts on the tax basis, whatever was chosen last time; the rounding choice
     // is kept from the last report although its box starts unchecked.
-    o.reportBasis = "T";
+    o.reportBasis = kTaxBasis;
     platform::showModal(t, optionsHandler);
 }
 

@@ -9,6 +9,7 @@
 #include "engine/report_options.h"
 #include "entry/menu.h"
 #include "entry/procedures.h"
+#include "engine/depreciation.h"
 #include "entry/session.h"
 #include "register/asset_files.h"
 #include "report/depreciation_report.h"
@@ -194,6 +195,46 @@ TEST_F(ReportRun, BrokenIndexEntriesAndGarbageRecordsAreLeftOutWithAMessage) {
     // Only the good record changed, and only its tax current depreciation.
     EXPECT_TRUE(std::equal(after.begin() + 219, after.end(), before.begin() + 219));
     EXPECT_DOUBLE_EQ(client.readRecords()[0].Tax.CurrentDepr, 166.67);
+}
+
+TEST_F(ReportRun, EveryComputedRecordIsWrittenBackWhateverTheIndexOrder) {
+    TempClient client;
+    reporttest::writeCompany(client);
+    std::vector<dp::AssetRecord> recs;
+    for (int i = 1; i <= 150; ++i) {
+        Asset a("N" + std::to_string(i), "Asset " + std::to_string(i));
+        a.cost = 1000 + i;
+        a.method = i % 3 == 0 ? "B200" : "SL";
+        a.manual = i % 7 == 0 ? 'Y' : 'N';
+        a.current = 1;
+        if (i % 10 == 0) {
+            recs.push_back(reporttest::headingRow("Heading " + std::to_string(i)));
+            continue;
+        }
+        recs.push_back(a.record());
+    }
+    client.writeRegister(recs);
+    // The index walks the file backwards.
+    std::vector<unsigned char> idx;
+    for (int i = 150; i >= 1; --i) {
+        const dp::IndexBytes e = dp::makeIndexBytes(recs[static_cast<std::size_t>(i - 1)].AssetNumber, static_cast<std::int16_t>(i));
+        idx.insert(idx.end(), e.begin(), e.end());
+    }
+    client.writeBytes("depr.idx", idx);
+    const auto before = client.readRecords();
+    run("click 301\nprinter cancel\n", client.code());
+    const auto after = client.readRecords();
+    ASSERT_EQ(after.size(), 150u);
+    dp::ReportOptions o;
+    o.reportDate = "12312004";
+    const dp::EngineInputs in = dp::makeEngineInputs(o, "12312004");
+    for (std::size_t i = 0; i < 150; ++i) {
+        const dp::AssetRecord& was = before[i];
+        const bool computed = !dp::date6IsMarker(was.DateAcquired, 'H') && was.Tax.Manual != 'Y';
+        const dp::AssetRecord want = computed ? dp::computeDepreciation(was, in).record : was;
+        EXPECT_EQ(after[i].encode(), want.encode()) << "record " << i + 1;
+        if (computed) EXPECT_NE(after[i].Tax.CurrentDepr, 1.0) << i + 1;
+    }
 }
 
 TEST_F(ReportRun, EmptyRegisterStillPrintsHeadingTotalsAndSummary) {
