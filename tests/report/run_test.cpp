@@ -233,7 +233,9 @@ TEST_F(ReportRun, EveryComputedRecordIsWrittenBackWhateverTheIndexOrder) {
         const bool computed = !dp::date6IsMarker(was.DateAcquired, 'H') && was.Tax.Manual != 'Y';
         const dp::AssetRecord want = computed ? dp::computeDepreciation(was, in).record : was;
         EXPECT_EQ(after[i].encode(), want.encode()) << "record " << i + 1;
-        if (computed) EXPECT_NE(after[i].Tax.CurrentDepr, 1.0) << i + 1;
+        if (computed) {
+            EXPECT_NE(after[i].Tax.CurrentDepr, 1.0) << i + 1;
+        }
     }
 }
 
