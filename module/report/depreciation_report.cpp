@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -56,6 +57,21 @@ constexpr RecapSection kRecapSections[7] = {
     {'F', "Depreciation F Method"},      {'G', "Depreciation G Method"},      {'H', "Depreciation H Method"},
     {'A', "Depreciation A Method"},
 };
+
+// Totals saturate instead of wrapping: a record with absurd figures must not turn the report's
+// sums into other numbers.
+Cents plus(Cents a, Cents b) {
+    std::int64_t r = 0;
+    if (__builtin_add_overflow(a.units, b.units, &r))
+        r = b.units > 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
+    return Cents::fromUnits(r);
+}
+Cents minus(Cents a, Cents b) {
+    std::int64_t r = 0;
+    if (__builtin_sub_overflow(a.units, b.units, &r))
+        r = b.units < 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
+    return Cents::fromUnits(r);
+}
 
 int recapSlot(char letter) {
     for (int i = 0; i < 7; ++i)
@@ -192,16 +208,16 @@ void DepreciationReportLayout::headingRow(std::string_view description) {
 }
 
 void DepreciationReportLayout::amountsLine(const Totals& t) {
-    const Cents deductions = t.expense + t.salvage + t.bonus3050;
+    const Cents deductions = plus(plus(t.expense, t.salvage), t.bonus3050);
     column(44);
     money(t.cost);
     money(deductions);
-    money(t.cost - deductions);
+    money(minus(t.cost, deductions));
     column(89);
     money(t.prior);
     money(t.current);
     money(t.cancelled);
-    money(t.current + t.prior - t.cancelled);
+    money(minus(plus(t.current, t.prior), t.cancelled));
     line();
 }
 
@@ -269,10 +285,10 @@ void DepreciationReportLayout::asset(const ReportAsset& a) {
         ++count_;
         if (count_ > kPageLimit) newReportPage();
         for (Totals* t : {&sub_, &grand_}) {
-            t->cost -= cost;
-            t->salvage -= salvage;
-            t->expense -= expense;
-            t->bonus3050 -= bonus3050;
+            t->cost = minus(t->cost, cost);
+            t->salvage = minus(t->salvage, salvage);
+            t->expense = minus(t->expense, expense);
+            t->bonus3050 = minus(t->bonus3050, bonus3050);
         }
     }
 
@@ -283,22 +299,24 @@ void DepreciationReportLayout::asset(const ReportAsset& a) {
     const Cents current = Cents::fromDouble(a.current);
     const Cents cancelled = Cents::fromDouble(a.cancelled);
     for (Totals* t : {&sub_, &grand_}) {
-        t->cost += cost;
-        t->salvage += salvage;
-        t->expense += expenseShare;
-        t->bonus3050 += bonus3050;
-        t->prior += prior;
-        t->current += current;
-        t->cancelled += cancelled;
+        t->cost = plus(t->cost, cost);
+        t->salvage = plus(t->salvage, salvage);
+        t->expense = plus(t->expense, expenseShare);
+        t->bonus3050 = plus(t->bonus3050, bonus3050);
+        t->prior = plus(t->prior, prior);
+        t->current = plus(t->current, current);
+        t->cancelled = plus(t->cancelled, cancelled);
     }
 
     const char letter = a.method.empty() ? ' ' : a.method[0];
-    if (letter == 'S') straightLine_ += current;
-    if (const int slot = recapSlot(letter); slot >= 0)
-        methodRecap_[static_cast<std::size_t>(slot)][recapIndex(letter, a.method, a.rate)] += current;
-    if (std::string_view("ABSEFGH").find(letter) == std::string_view::npos)
-        otherMethods_ += current;
-    if (a.addsToBonus && wholeYearShare && a.prior == 0) bonus_ += Cents::fromDouble(roundTiesEven(a.bonus, 0));
+    if (letter == 'S') straightLine_ = plus(straightLine_, current);
+    if (const int slot = recapSlot(letter); slot >= 0) {
+        Cents& line = methodRecap_[static_cast<std::size_t>(slot)][recapIndex(letter, a.method, a.rate)];
+        line = plus(line, current);
+    }
+    if (std::string_view("ABSEFGH").find(letter) == std::string_view::npos) otherMethods_ = plus(otherMethods_, current);
+    if (a.addsToBonus && wholeYearShare && a.prior == 0)
+        bonus_ = plus(bonus_, Cents::fromDouble(roundTiesEven(a.bonus, 0)));
 }
 
 void DepreciationReportLayout::controlX() { line(kRecapControl); }

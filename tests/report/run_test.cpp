@@ -174,8 +174,14 @@ TEST_F(ReportRun, BrokenIndexEntriesAndGarbageRecordsAreLeftOutWithAMessage) {
     Asset good{"G1", "Good"};
     Asset nan{"NAN", "Not a number"};
     nan.cost = std::numeric_limits<double>::quiet_NaN();
-    client.writeRegister({good.record(), nan.record()});
-    // A third entry pointing past the end of depr.fil, and a fourth to record 0.
+    // Huge figures and a method of stray bytes are still figures: computed and printed.
+    Asset huge{"BIG", "Huge figures"};
+    huge.cost = 1e300;
+    huge.rate = 1e300;
+    huge.prior = -1e300;
+    huge.method = "\xff\xfe";
+    client.writeRegister({good.record(), nan.record(), huge.record()});
+    // An entry pointing past the end of depr.fil, and one to record 0.
     auto idx = client.bytes("depr.idx");
     for (std::int16_t r : {std::int16_t{9}, std::int16_t{0}}) {
         const dp::IndexBytes e = dp::makeIndexBytes("LOST  ", r);
@@ -192,9 +198,10 @@ TEST_F(ReportRun, BrokenIndexEntriesAndGarbageRecordsAreLeftOutWithAMessage) {
               "file does not hold\n");
     const auto after = client.bytes("depr.fil");
     ASSERT_EQ(after.size(), before.size());
-    // Only the good record changed, and only its tax current depreciation.
-    EXPECT_TRUE(std::equal(after.begin() + 219, after.end(), before.begin() + 219));
+    // The record that is not a number is untouched; the others were computed.
+    EXPECT_TRUE(std::equal(after.begin() + 219, after.begin() + 438, before.begin() + 219));
     EXPECT_DOUBLE_EQ(client.readRecords()[0].Tax.CurrentDepr, 166.67);
+    EXPECT_NE(reporttest::fileText(client.path("report.txt")).find("BIG    Huge figures"), std::string::npos);
 }
 
 TEST_F(ReportRun, EveryComputedRecordIsWrittenBackWhateverTheIndexOrder) {
