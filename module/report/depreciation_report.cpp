@@ -25,10 +25,10 @@ constexpr int kPageLimit = 55;
 constexpr char kSingleRule = '\xC4';
 constexpr char kDoubleRule = '\xCD';
 
-// Page set-up for the spooler's printers: 66 lines, 12 characters per inch, condensed, emphasised.
+// Printer set-up codes at the top of every page, passed through to the print spooling.
 const std::string kPageControl = std::string("\x1bk") + char(66) + "\x1b" + char(34) + "y" + "\x1b" + char(34) +
                                  "Q" + char(17) + "\x1b" + "E";
-// The recap's shorter line spacing.
+// Printer codes ahead of the recap and of each page that continues it.
 const std::string kRecapControl = std::string("\x1bX") + char(30) + char(20) + char(0);
 // A reverse feed of one sixth of an inch: the marker lands on the asset line just printed.
 const std::string kReverseFeed = std::string("\x1bj") + char(36);

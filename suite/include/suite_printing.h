@@ -4,8 +4,10 @@
  *   liblistout.so  ListOut     prints a finished text file on the chosen device
  *
  * The module looks for them beside its own file, then in the build tree, then on the default
- * library path. Both use the platform layer's dialog backend, so a scripted run answers the
- * printer choice from its script ("printer REPLY") and shows the hand-over in its transcript.
+ * library path; DP_SUITE_LIBDIR, when set, names the only directory looked in. Both use the
+ * platform layer's dialog backend, so a scripted run answers the printer choice from its script
+ * ("printer REPLY") and shows the hand-over in its transcript ("print: COMMAND") without printing.
+ * ListOut gives a print queue DP_PRINT_TIMEOUT seconds (default 60) to take the job.
  */
 #ifndef SUITE_PRINTING_H
 #define SUITE_PRINTING_H
