@@ -81,10 +81,10 @@ int recapSlot(char letter) {
 
 // Column of a centred text: (132 - length) / 2, a half going to the even neighbour.
 int centredColumn(std::size_t length) {
-    const long twice = 132 - static_cast<long>(length);
-    long c = twice / 2;
-    if (twice % 2 != 0) {
-        const long lower = (twice - 1) / 2;
+    const long room = 132 - static_cast<long>(length);
+    long c = room / 2;
+    if (room % 2 != 0) {
+        const long lower = (room - 1) / 2;
         c = lower % 2 == 0 ? lower : lower + 1;
     }
     return c < 1 ? 1 : static_cast<int>(c);
@@ -501,19 +501,22 @@ public:
 
     // Writes every block that holds a changed record; the block's other records go back with
     // the bytes they were read with. A short last block goes record by record.
-    void writeBack(platform::RecordFile& fil) {
+    bool writeBack(platform::RecordFile& fil) {
+        bool ok = true;
         platform::RecordFile blocks;
         const bool haveBlocks = blocks.openExisting(path_, kBlockRecords * kAssetRecordLength);
         for (std::size_t b = 0; b < dirty_.size(); ++b) {
             if (!dirty_[b]) continue;
             const std::int64_t first = static_cast<std::int64_t>(b) * kBlockRecords + 1;
             if (haveBlocks && first + kBlockRecords - 1 <= records_) {
-                blocks.write(static_cast<std::int64_t>(b) + 1, at(first));
+                ok = blocks.write(static_cast<std::int64_t>(b) + 1, at(first)) && ok;
             } else {
-                for (std::int64_t r = first; r <= records_ && r < first + kBlockRecords; ++r) fil.write(r, at(r));
+                for (std::int64_t r = first; r <= records_ && r < first + kBlockRecords; ++r)
+                    ok = fil.write(r, at(r)) && ok;
             }
             dirty_[b] = false;
         }
+        return ok;
     }
 
 private:
@@ -652,7 +655,7 @@ void RunDepreciationReport(const std::string& clientCode) {
         }
         if (layout.text().size() >= (1u << 16)) report.write(layout.take());
     }
-    assets.writeBack(r.fil);
+    const bool stored = assets.writeBack(r.fil);
     layout.finish();
     report.write(layout.take());
     const bool written = report.good();
@@ -660,6 +663,9 @@ void RunDepreciationReport(const std::string& clientCode) {
     platform::closeAllFiles();
 
     if (leftOut.count > 0) reportError(leftOut.text());
+    if (!stored)
+        reportError("The current depreciation could not be stored in the asset file for every asset; the report "
+                    "shows the new figures, the asset file may still hold those of the last report.");
     if (!written) {
         reportError("The report file " + reportPath + " could not be written completely; it was not printed.");
         return;
