@@ -22,6 +22,8 @@ using reporttest::Asset;
 
 namespace {
 
+constexpr std::size_t kControlLength = 12 + 2;  // the page's printer codes and their line end
+
 class ReportRun : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -115,6 +117,17 @@ TEST_F(ReportRun, ComputesWritesBackAndHandsTheReportToThePrinter) {
     EXPECT_NE(text.find("A1     " + dp::fixedText("Test asset", 27) + "03/10/04  10,000.00   1,000.00   9,000.00  SL    5 YR"),
               std::string::npos);
     EXPECT_NE(text.find("   1,623.45 "), std::string::npos);  // current total of both rows
+}
+
+TEST_F(ReportRun, TypedSlashedDateIsAcceptedAndPrintedAsEntered) {
+    TempClient client;
+    reporttest::writeCompany(client);
+    client.writeRegister({Asset{}.record()});
+    run("type 201 12/31/2004\nclick 301\nprinter cancel\n", client.code());
+    EXPECT_DOUBLE_EQ(client.readRecords()[0].Tax.CurrentDepr, 166.67);
+    const std::string text = reporttest::fileText(client.path("report.txt"));
+    EXPECT_EQ(text.find("12//3/04"), kControlLength);
+    EXPECT_NE(text.find(std::string(47, ' ') + "For the  12 months ending 12/31/2004\r\n"), std::string::npos);
 }
 
 TEST_F(ReportRun, BookBasisWritesOnlyTheBookBlock) {
