@@ -259,6 +259,25 @@ TEST_F(ReportRun, EveryComputedRecordIsWrittenBackWhateverTheIndexOrder) {
     }
 }
 
+TEST_F(ReportRun, AnInvalidBasisEndsTheWalkButTheTotalsAreWritten) {
+    TempClient client;
+    reporttest::writeCompany(client);
+    client.writeRegister({reporttest::headingRow("FIRST"), Asset{}.record(), Asset{"A2", "Second"}.record()});
+    const auto before = client.bytes("depr.fil");
+    reporttest::Installed<reporttest::ActingBackend> b([](platform::Dialog& d) {
+        dp::reportOptions().reportBasis = "X";
+        d.userClick(301);
+    });
+    dp::RunDepreciationReport(client.code());
+    EXPECT_EQ(b->log.str(), "dialog: Depreciation Report\nmessage: Error | Invalid Basis selected\n");
+    EXPECT_EQ(client.bytes("depr.fil"), before);
+    const std::string text = reporttest::fileText(client.path("report.txt"));
+    EXPECT_NE(text.find("FIRST"), std::string::npos);
+    EXPECT_EQ(text.find("Test asset"), std::string::npos);
+    EXPECT_NE(text.find("TOTALS FOR ALL ASSETS"), std::string::npos);
+    EXPECT_NE(text.find("DEPRECIATION METHOD CODE SUMMARY"), std::string::npos);
+}
+
 TEST_F(ReportRun, EmptyRegisterStillPrintsHeadingTotalsAndSummary) {
     TempClient client;
     reporttest::writeCompany(client);
