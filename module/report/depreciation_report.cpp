@@ -48,11 +48,11 @@ const char* const kSummary[] = {
     "     xxx indicates percentage of straight-line (200 or 150 usually).",
 };
 
-struct RecapSection {
+struct RecapMethod {
     char letter;
     const char* title;
 };
-constexpr RecapSection kRecapSections[7] = {
+constexpr RecapMethod kRecapMethods[7] = {
     {'D', "Declining Balance D Method"}, {'B', "Declining Balance B Method"}, {'E', "Depreciation E Method"},
     {'F', "Depreciation F Method"},      {'G', "Depreciation G Method"},      {'H', "Depreciation H Method"},
     {'A', "Depreciation A Method"},
@@ -75,7 +75,7 @@ Cents minus(Cents a, Cents b) {
 
 int recapSlot(char letter) {
     for (int i = 0; i < 7; ++i)
-        if (kRecapSections[i].letter == letter) return i;
+        if (kRecapMethods[i].letter == letter) return i;
     return -1;
 }
 
@@ -361,12 +361,12 @@ void DepreciationReportLayout::finish() {
         bool any = false;
         for (const auto& [index, amount] : table) any = any || amount != Cents{};
         if (!any) continue;
-        line(kRecapSections[i].title);
+        line(kRecapMethods[i].title);
         ++count_;
         recapPageTest();
         for (const auto& [index, amount] : table) {
             if (amount == Cents{}) continue;
-            recapLine(std::string(1, kRecapSections[i].letter) + " - " + withLeadingBlank(index), amount);
+            recapLine(std::string(1, kRecapMethods[i].letter) + " - " + withLeadingBlank(index), amount);
             ++count_;
             recapPageTest();
         }

@@ -296,7 +296,7 @@ TEST(ReportLayout, EmptyReportEnding) {
     EXPECT_EQ(pageBreaks(expected), 1);
 }
 
-TEST(ReportLayout, RecapSectionsInOrderWithOtherMethodsAndBonus) {
+TEST(ReportLayout, RecapMethodsInOrderWithOtherMethodsAndBonus) {
     DepreciationReportLayout layout(heading());
     layout.newReportPage();
     struct M {
