@@ -5,7 +5,6 @@ namespace dp {
 void RunAssetMaintenance(const std::string&) {}
 void RunCompanyMaintenance(const std::string&) {}
 void RunDepreciationReport(const std::string&) {}
-void RunClosePeriod(const std::string&) {}
 void RunAmortization(const std::string&) {}
 void RunForm4562(const std::string&) {}
 }  // namespace dp

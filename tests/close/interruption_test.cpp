@@ -1,0 +1,167 @@
+// A close stopped at any moment leaves the client either wholly in the old year or wholly in the
+// new one once its files are next opened: the complete old register with the old fiscal year end,
+// or the complete new register with the new fiscal year end, never a mixture.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <random>
+#include <sstream>
+#include <thread>
+
+#include "close/close_period.h"
+#include "entry/session.h"
+#include "platform/backend.h"
+#include "platform/files.h"
+#include "support/client_dir.h"
+
+namespace dp {
+namespace {
+
+using dptest::makeAsset;
+using dptest::makeCompany;
+using dptest::ScriptRun;
+using dptest::TempClient;
+using Bytes = std::vector<unsigned char>;
+
+struct State {
+    Bytes fil, idx, company;
+    bool operator==(const State&) const = default;
+};
+
+// A register of n assets with current-year amounts to carry, every seventh one marked deleted.
+std::vector<AssetRecord> largeRegister(int n) {
+    std::vector<AssetRecord> out;
+    out.reserve(static_cast<std::size_t>(n));
+    for (int i = 0; i < n; ++i) {
+        AssetRecord r = makeAsset("A" + std::to_string(i), i % 7 == 3 ? "***DELETED***" : "Asset " + std::to_string(i),
+                                  "010198");
+        r.Book.Cost = 1000 + i;
+        r.Book.PriorDepr = 10.25 + i;
+        r.Book.CurrentDepr = 5.126;
+        r.Tax.PriorDepr = i;
+        r.Tax.CurrentDepr = 0.5;
+        out.push_back(std::move(r));
+    }
+    return out;
+}
+
+struct InterruptionTest : ::testing::Test {
+    TempClient client;
+    State old;
+
+    void SetUp() override {
+        resetRegisterState();
+        session().clientCode = client.code();
+        session().abortRequested = 0;
+    }
+    void TearDown() override { platform::setReplaceFaultAfter(-1); }
+
+    void writeOld(int assets) {
+        client.writeRegister(largeRegister(assets));
+        client.writeCompany(makeCompany("Acme Tools", "12312003", "12312003"));
+        old = current();
+    }
+    // Back to the old year, with no work files or journal left over.
+    void restoreOld() const {
+        for (const char* name : {"NEW.FIL", "NEW.IDX", kNewCompanyName, platform::kReplaceJournalName})
+            std::filesystem::remove(client.path(name));
+        client.writeBytes("depr.fil", old.fil);
+        client.writeBytes("depr.idx", old.idx);
+        client.writeBytes("company.fil", old.company);
+    }
+    State current() const { return {client.bytes("depr.fil"), client.bytes("depr.idx"), client.bytes("company.fil")}; }
+    // What the next operation on the client sees: it finishes a pending replacement first.
+    State afterReopen() const {
+        CompanyRecord c;
+        readCompanyFile(client.code(), c);
+        return current();
+    }
+};
+
+TEST_F(InterruptionTest, StoppedAtEveryReplacementStep) {
+    writeOld(50);
+    {
+        ScriptRun s("answer ok");
+        RunClosePeriod(client.code());
+    }
+    const State next = current();
+    ASSERT_FALSE(next == old);
+    EXPECT_EQ(next.fil.size(), 43u * kAssetRecordLength);  // 7 of the 50 were deleted
+
+    // The replacement counts five steps: journal, three renames, journal removal.
+    for (int step = 0; step <= 6; ++step) {
+        SCOPED_TRACE("stopped after step " + std::to_string(step));
+        restoreOld();
+        platform::setReplaceFaultAfter(step);
+        std::string transcript;
+        {
+            ScriptRun s("answer ok");
+            RunClosePeriod(client.code());
+            transcript = s.transcript();
+        }
+        platform::setReplaceFaultAfter(-1);
+        const State seen = afterReopen();
+        // Before the journal is in place nothing has moved; from then on the new year is certain.
+        EXPECT_TRUE(step == 0 ? seen == old : seen == next);
+        EXPECT_FALSE(platform::fileExists(client.path(platform::kReplaceJournalName)));
+        const bool reported = transcript.find("Error  75 has occurred") != std::string::npos;
+        EXPECT_EQ(reported, step <= 3) << transcript;
+    }
+}
+
+// Runs a close in a child process; returns its pid.
+pid_t startClose(const std::string& clientCode) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::ostringstream transcript;
+        platform::setBackend(platform::makeScriptedBackend("answer ok", &transcript));
+        RunClosePeriod(clientCode);
+        ::_exit(0);
+    }
+    return pid;
+}
+
+TEST_F(InterruptionTest, KilledAtRandomMoments) {
+    writeOld(8000);
+    // One uninterrupted close gives the new year and how long a close takes.
+    const auto t0 = std::chrono::steady_clock::now();
+    const pid_t first = startClose(client.code());
+    ASSERT_GT(first, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(first, &status, 0), first);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    const auto full = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - t0);
+    const State next = current();
+    ASSERT_FALSE(next == old);
+
+    std::mt19937 random(20031231);
+    int sawOld = 0, sawNew = 0;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (int round = 0; round < 30 && std::chrono::steady_clock::now() < deadline; ++round) {
+        restoreOld();
+        // Half the kills land anywhere in the close, half in its last part where the files move.
+        const double share = round % 2 ? std::uniform_real_distribution<double>(0.0, 1.1)(random)
+                                       : std::uniform_real_distribution<double>(0.7, 1.05)(random);
+        const auto delay = std::chrono::microseconds(static_cast<long long>(share * static_cast<double>(full.count())));
+        const pid_t pid = startClose(client.code());
+        ASSERT_GT(pid, 0);
+        std::this_thread::sleep_for(delay);
+        ::kill(pid, SIGKILL);
+        ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+        const State seen = afterReopen();
+        const bool isOld = seen == old, isNew = seen == next;
+        EXPECT_TRUE(isOld || isNew) << "round " << round << " killed after " << delay.count() << " us";
+        sawOld += isOld;
+        sawNew += isNew;
+    }
+    std::cout << "[          ] close of 8000 assets: " << full.count() << " us; after the kills " << sawOld
+              << " old, " << sawNew << " new\n";
+}
+
+}  // namespace
+}  // namespace dp
