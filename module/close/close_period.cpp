@@ -1,5 +1,6 @@
 #include "close/close_period.h"
 
+#include <algorithm>
 #include <cctype>
 
 #include "entry/session.h"
@@ -30,14 +31,14 @@ void carryOverRecord(AssetRecord& rec) {
 
 bool isDeletedForClose(const AssetRecord& rec) { return trimRight(rec.Description) == kDeletedMark; }
 
-CarriedRegister carryOverRegister(const std::vector<CloseEntry>& entries) {
+CarriedRegister carryOverRegister(std::vector<CloseEntry> entries) {
     CarriedRegister out;
     out.index.reserve(entries.size());
     out.records.reserve(entries.size());
-    for (const CloseEntry& e : entries) {
+    for (CloseEntry& e : entries) {
         if (e.recordNumber == 0 || !e.record) continue;
         if (isDeletedForClose(*e.record)) continue;
-        AssetRecord rec = *e.record;
+        AssetRecord rec = std::move(*e.record);
         carryOverRecord(rec);
         const std::size_t k = out.records.size() + 1;
         // Past the 16-bit record numbers the caller refuses the close; the entry keeps k's low bits.
@@ -59,8 +60,8 @@ std::optional<std::string> nextFiscalYearEnd(const Date6c& fiscalYearEnd) {
     return std::string(fiscalYearEnd.monthDay.data(), 4) + next;
 }
 
-ClosedYear closeYear(const std::vector<CloseEntry>& entries, const Date6c& fiscalYearEnd) {
-    return ClosedYear{carryOverRegister(entries), nextFiscalYearEnd(fiscalYearEnd)};
+ClosedYear closeYear(std::vector<CloseEntry> entries, const Date6c& fiscalYearEnd) {
+    return ClosedYear{carryOverRegister(std::move(entries)), nextFiscalYearEnd(fiscalYearEnd)};
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -139,22 +140,29 @@ void openWithRecovery(CloseRun& run) {
     }
 }
 
+// Index entries in file order with their records. Both files are read in one piece each.
 std::vector<CloseEntry> readRegister(CloseRun& run) {
     std::vector<CloseEntry> entries;
-    entries.reserve(static_cast<std::size_t>(run.entryCount));
+    if (run.entryCount <= 0) return entries;
+    run.stepCode = 3;
+    std::vector<unsigned char> index(static_cast<std::size_t>(run.entryCount) * kIndexEntryLength);
+    if (!run.idx.readRecords(1, run.entryCount, index.data())) throw CloseError{57};
     const std::int64_t records = run.fil.recordCount();
-    for (std::int64_t i = 1; i <= run.entryCount; ++i) {
-        run.stepCode = 3;
+    std::vector<unsigned char> assets(static_cast<std::size_t>(records) * kAssetRecordLength);
+    run.stepCode = 4;
+    if (records > 0 && !run.fil.readRecords(1, records, assets.data())) throw CloseError{57};
+    entries.reserve(static_cast<std::size_t>(run.entryCount));
+    for (std::int64_t i = 0; i < run.entryCount; ++i) {
         IndexBytes e{};
-        if (!run.idx.read(i, e.data())) throw CloseError{57};
+        std::copy_n(index.begin() + i * static_cast<std::int64_t>(kIndexEntryLength), kIndexEntryLength, e.begin());
         CloseEntry entry;
         entry.assetNumber = indexKey(e);
         entry.recordNumber = indexRecordNumber(e);
         if (entry.recordNumber == 0) continue;
-        run.stepCode = 4;
         if (entry.recordNumber > 0 && entry.recordNumber <= records) {
             AssetRecord::Bytes b{};
-            if (!run.fil.read(entry.recordNumber, b.data())) throw CloseError{57};
+            std::copy_n(assets.begin() + (entry.recordNumber - 1) * static_cast<std::int64_t>(kAssetRecordLength),
+                        kAssetRecordLength, b.begin());
             entry.record = AssetRecord::decode(b);
         }
         entries.push_back(std::move(entry));
@@ -164,12 +172,17 @@ std::vector<CloseEntry> readRegister(CloseRun& run) {
 
 void writeNewRegister(CloseRun& run, const CarriedRegister& carried) {
     if (carried.records.size() > static_cast<std::size_t>(kMaxRecords)) throw CloseError{6};
+    const auto count = static_cast<std::int64_t>(carried.records.size());
+    std::vector<unsigned char> index, assets;
+    index.reserve(carried.index.size() * kIndexEntryLength);
+    assets.reserve(carried.records.size() * kAssetRecordLength);
     for (std::size_t k = 0; k < carried.records.size(); ++k) {
-        const std::int64_t n = static_cast<std::int64_t>(k) + 1;
+        index.insert(index.end(), carried.index[k].begin(), carried.index[k].end());
         const AssetRecord::Bytes b = carried.records[k].encode();
-        if (!run.newIdx.write(n, carried.index[k].data())) throw CloseError{61};
-        if (!run.newFil.write(n, b.data())) throw CloseError{61};
+        assets.insert(assets.end(), b.begin(), b.end());
     }
+    if (count > 0 && (!run.newIdx.writeRecords(1, count, index.data()) || !run.newFil.writeRecords(1, count, assets.data())))
+        throw CloseError{61};
     if (!run.newIdx.flush() || !run.newFil.flush()) throw CloseError{61};
     run.newIdx.close();
     run.newFil.close();

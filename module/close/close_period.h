@@ -47,7 +47,7 @@ void carryOverRecord(AssetRecord& rec);
 bool isDeletedForClose(const AssetRecord& rec);
 // Survivors in index order, renumbered from 1. Entries with record number 0, entries pointing
 // outside the file and deleted records are dropped.
-CarriedRegister carryOverRegister(const std::vector<CloseEntry>& entries);
+CarriedRegister carryOverRegister(std::vector<CloseEntry> entries);
 
 // The fiscal year end one year later as MMDDYYYY, or nothing when the company has no usable
 // fiscal year end (month and day not four digits, or a year outside 1..9998).
@@ -57,7 +57,7 @@ struct ClosedYear {
     CarriedRegister assets;
     std::optional<std::string> newFiscalYearEnd;
 };
-ClosedYear closeYear(const std::vector<CloseEntry>& entries, const Date6c& fiscalYearEnd);
+ClosedYear closeYear(std::vector<CloseEntry> entries, const Date6c& fiscalYearEnd);
 
 // Names of the work files the close writes in the data directory.
 inline constexpr const char* kNewIndexName = "NEW.IDX";
