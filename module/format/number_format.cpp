@@ -2,8 +2,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "platform/files.h"
@@ -17,30 +15,33 @@ namespace {
 
 struct Decimal {
     bool negative = false;
-    std::string digits;
+    char digits[24] = {};
+    int len = 0;
     int exponent = 0;
 
-    bool isZero() const { return digits.find_first_not_of('0') == std::string::npos; }
+    std::string_view view() const { return std::string_view(digits, static_cast<std::size_t>(len)); }
+    bool isZero() const { return view().find_first_not_of('0') == std::string_view::npos; }
 };
 
-// A double goes through 18 significant digits in extended precision; every report rounds
-// from that digit string, never from the binary value.
+// A double goes through 18 significant digits; every report rounds from that digit string,
+// never from the binary value. A double widened to extended precision keeps its value exactly,
+// so these are also the 18 digits of the extended value.
 Decimal decimalOf(double value) {
     Decimal d;
     char buf[64];
-    int n = std::snprintf(buf, sizeof buf, "%.17Le", static_cast<long double>(value));
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 17);
     const char* p = buf;
-    const char* end = buf + (n > 0 && n < static_cast<int>(sizeof buf) ? n : 0);
+    const char* end = res.ec == std::errc() ? res.ptr : buf;
     if (p < end && *p == '-') {
         d.negative = true;
         ++p;
     }
     for (; p < end && *p != 'e'; ++p)
-        if (*p >= '0' && *p <= '9') d.digits.push_back(*p);
+        if (*p >= '0' && *p <= '9' && d.len < 20) d.digits[d.len++] = *p;
     int e = 0;
-    if (p < end) std::from_chars(p + 1 + (p[1] == '+'), end, e);
-    d.exponent = e - static_cast<int>(d.digits.size()) + 1;
-    if (d.digits.empty()) d.digits = "0";
+    if (p + 1 < end) std::from_chars(p + 1 + (p[1] == '+'), end, e);
+    if (d.len == 0) d.digits[d.len++] = '0';
+    d.exponent = e - d.len + 1;
     if (value == 0.0) d.negative = false;  // -0 is plain zero
     return d;
 }
@@ -50,7 +51,8 @@ Decimal decimalOfUnits(std::int64_t units, int exponent) {
     d.negative = units < 0;
     // Magnitude through unsigned arithmetic so that the smallest count does not overflow.
     std::uint64_t mag = d.negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
-    d.digits = std::to_string(mag);
+    auto res = std::to_chars(d.digits, d.digits + sizeof d.digits, mag);
+    d.len = static_cast<int>(res.ptr - d.digits);
     d.exponent = exponent;
     return d;
 }
@@ -58,25 +60,23 @@ Decimal decimalOfUnits(std::int64_t units, int exponent) {
 // The digits of round(|value| x 10^decimals): next digit above 5 up, below 5 down, 5 followed
 // only by zeros to the even last digit, 5 followed by anything else up. No leading zeros;
 // empty for zero.
-std::string roundedDigits(const Decimal& d, int decimals) {
+std::string roundedDigits(const Decimal& d, long decimals) {
+    const std::string_view digits = d.view();
     std::string kept;
     long shift = static_cast<long>(d.exponent) + decimals;
     if (shift >= 0) {
-        kept = d.digits;
+        kept.reserve(digits.size() + static_cast<std::size_t>(shift));
+        kept = digits;
         kept.append(static_cast<std::size_t>(shift), '0');
     } else {
         std::size_t drop = static_cast<std::size_t>(-shift);
-        std::size_t len = d.digits.size();
+        std::size_t len = digits.size();
         char next = '0';
         bool restNonZero = false;
         if (drop <= len) {
-            kept = d.digits.substr(0, len - drop);
-            next = d.digits[len - drop];
-            for (std::size_t i = len - drop + 1; i < len; ++i)
-                if (d.digits[i] != '0') {
-                    restNonZero = true;
-                    break;
-                }
+            kept = digits.substr(0, len - drop);
+            next = digits[len - drop];
+            restNonZero = digits.find_first_not_of('0', len - drop + 1) != std::string_view::npos;
         }
         // When drop > len every digit lies beyond the next position: the value is below half
         // a unit of the last place and rounds down.
@@ -97,7 +97,9 @@ std::string roundedDigits(const Decimal& d, int decimals) {
         }
     }
     std::size_t first = kept.find_first_not_of('0');
-    return first == std::string::npos ? std::string() : kept.substr(first);
+    if (first == std::string::npos) return std::string();
+    if (first > 0) kept.erase(0, first);
+    return kept;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -119,6 +121,20 @@ struct Section {
     bool hasDigits = false;
     bool hasPoint = false;
     int exp = -1;             // index of the Exp token
+
+    // Where the areas lie (set by layOut). The integer area runs from the first integer
+    // position to the point (or to the last integer position when there is no point); with no
+    // integer position it is empty and the integer digits go just before the point.
+    std::size_t end = 0;          // the Exp token, or the end
+    std::size_t pointAt = 0;      // the Point token, or `end`
+    std::size_t firstDigit = 0;   // first integer position, or `end`
+    std::size_t intBegin = 0, intEnd = 0;
+    int intPositions = 0, fracPositions = 0;
+    int minIntDigits = 0;         // integer digits always shown (from the leftmost "0")
+};
+
+struct Mask {
+    std::vector<Section> sections;
 };
 
 // Splits a mask at ";" outside quotes and escapes.
@@ -148,6 +164,35 @@ void addLiteral(Section& s, std::string_view text) {
         s.tokens.back().text.append(text);
     else
         s.tokens.push_back(Token{Tok::Literal, std::string(text)});
+}
+
+void layOut(Section& s) {
+    const auto& tk = s.tokens;
+    s.end = s.exp >= 0 ? static_cast<std::size_t>(s.exp) : tk.size();
+    s.pointAt = s.end;
+    for (std::size_t i = 0; i < s.end; ++i)
+        if (tk[i].kind == Tok::Point) s.pointAt = i;
+    s.firstDigit = s.end;
+    std::size_t lastIntDigit = s.end;
+    for (std::size_t i = 0; i < s.end; ++i) {
+        if (tk[i].kind != Tok::Hash && tk[i].kind != Tok::Zero) continue;
+        if (i < s.pointAt) {
+            if (s.firstDigit == s.end) s.firstDigit = i;
+            lastIntDigit = i;
+            ++s.intPositions;
+        } else {
+            ++s.fracPositions;
+        }
+    }
+    int fromRight = 0;
+    for (std::size_t i = s.pointAt; i-- > 0;) {
+        if (tk[i].kind == Tok::Hash || tk[i].kind == Tok::Zero) {
+            ++fromRight;
+            if (tk[i].kind == Tok::Zero) s.minIntDigits = fromRight;
+        }
+    }
+    s.intBegin = s.firstDigit < s.pointAt ? s.firstDigit : s.pointAt;
+    s.intEnd = s.hasPoint ? s.pointAt : (s.firstDigit < s.pointAt ? lastIntDigit + 1 : s.pointAt);
 }
 
 Section parseSection(std::string_view m) {
@@ -192,8 +237,9 @@ Section parseSection(std::string_view m) {
             }
             break;
         case ',':
-            // Between a digit position and the decimal point it asks for thousands grouping;
-            // anywhere else it is an ordinary character.
+            // Between a digit position and the decimal point it asks for thousands grouping
+            // (also after the last position of a mask without a point); anywhere else it is an
+            // ordinary character.
             if (seenDigit && !s.hasPoint && s.exp < 0) {
                 s.tokens.push_back(Token{Tok::Comma, {}});
                 s.grouping = true;
@@ -226,9 +272,37 @@ Section parseSection(std::string_view m) {
             break;
         }
     }
-    // A "," after the last integer position without a decimal point still groups; one that
-    // came before any digit position was kept as text above.
+    layOut(s);
     return s;
+}
+
+Mask parseMask(std::string_view text) {
+    Mask m;
+    for (std::string_view part : splitSections(text)) {
+        if (m.sections.size() == 3) break;  // a fourth section has no meaning
+        m.sections.push_back(parseSection(part));
+    }
+    return m;
+}
+
+// A report formats many numbers with a handful of masks: keep the last few parsed.
+const Mask& parsedMask(std::string_view text) {
+    struct Entry {
+        std::string text;
+        Mask mask;
+        bool used = false;
+    };
+    constexpr std::size_t kEntries = 16;
+    thread_local Entry cache[kEntries];
+    thread_local std::size_t next = 0;
+    for (Entry& e : cache)
+        if (e.used && e.text == text) return e.mask;
+    Entry& e = cache[next];
+    next = (next + 1) % kEntries;
+    e.text = std::string(text);
+    e.mask = parseMask(text);
+    e.used = true;
+    return e.mask;
 }
 
 struct Rendered {
@@ -238,51 +312,19 @@ struct Rendered {
     std::size_t numberEnd = 0;              // just past the point and the decimals
 };
 
+bool isEmptySection(const Section& s) { return s.tokens.empty() && !s.fill; }
+
 // Formats a decimal with one parsed section. `negative` says whether to write the minus sign
 // (false when a negative section shows the magnitude).
 Rendered renderSection(const Section& s, const Decimal& value, bool negative, bool allowGrouping) {
     Rendered r;
     const auto& tk = s.tokens;
-    bool grouping = s.grouping && allowGrouping && s.exp < 0;
+    const bool grouping = s.grouping && allowGrouping && s.exp < 0;
 
     if (!s.hasDigits && !s.hasPoint) {
         for (const Token& t : tk) r.text += t.kind == Tok::Percent ? std::string("%") : t.text;
         return r;
     }
-
-    // Where the areas lie.
-    std::size_t end = s.exp >= 0 ? static_cast<std::size_t>(s.exp) : tk.size();
-    std::size_t pointAt = end;
-    for (std::size_t i = 0; i < end; ++i)
-        if (tk[i].kind == Tok::Point) pointAt = i;
-    std::size_t firstDigit = end, lastIntDigit = end;
-    int intPositions = 0, fracPositions = 0, minIntDigits = 0;
-    for (std::size_t i = 0; i < end; ++i) {
-        bool digit = tk[i].kind == Tok::Hash || tk[i].kind == Tok::Zero;
-        if (!digit) continue;
-        if (i < pointAt) {
-            if (firstDigit == end) firstDigit = i;
-            lastIntDigit = i;
-            ++intPositions;
-        } else {
-            ++fracPositions;
-        }
-    }
-    {
-        int fromRight = 0;
-        for (std::size_t i = pointAt; i-- > 0;) {
-            if (tk[i].kind == Tok::Hash || tk[i].kind == Tok::Zero) {
-                ++fromRight;
-                if (tk[i].kind == Tok::Zero) minIntDigits = fromRight;
-            }
-        }
-    }
-    // The integer area runs from the first integer position to the point (or to the last
-    // integer position when there is no point); with no integer position it is empty and the
-    // integer digits go just before the point.
-    std::size_t intBegin = firstDigit < pointAt ? firstDigit : pointAt;
-    std::size_t intEnd = s.hasPoint ? pointAt : (firstDigit < pointAt ? lastIntDigit + 1 : pointAt);
-    if (!s.hasPoint && firstDigit == end) intBegin = intEnd = end;
 
     Decimal v = value;
     if (s.percent) v.exponent += 2;
@@ -291,36 +333,38 @@ Rendered renderSection(const Section& s, const Decimal& value, bool negative, bo
     std::string N;
     long expShown = 0;
     if (s.exp >= 0) {
-        std::size_t nz = v.digits.find_first_not_of('0');
-        if (nz != std::string::npos) {
-            long lead = static_cast<long>(v.exponent) + static_cast<long>(v.digits.size() - nz) - 1;
-            long X = intPositions > 0 ? lead - (intPositions - 1) : lead + 1;
+        std::size_t nz = v.view().find_first_not_of('0');
+        if (nz != std::string_view::npos) {
+            long lead = static_cast<long>(v.exponent) + static_cast<long>(v.len - static_cast<int>(nz)) - 1;
+            long X = s.intPositions > 0 ? lead - (s.intPositions - 1) : lead + 1;
             for (int attempt = 0; attempt < 2; ++attempt) {
                 Decimal m = v;
                 m.exponent = static_cast<int>(v.exponent - X);
-                N = roundedDigits(m, fracPositions);
-                long width = static_cast<long>(intPositions) + fracPositions;
+                N = roundedDigits(m, s.fracPositions);
+                long width = static_cast<long>(s.intPositions) + s.fracPositions;
                 if (static_cast<long>(N.size()) <= (width > 0 ? width : 1)) break;
                 ++X;  // rounding carried into a new digit (9.99 -> 10.0)
             }
             expShown = X;
         }
     } else {
-        N = roundedDigits(v, fracPositions);
+        N = roundedDigits(v, s.fracPositions);
     }
+    const std::size_t fracCount = static_cast<std::size_t>(s.fracPositions);
     std::string I, F;
-    if (static_cast<int>(N.size()) > fracPositions) {
-        I = N.substr(0, N.size() - fracPositions);
-        F = N.substr(N.size() - fracPositions);
+    if (N.size() > fracCount) {
+        I.assign(N, 0, N.size() - fracCount);
+        F.assign(N, N.size() - fracCount, fracCount);
     } else {
-        F = std::string(fracPositions - N.size(), '0') + N;
+        F.assign(fracCount - N.size(), '0');
+        F += N;
     }
     r.negativeZero = negative && N.empty();
-    if (static_cast<int>(I.size()) < minIntDigits) I.insert(0, minIntDigits - I.size(), '0');
+    if (static_cast<int>(I.size()) < s.minIntDigits) I.insert(0, s.minIntDigits - I.size(), '0');
     // A value below one still shows a "0" before the point when the mask has integer
     // positions, even "#" ones: ".50" in a column of amounts reads badly, and "-0.00" must
     // stay recognisable as minus zero.
-    if (I.empty() && intPositions > 0) I = "0";
+    if (I.empty() && s.intPositions > 0) I = "0";
 
     // Integer area, built right to left.
     std::string rev;
@@ -339,18 +383,18 @@ Rendered renderSection(const Section& s, const Decimal& value, bool negative, bo
                 signDone = true;
             }
         };
-        if (intPositions == 0) {
+        if (s.intPositions == 0) {
             while (di >= 0) pushDigit(I[di--]);
             pushSignIfDone();
         }
-        for (std::size_t i = intEnd; i-- > intBegin;) {
+        for (std::size_t i = s.intEnd; i-- > s.intBegin;) {
             const Token& t = tk[i];
             switch (t.kind) {
             case Tok::Hash:
             case Tok::Zero:
                 if (di >= 0) {
                     pushDigit(I[di--]);
-                    if (i == firstDigit)
+                    if (i == s.firstDigit)
                         while (di >= 0) pushDigit(I[di--]);
                     pushSignIfDone();
                 } else if (s.fill) {
@@ -372,27 +416,25 @@ Rendered renderSection(const Section& s, const Decimal& value, bool negative, bo
         if (!signDone) rev.push_back('-');
     }
 
-    // Which fraction positions stay empty: trailing "#" positions holding zeros.
-    std::vector<bool> fracShown(static_cast<std::size_t>(fracPositions), true);
-    {
-        int k = fracPositions;
-        for (std::size_t i = end; i-- > pointAt && k > 0;) {
-            if (tk[i].kind == Tok::Zero) break;
-            if (tk[i].kind == Tok::Hash) {
-                if (F[k - 1] != '0') break;
-                fracShown[--k] = false;
-            }
+    // Trailing "#" decimals that hold zeros stay empty.
+    int fracShown = s.fracPositions;
+    for (std::size_t i = s.end; i-- > s.pointAt && fracShown > 0;) {
+        if (tk[i].kind == Tok::Zero) break;
+        if (tk[i].kind == Tok::Hash) {
+            if (F[static_cast<std::size_t>(fracShown - 1)] != '0') break;
+            --fracShown;
         }
     }
 
     std::string& out = r.text;
-    for (std::size_t i = 0; i < intBegin; ++i) {
+    out.reserve(rev.size() + F.size() + 8);
+    for (std::size_t i = 0; i < s.intBegin; ++i) {
         if (tk[i].kind == Tok::Percent) out += '%';
         else out += tk[i].text;
     }
     out.append(rev.rbegin(), rev.rend());
     int fk = 0;
-    for (std::size_t i = intEnd; i < tk.size(); ++i) {
+    for (std::size_t i = s.intEnd; i < tk.size(); ++i) {
         const Token& t = tk[i];
         switch (t.kind) {
         case Tok::Point:
@@ -402,8 +444,8 @@ Rendered renderSection(const Section& s, const Decimal& value, bool negative, bo
             break;
         case Tok::Hash:
         case Tok::Zero:
-            if (i > pointAt && fk < fracPositions) {
-                if (fracShown[fk]) out += F[fk];
+            if (i > s.pointAt && fk < s.fracPositions) {
+                if (fk < fracShown) out += F[static_cast<std::size_t>(fk)];
                 else if (s.fill) out += s.fill;
                 ++fk;
                 r.numberEnd = out.size();
@@ -433,18 +475,19 @@ Rendered renderSection(const Section& s, const Decimal& value, bool negative, bo
 
 // Picks the section for the value: negative numbers use the second section (without a sign)
 // when it is given, zero the third; an empty section falls back to the first.
-Rendered renderMask(const Decimal& value, std::string_view mask, bool allowGrouping) {
-    if (mask.empty()) return Rendered{};  // formatNumber writes the plain number instead
-    auto sections = splitSections(mask);
-    std::string_view chosen = sections[0];
+Rendered renderMask(const Decimal& value, std::string_view maskText, bool allowGrouping) {
+    if (maskText.empty()) return Rendered{};  // formatNumber writes the plain number instead
+    const Mask& mask = parsedMask(maskText);
+    const auto& sec = mask.sections;
+    const Section* chosen = &sec[0];
     bool sign = value.negative && !value.isZero();
-    if (sign && sections.size() >= 2 && !sections[1].empty()) {
-        chosen = sections[1];
+    if (sign && sec.size() >= 2 && !isEmptySection(sec[1])) {
+        chosen = &sec[1];
         sign = false;
-    } else if (value.isZero() && sections.size() >= 3 && !sections[2].empty()) {
-        chosen = sections[2];
+    } else if (value.isZero() && sec.size() >= 3 && !isEmptySection(sec[2])) {
+        chosen = &sec[2];
     }
-    return renderSection(parseSection(chosen), value, sign, allowGrouping);
+    return renderSection(*chosen, value, sign, allowGrouping);
 }
 
 std::string withoutTrailingBlanks(std::string_view s) {
@@ -483,7 +526,7 @@ std::string fitDecimal(const Decimal& value, std::string_view mask) {
     bool fitted = false;
     for (bool grouped : {true, false}) {
         Rendered r = renderMask(value, m, grouped);
-        if (r.negativeZero) r = renderMask(Decimal{false, "0", 0}, m, grouped);
+        if (r.negativeZero) r = renderMask(decimalOfUnits(0, 0), m, grouped);
         if (r.text.size() <= w) {
             field.assign(w - r.text.size(), ' ');
             field += r.text;
@@ -622,8 +665,8 @@ std::string shortestDecimal(double value) {
     if (std::isinf(value)) return value < 0 ? "-Inf" : "Inf";
     if (value == 0.0) return "0";
     char buf[64];
-    std::snprintf(buf, sizeof buf, "%.14e", value);
-    std::string_view s(buf);
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
+    std::string_view s(buf, static_cast<std::size_t>(res.ptr - buf));
     bool neg = s[0] == '-';
     if (neg) s.remove_prefix(1);
     std::size_t ePos = s.find('e');
