@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "close/close_period.h"
+#include "entry/menu.h"
 #include "entry/session.h"
 #include "platform/files.h"
 #include "support/client_dir.h"
@@ -266,6 +267,16 @@ TEST_F(ClosePeriodTest, ReadingTheCompanyFinishesAnInterruptedClose) {
     EXPECT_EQ(date6cToText(c.FiscalYearEnd), "12312004");
     EXPECT_EQ(client.readRecords().size(), 3u);
     EXPECT_FALSE(platform::fileExists(client.path(platform::kReplaceJournalName)));
+}
+
+TEST_F(ClosePeriodTest, FromTheMenu) {
+    writeSample();
+    ScriptRun script("click 404\nanswer cancel\nclick 404\nanswer ok\nclick 409");
+    EXPECT_EQ(runMenu(client.code()), 0);
+    const std::string t = script.transcript();
+    EXPECT_NE(t.find("Close aborted . . . Returning to menu"), std::string::npos) << t;
+    EXPECT_EQ(date6cToText(company().FiscalYearEnd), "12312004");
+    EXPECT_EQ(client.readRecords().size(), 3u);
 }
 
 }  // namespace

@@ -128,10 +128,15 @@ TEST_F(InterruptionTest, StoppedAtEveryReplacementStep) {
 pid_t startClose(const std::string& clientCode) {
     const pid_t pid = ::fork();
     if (pid == 0) {
-        std::ostringstream transcript;
-        platform::setBackend(platform::makeScriptedBackend("answer ok", &transcript));
-        RunClosePeriod(clientCode);
-        ::_exit(0);
+        // The child never returns into the test program.
+        try {
+            std::ostringstream transcript;
+            platform::setBackend(platform::makeScriptedBackend("answer ok", &transcript));
+            RunClosePeriod(clientCode);
+            ::_exit(transcript.str().find("Error") == std::string::npos ? 0 : 2);
+        } catch (...) {
+            ::_exit(1);
+        }
     }
     return pid;
 }
