@@ -196,6 +196,13 @@ TEST_F(ClosePeriodTest, MissingDataDirectoryIsCreated) {
     EXPECT_EQ(platform::fileSize(client.path("depr.idx")), 0);
 }
 
+TEST_F(ClosePeriodTest, DirectoryThatCannotBeCreatedEndsWithTheErrorMessage) {
+    ScriptRun script("");
+    RunClosePeriod(client.path("missing/client"));  // only one level is created
+    EXPECT_EQ(script.transcript(), "message:  0 | Error  76 has occurred - click ok to exit\n");
+    EXPECT_FALSE(platform::directoryExists(client.path("missing")));
+}
+
 TEST_F(ClosePeriodTest, WorkFileThatCannotBeOpenedEndsWithTheErrorMessage) {
     writeSample();
     const Snapshot before = snapshot();
