@@ -2,6 +2,5 @@
 #include "entry/procedures.h"
 
 namespace dp {
-void RunClosePeriod(const std::string&) {}
 void RunAmortization(const std::string&) {}
 }  // namespace dp
