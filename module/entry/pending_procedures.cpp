@@ -2,8 +2,5 @@
 #include "entry/procedures.h"
 
 namespace dp {
-void RunDepreciationReport(const std::string&) {}
-void RunClosePeriod(const std::string&) {}
 void RunAmortization(const std::string&) {}
-void RunForm4562(const std::string&) {}
 }  // namespace dp
