@@ -6,6 +6,5 @@ void RunAssetMaintenance(const std::string&) {}
 void RunCompanyMaintenance(const std::string&) {}
 void RunDepreciationReport(const std::string&) {}
 void RunClosePeriod(const std::string&) {}
-void RunAmortization(const std::string&) {}
 void RunForm4562(const std::string&) {}
 }  // namespace dp
