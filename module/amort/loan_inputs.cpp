@@ -38,7 +38,10 @@ bool bothMarkedUnknown(const LoanEntries& e) {
 }
 
 std::string enteredRateText(const std::string& rateEntry) {
-    const double once = leadingNumber(formatNumber(leadingNumber(rateEntry), "##.000"));
+    // A rate typed as a fraction (0.08) shows as the percentage it stands for.
+    double percent = leadingNumber(rateEntry);
+    if (percent < 1) percent *= 100;
+    const double once = leadingNumber(formatNumber(percent, "##.000"));
     return formatNumber(Mills4::fromDouble(once), "##.000");
 }
 
