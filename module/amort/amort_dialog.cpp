@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 
 #include "amort/amortization.h"
 #include "amort/loan_inputs.h"
@@ -57,7 +58,7 @@ struct DialogState {
     int currentField = kHeadingBox;
 };
 
-void amortHandler(DialogState& st, platform::Dialog& dlg, const platform::Event& ev) {
+void handleEvent(DialogState& st, platform::Dialog& dlg, const platform::Event& ev) {
     LoanEntries& e = amortEntries();
     switch (ev.kind) {
         case platform::EventKind::Init:
@@ -124,6 +125,11 @@ void stopBox(const CheckFailure& f) {
     platform::messageBox(f.text, f.title, platform::MsgIcon::Error, platform::MsgButtons::Ok, true);
 }
 
+AmortPrinter& printer() {
+    static AmortPrinter p = printReportFile;
+    return p;
+}
+
 void writeAndPrint(const std::string& clientCode, const std::string& bytes, const std::string& jobName) {
     const std::string path = dataPath(clientCode, "report.txt");
     {
@@ -132,10 +138,16 @@ void writeAndPrint(const std::string& clientCode, const std::string& bytes, cons
         file.write(bytes);
         file.close();
     }
-    printReportFile(path, path, jobName);
+    printer()(path, path, jobName);
 }
 
 }  // namespace
+
+AmortPrinter setAmortPrinter(AmortPrinter p) {
+    AmortPrinter old = printer();
+    printer() = p;
+    return old;
+}
 
 LoanEntries& amortEntries() {
     static LoanEntries entries;
@@ -188,12 +200,19 @@ platform::DialogTemplate buildAmortDialog(const std::string& clientCode) {
     return t;
 }
 
+platform::Handler amortHandler(AmortOutcome* outcome) {
+    auto st = std::make_shared<DialogState>();
+    return [st, outcome](platform::Dialog& d, const platform::Event& ev) {
+        handleEvent(*st, d, ev);
+        *outcome = st->outcome;
+    };
+}
+
 AmortOutcome showAmortDialog(const std::string& clientCode) {
     amortEntries().payment.clear();
-    DialogState st;
-    platform::showModal(buildAmortDialog(clientCode),
-                        [&st](platform::Dialog& d, const platform::Event& ev) { amortHandler(st, d, ev); });
-    return st.outcome;
+    AmortOutcome outcome = AmortOutcome::Process;
+    platform::showModal(buildAmortDialog(clientCode), amortHandler(&outcome));
+    return outcome;
 }
 
 void RunAmortization(const std::string& clientCode) {
