@@ -92,7 +92,10 @@ void handleEvent(DialogState& st, platform::Dialog& dlg, const platform::Event& 
     }
     switch (ev.id) {
         case kBiweekly:
-            e.biweekly = dlg.isChecked(kBiweekly) ? "Y" : "";
+            if (dlg.isChecked(kBiweekly))
+                e.biweekly.assign(1, 'Y');
+            else
+                e.biweekly.clear();
             return;
         case platform::kEnterCommand: {
             int next = st.currentField + 1;

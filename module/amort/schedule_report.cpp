@@ -20,6 +20,45 @@ constexpr const char* kPaymentMask = "###,###.00";
 constexpr const char* kMoney8 = "#######.00";
 constexpr const char* kBalanceMask = "#,###,###.00";
 
+// The plain money masks of the rows ("#", "," then ".00"): width and whether thousands are
+// grouped. False for any other mask.
+bool plainMoneyMask(std::string_view mask, std::size_t& width, bool& group) {
+    if (mask.size() < 4 || mask.substr(mask.size() - 3) != ".00") return false;
+    group = false;
+    for (char c : mask.substr(0, mask.size() - 3)) {
+        if (c == ',') group = true;
+        else if (c != '#') return false;
+    }
+    width = mask.size();
+    return true;
+}
+
+// A count of cents of at least 1.00, in the plain money form, right-aligned; empty when it
+// does not fit the width.
+std::string plainMoney(std::int64_t cents, std::size_t width, bool group) {
+    char digits[32];
+    int n = 0;
+    std::int64_t whole = cents / 100;
+    const int fraction = static_cast<int>(cents % 100);
+    char buf[48];
+    int len = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    } while (whole > 0);
+    for (int i = n - 1; i >= 0; --i) {
+        buf[len++] = digits[i];
+        if (group && i > 0 && i % 3 == 0) buf[len++] = ',';
+    }
+    buf[len++] = '.';
+    buf[len++] = static_cast<char>('0' + fraction / 10);
+    buf[len++] = static_cast<char>('0' + fraction % 10);
+    if (static_cast<std::size_t>(len) > width) return {};
+    std::string out(width - static_cast<std::size_t>(len), ' ');
+    out.append(buf, static_cast<std::size_t>(len));
+    return out;
+}
+
 // Without separators once a balance reaches a million, so the column keeps its width.
 const char* wide(double x) { return x > 999999.99 ? "#########.00" : "#,###,###.00"; }
 
@@ -91,6 +130,33 @@ void ReportText::column(int n) {
     if (lineBytes_ < target) write(std::string(target - lineBytes_, ' '));
 }
 
+std::string fitMoney(double value, std::string_view mask) {
+    std::size_t width = 0;
+    bool group = false;
+    if (plainMoneyMask(mask, width, group) && value >= 1 && value < kMoneyLimit) {
+        // Away from a half cent, rounding the value's decimal digits and rounding its binary
+        // value to cents agree; near one the general formatter decides.
+        const long double scaled = static_cast<long double>(value) * 100;
+        const long double lower = std::floor(scaled);
+        const long double fraction = scaled - lower;
+        if (std::fabs(fraction - 0.5L) > 0.01L) {
+            std::string s = plainMoney(static_cast<std::int64_t>(fraction > 0.5L ? lower + 1 : lower), width, group);
+            if (!s.empty()) return s;
+        }
+    }
+    return fitToMask(value, mask);
+}
+
+std::string fitMoney(Cents value, std::string_view mask) {
+    std::size_t width = 0;
+    bool group = false;
+    if (plainMoneyMask(mask, width, group) && value.units >= 100) {
+        std::string s = plainMoney(value.units, width, group);
+        if (!s.empty()) return s;
+    }
+    return fitToMask(value, mask);
+}
+
 std::string plainNumber(double value) {
     std::string s = shortestDecimal(value);
     return value >= 0 ? " " + s : s;
@@ -154,11 +220,11 @@ void ScheduleReport::line(const ScheduleLine& l) {
             const double tb = roundTiesEven(l.totalBalance, 2);
             const char* s = tb > 999999.99 ? "########.00" : "####,###.00";
             out_.column(25);
-            out_.write(fitToMask(tb, s));
+            out_.write(fitMoney(tb, s));
             out_.column(47);
-            out_.write(fitToMask(l.balance, s));
+            out_.write(fitMoney(l.balance, s));
             out_.column(69);
-            out_.write(fitToMask(roundTiesEven(l.interestBalance.toDouble(), 2), s));
+            out_.write(fitMoney(roundTiesEven(l.interestBalance.toDouble(), 2), s));
             out_.crlf();
             ++counter_;
             break;
@@ -172,12 +238,12 @@ void ScheduleReport::line(const ScheduleLine& l) {
                 out_.write(" ");
             }
             out_.column(14);
-            out_.write(fitToMask(l.extra, kPaymentMask));
-            out_.write(fitToMask(tb, wide(tb)));
-            out_.write(fitToMask(l.extra, kPaymentMask));
-            out_.write(fitToMask(l.balance, l.oneTime ? wide(tb) : wide(l.balance.toDouble())));
-            out_.write(fitToMask(Cents{}, kPaymentMask));
-            out_.write(fitToMask(ib, l.oneTime ? wide(tb) : wide(ib)));
+            out_.write(fitMoney(l.extra, kPaymentMask));
+            out_.write(fitMoney(tb, wide(tb)));
+            out_.write(fitMoney(l.extra, kPaymentMask));
+            out_.write(fitMoney(l.balance, l.oneTime ? wide(tb) : wide(l.balance.toDouble())));
+            out_.write(fitMoney(Cents{}, kPaymentMask));
+            out_.write(fitMoney(ib, l.oneTime ? wide(tb) : wide(ib)));
             out_.crlf();
             ++counter_;
             break;
@@ -195,12 +261,12 @@ void ScheduleReport::line(const ScheduleLine& l) {
             out_.write(" ");
             out_.write(slashDate(l.dueDate));
             out_.write(" ");
-            out_.write(fitToMask(l.shownPayment, kPaymentMask));
-            out_.write(fitToMask(tb, wide(tb)));
-            out_.write(fitToMask(l.principal, kPaymentMask));
-            out_.write(fitToMask(l.balance, wide(l.balance.toDouble())));
-            out_.write(fitToMask(l.interest, kPaymentMask));
-            out_.write(fitToMask(ib, wide(ib)));
+            out_.write(fitMoney(l.shownPayment, kPaymentMask));
+            out_.write(fitMoney(tb, wide(tb)));
+            out_.write(fitMoney(l.principal, kPaymentMask));
+            out_.write(fitMoney(l.balance, wide(l.balance.toDouble())));
+            out_.write(fitMoney(l.interest, kPaymentMask));
+            out_.write(fitMoney(ib, wide(ib)));
             out_.crlf();
             ++counter_;
             break;
@@ -347,12 +413,12 @@ std::string balloonReport(const ReportHeading& heading, const BalloonSchedule& s
         out.write(fitToMask(r.day, "00"));
         out.write("/");
         out.write(fitToMask(r.year, "00"));
-        out.write(fitToMask(r.payment.toDouble(), kMoney8));
-        out.write(fitToMask(r.totalBalance, kBalanceMask));
-        out.write(fitToMask(r.principal, kMoney8));
-        out.write(fitToMask(r.balance, kBalanceMask));
-        out.write(fitToMask(r.interest, kPaymentMask));
-        out.write(fitToMask(r.interestBalance, kBalanceMask));
+        out.write(fitMoney(r.payment.toDouble(), kMoney8));
+        out.write(fitMoney(r.totalBalance, kBalanceMask));
+        out.write(fitMoney(r.principal, kMoney8));
+        out.write(fitMoney(r.balance, kBalanceMask));
+        out.write(fitMoney(r.interest, kPaymentMask));
+        out.write(fitMoney(r.interestBalance, kBalanceMask));
         out.crlf();
         yearPay = addToCents(yearPay, r.payment);
         yearPrincipal = addToCents(yearPrincipal, principal);

@@ -81,6 +81,11 @@ std::string oneUnknownReport(const PreparedLoan& loan, ScheduleResult* result = 
 // The both-given report of a balloon schedule.
 std::string balloonReport(const ReportHeading& heading, const BalloonSchedule& schedule);
 
+// fitToMask for the plain money masks of the rows, without the general formatter where the
+// text cannot differ from its (the rows of a long schedule are most of its cost).
+std::string fitMoney(double value, std::string_view mask);
+std::string fitMoney(Cents value, std::string_view mask);
+
 // Helpers of the layout, exposed for the tests.
 std::string plainNumber(double value);
 std::string rightAligned(std::string_view text, std::size_t width);   // never cut

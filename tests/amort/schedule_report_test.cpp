@@ -3,11 +3,13 @@
 
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <sstream>
 #include <vector>
 
 #include "amort/loan_inputs.h"
 #include "amort/schedule_report.h"
+#include "format/number_format.h"
 
 namespace {
 
@@ -343,6 +345,33 @@ TEST(ScheduleReport, ReportTextColumnRule) {
     t.column(3);  // already past: a new line first
     t.write("y");
     EXPECT_EQ(t.bytes(), "abc  x\r\n  y");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ScheduleReport, RowMoneyMatchesTheGeneralFormatter) {
+    const char* masks[] = {"###,###.00", "#,###,###.00", "#########.00", "####,###.00", "########.00",
+                           "#######.00", "#####,###.00"};
+    std::mt19937_64 gen(99);
+    std::vector<double> values = {0, 0.004, 0.5, 0.995, 1, 1.005, 1.125, 1.135, 1.175, 999.995, 999999.99,
+                                  999999.995, 1000000, 1234567.5, 9999999.99, 12345678.9, 123456789.01,
+                                  -0.001, -5, -1234.56, 313.3655, 313.365, 2.0000000001, 1e11 + 0.125};
+    std::uniform_int_distribution<std::int64_t> units(0, 2000000000000LL);
+    std::uniform_int_distribution<int> scale(0, 4);
+    for (int i = 0; i < 4000; ++i) {
+        const std::int64_t u = units(gen) >> (scale(gen) * 8);
+        values.push_back(static_cast<double>(u) / 10000);  // four-decimal amounts, ties among them
+        values.push_back(static_cast<double>(u) / 100);
+    }
+    for (const char* m : masks) {
+        for (double v : values) {
+            ASSERT_EQ(dp::fitMoney(v, m), dp::fitToMask(v, m)) << v << " " << m;
+            const Cents c = Cents::fromDouble(v);
+            ASSERT_EQ(dp::fitMoney(c, m), dp::fitToMask(c, m)) << v << " " << m;
+        }
+    }
 }
 
 }  // namespace
