@@ -1,8 +1,10 @@
 // Money held as exact fixed-point counts: Cents (two decimals) and Mills4 (four decimals).
 // A computed double enters either type rounded to the nearest unit, ties to even, in extended
-// precision; reading one divides by 100 or 10000.
+// precision; reading one divides by 100 or 10000. Not a number enters as zero, a value beyond
+// the 64-bit count as the largest count of its sign.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 
 namespace dp {

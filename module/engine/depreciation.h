@@ -1,0 +1,77 @@
+// The current-period depreciation of one asset on one basis (book or tax) up to the report date,
+// and the amount cancelled when it has been sold. The calculation is a pure function of the
+// record, the report's options and the company's fiscal year end; storing the result in depr.fil
+// is a separate step.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "engine/report_options.h"
+#include "register/records.h"
+
+namespace dp {
+
+// Reads the rate of a table method: code (e.g. "A5", "G1"), recovery year, acquisition date and
+// fiscal year end (MMDDYYYY). The engine uses loadTableRate unless another reader is given.
+using TableRateReader =
+    std::function<float(std::string_view code, int recoveryYear, std::string_view acquisitionDate,
+                        std::string_view fiscalYearEnd)>;
+
+struct EngineInputs {
+    std::string reportDate;     // MMDDYYYY
+    std::string fiscalYearEnd;  // MMDDYYYY
+    char basis = 'T';           // 'B' book block, otherwise the tax block
+    bool roundWholeDollars = false;
+    std::int32_t periodMonths = 12;
+    TableRateReader tableRate;  // empty: loadTableRate (files of the current directory)
+};
+
+// The inputs of a report run: the dates normalised and the period months counted. The caller
+// tests periodMonths (acceptReportPeriod) before computing any asset.
+EngineInputs makeEngineInputs(const ReportOptions& options, std::string_view fiscalYearEndText);
+
+// The amounts of the chosen basis block, as the report prints and totals them.
+struct AssetAmounts {
+    std::string Method;  // trailing blanks removed
+    double Rate = 0;
+    char Manual = ' ';
+    double Cost = 0;
+    double Bonus = 0;
+    double Salvage = 0;
+    double Expense = 0;
+    double Bonus3050 = 0;
+    double PriorDepr = 0;
+    double CurrentDepr = 0;  // the result (the stored value for a manual row)
+    double Cancelled = 0;    // the result: prior + current when sold, otherwise as stored
+};
+
+struct AssetFigures {
+    AssetAmounts amounts;
+    std::int32_t periodMonths = 0;
+    std::int32_t serviceMonths = 0;
+    std::int32_t periodServiceMonths = 0;
+    std::int32_t recoveryYear = 0;
+    std::int32_t firstYearMonths = 0;
+    bool manual = false;
+    // The first year of a long-lived F asset, depreciated by the mid-month rule; the report's
+    // bonus total leaves such rows out.
+    bool endedAtMidMonth = false;
+    bool sold = false;               // a sale date is stored
+    std::string tableCode;           // the code a table method read ("A" alone becomes "A" + life)
+    AssetRecord record;              // the record with CurrentDepr and Cancelled of the block set
+};
+
+AssetFigures computeDepreciation(const AssetRecord& record, const EngineInputs& inputs);
+
+// Stores the computed record as record number recordNumber of the open depr.fil (not for manual
+// rows). False when nothing was written.
+bool storeDepreciation(const AssetFigures& figures, std::int64_t recordNumber);
+
+// compute, then store: the report's call for each ordinary asset row.
+AssetFigures computeAssetDepreciation(const AssetRecord& record, std::int64_t recordNumber,
+                                      const EngineInputs& inputs);
+
+}  // namespace dp

@@ -1,0 +1,32 @@
+// Rate tables of the ACRS methods: small text files of the installation, one per recovery class,
+// read anew for every asset that uses them (they can be replaced without changing the program).
+#pragma once
+
+#include <string_view>
+
+namespace dp {
+
+// The file of a whole method code ("A5" -> "ACRS5.tbl"); nullptr when the code has no table.
+const char* rateTableFile(std::string_view code);
+// True when the file is a month table (rows of twelve values, one row per recovery year).
+bool isMonthTable(std::string_view code);
+
+// The column of a month table: for G and H codes the fiscal year end month less the acquisition
+// month, 12 added when that is 0 or less; for A codes the same when the number after the letter
+// is part of "4578", otherwise 1.
+int tableColumn(std::string_view code, int acquisitionMonth, int fiscalYearEndMonth);
+
+// The fraction of the recovery year for the code, read from its file in the current directory.
+// Values of 1 or more are percentages. A code without a file, a missing or short file, a
+// recovery year before the first or after the last value, or a column outside 1..12 give 0.
+// Values are held in single precision.
+float loadTableRate(std::string_view code, int recoveryYear, std::string_view acquisitionDate,
+                    std::string_view fiscalYearEnd);
+
+// The values of a table text in file order (fields separated by commas or line ends; blank lines
+// give no value, an empty field between commas gives 0, a field that does not start with a number
+// gives 0, a value beyond single precision gives 0). Reads at most maxValues values. Exposed for
+// the tests; loadTableRate parses the file the same way without keeping more than one row.
+int parseTableValues(std::string_view text, float* values, int maxValues);
+
+}  // namespace dp

@@ -1,0 +1,10 @@
+#include "engine/report_options.h"
+
+namespace dp {
+
+ReportOptions& reportOptions() {
+    static ReportOptions options;
+    return options;
+}
+
+}  // namespace dp

@@ -1,0 +1,60 @@
+#include "format/money.h"
+
+#include <cmath>
+#include <limits>
+
+namespace dp {
+
+namespace {
+
+constexpr long double kTwoTo63 = 9223372036854775808.0L;
+
+// Nearest integer, ties to the even one. Done by hand rather than through the floating-point
+// environment so that a changed rounding mode elsewhere cannot alter money figures.
+long double nearestEven(long double x) {
+    long double lower = std::floor(x);
+    long double diff = x - lower;  // exact: both share the exponent range of x
+    if (diff > 0.5L) return lower + 1.0L;
+    if (diff < 0.5L) return lower;
+    return std::fmod(lower, 2.0L) == 0.0L ? lower : lower + 1.0L;
+}
+
+long double powerOfTen(int n) {
+    long double p = 1.0L;
+    for (int i = 0; i < n; ++i) p *= 10.0L;
+    return p;
+}
+
+}  // namespace
+
+// A value that is not a number enters as zero; one beyond the 64-bit count is held at the
+// largest count of its sign, so a runaway computation never wraps round to a wrong sign.
+template <int Scale>
+FixedPoint<Scale> FixedPoint<Scale>::fromDouble(double value) {
+    if (std::isnan(value)) return FixedPoint{0};
+    long double r = nearestEven(static_cast<long double>(value) * Scale);
+    if (r >= kTwoTo63) return FixedPoint{std::numeric_limits<std::int64_t>::max()};
+    if (r < -kTwoTo63) return FixedPoint{std::numeric_limits<std::int64_t>::min()};
+    return FixedPoint{static_cast<std::int64_t>(r)};
+}
+
+template struct FixedPoint<100>;
+template struct FixedPoint<10000>;
+
+double roundTiesEven(double value, int decimals) {
+    if (!std::isfinite(value)) return value;
+    // Beyond 400 places every double is either too large for a count or rounds to zero, so
+    // the bound only keeps the power of ten finite.
+    if (decimals > 400) decimals = 400;
+    if (decimals < -400) decimals = -400;
+    long double p = powerOfTen(decimals < 0 ? -decimals : decimals);
+    long double scaled = decimals >= 0 ? static_cast<long double>(value) * p
+                                       : static_cast<long double>(value) / p;
+    if (!std::isfinite(scaled) || std::fabs(scaled) >= kTwoTo63) return value;
+    long double r = nearestEven(scaled);
+    double result = static_cast<double>(decimals >= 0 ? r / p : r * p);
+    // Keep the sign of a negative amount that rounds to nothing out of the figures.
+    return result == 0.0 ? 0.0 : result;
+}
+
+}  // namespace dp

@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "format/money.h"
+
+namespace dp {
+namespace {
+
+struct CentsCase {
+    double value;
+    std::int64_t units;
+};
+
+// Each amount is multiplied by 100 in extended precision and rounded to the nearest cent,
+// ties to even; the binary value of the double decides which side of a tie it lies on.
+TEST(MoneyTest, CentsRoundToNearestTiesToEven) {
+    const CentsCase cases[] = {
+        {0.125, 12},     // exact tie: even
+        {0.375, 38},     // exact tie: even
+        {-0.125, -12},
+        {0.135, 14},     // the double lies above the tie
+        {0.145, 14},     // the double lies below the tie
+        {0.115, 12},
+        {1.005, 100},    // 1.00499999999999989...
+        {0.025, 3},      // above the tie only in extended precision (double product is 2.5)
+        {1234567.89, 123456789},
+        {-0.004, 0},
+        {0.0, 0},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Cents::fromDouble(c.value).units, c.units) << c.value;
+}
+
+TEST(MoneyTest, Mills4RoundsTheSameWay) {
+    EXPECT_EQ(Mills4::fromDouble(0.00125).units, 13);   // above the tie as a double
+    EXPECT_EQ(Mills4::fromDouble(0.00145).units, 14);   // below the tie
+    EXPECT_EQ(Mills4::fromDouble(0.00005).units, 1);    // above the tie
+    EXPECT_EQ(Mills4::fromDouble(1.00005).units, 10001);
+    EXPECT_EQ(Mills4::fromDouble(8.0).units, 80000);
+    EXPECT_EQ(Mills4::fromDouble(-2.5).units, -25000);
+    EXPECT_DOUBLE_EQ(Mills4::fromUnits(66667).toDouble(), 6.6667);
+}
+
+TEST(MoneyTest, ValuesBeyondACountAreHeldAtTheLimit) {
+    constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
+    EXPECT_EQ(Cents::fromDouble(1e300).units, kMax);
+    EXPECT_EQ(Cents::fromDouble(-1e300).units, kMin);
+    EXPECT_EQ(Cents::fromDouble(INFINITY).units, kMax);
+    EXPECT_EQ(Cents::fromDouble(-INFINITY).units, kMin);
+    EXPECT_EQ(Cents::fromDouble(NAN).units, 0);
+    EXPECT_EQ(Mills4::fromDouble(1e15).units, kMax);   // 1e19 units
+    EXPECT_EQ(Cents::fromDouble(9.2e16).units, 9200000000000000000LL);
+}
+
+TEST(MoneyTest, ArithmeticAndReadingBack) {
+    Cents a = Cents::fromDouble(10.10), b = Cents::fromDouble(0.2);
+    EXPECT_EQ((a + b).units, 1030);
+    EXPECT_EQ((a - b).units, 990);
+    EXPECT_EQ((-a).units, -1010);
+    EXPECT_LT(b, a);
+    EXPECT_DOUBLE_EQ((a + b).toDouble(), 10.3);
+    a += b;
+    EXPECT_EQ(a, Cents::fromUnits(1030));
+}
+
+struct RoundCase {
+    double value;
+    int decimals;
+    double expected;
+};
+
+TEST(MoneyTest, RoundTiesEven) {
+    const RoundCase cases[] = {
+        {1.125, 2, 1.12}, {1.135, 2, 1.14}, {1.005, 2, 1.0}, {2.5, 0, 2.0},  {3.5, 0, 4.0},
+        {-2.5, 0, -2.0},  {0.125, 2, 0.12}, {1234.5, -1, 1230.0}, {1235.0, -1, 1240.0},
+        {123.456789, 4, 123.4568}, {1e-300, 500, 1e-300},
+    };
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(roundTiesEven(c.value, c.decimals), c.expected) << c.value << " " << c.decimals;
+}
+
+TEST(MoneyTest, RoundTiesEvenLeavesWhatItCannotCount) {
+    EXPECT_EQ(roundTiesEven(1e300, 2), 1e300);
+    EXPECT_EQ(roundTiesEven(INFINITY, 2), INFINITY);
+    EXPECT_TRUE(std::isnan(roundTiesEven(NAN, 2)));
+    double z = roundTiesEven(-0.001, 2);
+    EXPECT_EQ(z, 0.0);
+    EXPECT_FALSE(std::signbit(z));  // no minus zero reaches the figures
+    EXPECT_EQ(roundTiesEven(5e20, -30), 0.0);
+}
+
+}  // namespace
+}  // namespace dp
