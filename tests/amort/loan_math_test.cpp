@@ -7,6 +7,7 @@
 
 #include "amort/loan_inputs.h"
 #include "amort/loan_math.h"
+#include "amort/schedule_report.h"
 #include "format/number_format.h"
 
 namespace {
@@ -372,6 +373,70 @@ TEST(BalloonSchedule, OverpaidBalanceThatWouldOverflowIsStopped) {
     in.termMonths = 32000;
     in.payment = Mills4::fromUnits(100000000);
     EXPECT_TRUE(dp::runBalloonSchedule(in, 12).tooLarge);
+}
+
+}  // namespace
+
+namespace {
+
+// Entries the checks let through however odd they are: the schedule and its report still run
+// to their end with every figure held.
+TEST(Schedule, OddEntriesRunToTheirEnd) {
+    struct Odd {
+        const char* what;
+        void (*change)(LoanEntries&);
+    } odd[] = {
+        {"negative amount", [](LoanEntries& e) { e.amount = "-5000"; }},
+        {"zero amount", [](LoanEntries& e) { e.amount = ""; }},
+        {"one-time extra above the amount", [](LoanEntries& e) { e.oneTimeExtra = "15000"; }},
+        {"one-time extra equal to the amount", [](LoanEntries& e) { e.oneTimeExtra = "10000"; }},
+        {"negative extras", [](LoanEntries& e) { e.oneTimeExtra = "-100"; e.perYearExtra = "-50"; }},
+        {"day 99 and a year of letters", [](LoanEntries& e) { e.firstPaymentDate = "0299ab"; }},
+        {"biweekly day 99", [](LoanEntries& e) { e.firstPaymentDate = "029924"; e.biweekly = "Y"; }},
+        {"biweekly negative day", [](LoanEntries& e) { e.firstPaymentDate = "02-524"; e.biweekly = "Y"; }},
+        {"negative beginning month", [](LoanEntries& e) { e.printFrom = "-40"; }},
+        {"ending month below the beginning", [](LoanEntries& e) { e.printFrom = "30"; e.printTo = "2"; }},
+        {"longest term", [](LoanEntries& e) { e.term = "32766"; e.rate = "0.5"; }},
+        {"longest biweekly term", [](LoanEntries& e) { e.term = "15123"; e.biweekly = "Y"; }},
+        {"largest amount at the highest rate", [](LoanEntries& e) { e.amount = "9e9"; e.rate = "100"; e.term = "12"; }},
+        {"negative additional", [](LoanEntries& e) { e.additionalPayment = "-32768"; }},
+    };
+    for (const Odd& o : odd) {
+        LoanEntries e = baseEntries();
+        o.change(e);
+        dp::CheckResult r = dp::checkOneUnknown(e);
+        ASSERT_TRUE(r.ok) << o.what << ": " << r.failure.text;
+        dp::ScheduleResult res;
+        const std::string report = dp::oneUnknownReport(r.loan, &res);
+        EXPECT_GE(res.lastPaymentNumber, 1) << o.what;
+        EXPECT_LE(res.lastPaymentNumber, res.paymentCount) << o.what;
+        EXPECT_EQ(report.substr(report.size() - 3), "\f\r\n") << o.what;
+    }
+}
+
+TEST(BalloonSchedule, OddEntriesRunToTheirEnd) {
+    const char* dates[] = {"", "1", "07/04/2024", "ab/cd/ef", "999999"};
+    for (const char* d : dates) {
+        LoanEntries e = baseEntries();
+        e.payment = "400";
+        e.firstPaymentDate = d;
+        e.term = "240";
+        dp::CheckResult r = dp::checkBothGiven(e);
+        ASSERT_TRUE(r.ok);
+        dp::BalloonSchedule b = dp::runBalloonSchedule(r.loan.in, 0);
+        EXPECT_EQ(b.rows.size(), 240u);
+        // Overpaid: the balance goes below zero and the balloon is negative.
+        EXPECT_LT(b.balloon.units, 0);
+        EXPECT_FALSE(dp::balloonReport(dp::bothGivenHeading(r.loan), b).empty());
+    }
+    LoanEntries e = baseEntries();
+    e.payment = "100";
+    e.term = "";
+    dp::CheckResult r = dp::checkBothGiven(e);
+    ASSERT_TRUE(r.ok);
+    dp::BalloonSchedule b = dp::runBalloonSchedule(r.loan.in, 12);
+    EXPECT_TRUE(b.rows.empty());
+    EXPECT_EQ(b.balloon, Cents::fromUnits(1000000));
 }
 
 }  // namespace
