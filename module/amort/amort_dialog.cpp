@@ -161,8 +161,8 @@ platform::DialogTemplate buildAmortDialog(const std::string& clientCode) {
     const LoanEntries& e = amortEntries();
     platform::DialogTemplate t;
     t.caption = "Amortization Schedule  (" + trimRight(clientCode) + ")";
-    t.width = 330;
-    t.height = 270;
+    t.width = 340;
+    t.height = 214;
     t.centred = true;
     t.systemMenu = true;
     t.topmost = true;
@@ -179,27 +179,28 @@ platform::DialogTemplate buildAmortDialog(const std::string& clientCode) {
         "Ending month to print",
         "Additional payments (taxes,insurance,etc.)",
     };
+    constexpr int kLabelX = 10, kBoxX = 184, kStep = 12;
     for (int i = 0; i < 10; ++i)
-        t.controls.push_back({ControlKind::Label, 101 + i, captions[i], 10, 10 + 15 * i, 160, 10});
-    t.controls.push_back({ControlKind::Frame, 111, "", 5, 162, 320, 48});
-    t.controls.push_back({ControlKind::Label, 121, "  Accelerated Payoff", 10, 160, 90, 10});
-    t.controls.push_back({ControlKind::Label, 112, "One-time extra payment", 10, 176, 160, 10});
-    t.controls.push_back({ControlKind::Label, 113, "Per year extra payment (every 12 months)", 10, 191, 160, 10});
-    t.controls.push_back({ControlKind::CheckBox, kBiweekly, "26 payments per year (biweekly)", 10, 216, 160, 12});
+        t.controls.push_back({ControlKind::Label, 101 + i, captions[i], kLabelX, 8 + kStep * i, 170, 10});
+    t.controls.push_back({ControlKind::Frame, 111, "", 5, 132, 330, 34});
+    t.controls.push_back({ControlKind::Label, 121, "  Accelerated Payoff", kLabelX, 128, 90, 10});
+    t.controls.push_back({ControlKind::Label, 112, "One-time extra payment", kLabelX, 140, 170, 10});
+    t.controls.push_back({ControlKind::Label, 113, "Per year extra payment (every 12 months)", kLabelX, 152, 170, 10});
+    t.controls.push_back({ControlKind::CheckBox, kBiweekly, "26 payments per year (biweekly)", kLabelX, 170, 170, 10});
     const std::string* texts[10] = {&e.heading, &e.amount, &e.rate, &e.term, nullptr,
                                     &e.firstPaymentDate, &e.fiscalYearEndMonth, &e.printFrom, &e.printTo,
                                     &e.additionalPayment};
     for (int i = 0; i < 10; ++i) {
         // The payment box opens empty every time: the payment, or "U", is typed afresh.
         const std::string text = texts[i] ? *texts[i] : std::string();
-        const int width = i == 0 ? 145 : 70;
-        t.controls.push_back({ControlKind::Edit, 201 + i, text, 175, 8 + 15 * i, width, 12, platform::StyleSunken});
+        const int width = i == 0 ? 148 : 72;
+        t.controls.push_back({ControlKind::Edit, 201 + i, text, kBoxX, 7 + kStep * i, width, 11, platform::StyleSunken});
     }
-    t.controls.push_back({ControlKind::Edit, 212, e.oneTimeExtra, 175, 174, 70, 12, platform::StyleSunken});
-    t.controls.push_back({ControlKind::Edit, 213, e.perYearExtra, 175, 189, 70, 12, platform::StyleSunken});
-    t.controls.push_back({ControlKind::Frame, 195, "", 5, 232, 320, 30});
-    t.controls.push_back({ControlKind::Button, kExit, "E&xit", 60, 240, 60, 16});
-    t.controls.push_back({ControlKind::Button, kPrint, "Print", 210, 240, 60, 16});
+    t.controls.push_back({ControlKind::Edit, 212, e.oneTimeExtra, kBoxX, 139, 72, 11, platform::StyleSunken});
+    t.controls.push_back({ControlKind::Edit, 213, e.perYearExtra, kBoxX, 151, 72, 11, platform::StyleSunken});
+    t.controls.push_back({ControlKind::Frame, 195, "", 5, 184, 330, 26});
+    t.controls.push_back({ControlKind::Button, kExit, "E&xit", 70, 190, 60, 14});
+    t.controls.push_back({ControlKind::Button, kPrint, "Print", 210, 190, 60, 14});
     return t;
 }
 

@@ -375,3 +375,30 @@ TEST(ScheduleReport, RowMoneyMatchesTheGeneralFormatter) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ScheduleReport, BothGivenRowNumbersPastNineHundredNinetyNineAreWrittenWhole) {
+    LoanEntries e;
+    e.amount = "100000";
+    e.rate = "6";
+    e.term = "1000";
+    e.payment = "600";
+    e.firstPaymentDate = "010124";
+    const auto l = linesOf(bothGiven(e));
+    int rows999 = 0, rows1000 = 0;
+    for (const std::string& s : l) {
+        if (s.rfind("999  ", 0) == 0) {
+            ++rows999;
+            EXPECT_EQ(s.size(), 79u);
+        }
+        if (s.rfind("1000  ", 0) == 0) {
+            ++rows1000;
+            EXPECT_EQ(s.size(), 80u);
+        }
+    }
+    EXPECT_EQ(rows999, 1);
+    EXPECT_EQ(rows1000, 1);
+}
+
+}  // namespace
