@@ -440,3 +440,21 @@ TEST(BalloonSchedule, OddEntriesRunToTheirEnd) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(RateSearch, NearMissesAreAcceptedAfterFiftyAndFarRepeatsGiveUp) {
+    // A million over 30 years: one millionth of rate moves the payment by about 0.7, so most
+    // targets are never hit exactly.
+    dp::RateSearch near = dp::solveRate(1000000, 360, false, Mills4::fromUnits(70003400));
+    ASSERT_TRUE(near.ok) << near.failure;
+    EXPECT_EQ(near.trials, 65);
+    EXPECT_NEAR(near.solution.periodicRate, 0.0062595, 1e-12);  // the trial rate less half a millionth
+    EXPECT_EQ(near.solution.computedPayment, 7000.34);
+    dp::RateSearch far = dp::solveRate(1000000, 360, false, Mills4::fromUnits(70000100));
+    EXPECT_FALSE(far.ok);
+    EXPECT_EQ(far.failure, "CANNOT CALCULATE");
+    EXPECT_EQ(far.trials, 17);
+}
+
+}  // namespace
