@@ -2,8 +2,6 @@
 #include "entry/procedures.h"
 
 namespace dp {
-void RunAssetMaintenance(const std::string&) {}
-void RunCompanyMaintenance(const std::string&) {}
 void RunDepreciationReport(const std::string&) {}
 void RunClosePeriod(const std::string&) {}
 void RunForm4562(const std::string&) {}

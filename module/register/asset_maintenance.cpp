@@ -1,0 +1,490 @@
+#include "register/asset_maintenance.h"
+
+#include <new>
+
+#include "entry/procedures.h"
+#include "entry/session.h"
+#include "format/number_format.h"
+#include "help/help.h"
+#include "platform/backend.h"
+#include "platform/files.h"
+#include "platform/message.h"
+#include "register/asset_files.h"
+#include "register/asset_picker.h"
+#include "register/maintenance_error.h"
+#include "register/reorganise.h"
+
+namespace dp {
+namespace {
+
+using platform::ControlKind;
+using platform::ControlSpec;
+using platform::Dialog;
+using platform::EventKind;
+
+// Controls and menu entries.
+constexpr int kNumberBox = 201;
+constexpr int kNumberLabel = 244;
+constexpr int kDescriptionBox = 202;
+constexpr int kAcquiredBox = 203;
+constexpr int kSoldBox = 204;
+constexpr int kBookUnit = 131;
+constexpr int kTaxUnit = 132;
+constexpr int kAboutBitmap = 161;
+constexpr int kLookUp = 194;
+constexpr int kDelete = 193;
+constexpr int kSave = 196;
+constexpr int kAbort = 197;
+constexpr int kClose = 199;
+constexpr int kMenuAssetFile = 612;
+constexpr int kMenuClose = 609;
+constexpr int kMenuAbort = 613;
+constexpr int kMenuSave = 616;
+constexpr int kMenuDelete = 615;
+constexpr int kMenuHelp = 701;
+constexpr int kMenuAbout = 702;
+constexpr int kMenuMethods = 703;
+
+const char* const kAmountMask = "#.00";
+
+// The boxes of the record's fields, description first, then the book and the tax block.
+std::vector<int> fieldBoxes() {
+    std::vector<int> ids;
+    for (int id = 202; id <= 216; ++id) ids.push_back(id);
+    for (int id = 305; id <= 316; ++id) ids.push_back(id);
+    return ids;
+}
+
+// A stored field shown in an edit box ends at its first NUL, as text in a window does.
+std::string boxText(const std::string& stored) { return stored.substr(0, stored.find('\0')); }
+
+double& amountField(BasisBlock& b, int field) {
+    switch (field) {
+        case 8: return b.Cost;
+        case 9: return b.Bonus;
+        case 10: return b.Salvage;
+        case 11: return b.Expense;
+        case 12: return b.Bonus3050;
+        case 13: return b.PriorDepr;
+        case 14: return b.CurrentDepr;
+        default: return b.Cancelled;
+    }
+}
+
+ControlSpec assetNumberBox(int y) {
+    return {ControlKind::Edit, kNumberBox, "", 105, y, 40, 12, platform::StyleUpperCase | platform::StyleSunken};
+}
+
+std::string idleCaption() { return "Asset File (" + trimRight(session().clientCode) + ")"; }
+
+// Moving the focus to an edit box is one of the events the box reports to the handler.
+void focusBox(Dialog& dlg, int id) {
+    dlg.setFocus(id);
+    if (dlg.exists(id) && dlg.kind(id) == ControlKind::Edit) dlg.dispatch({EventKind::Notify, id});
+}
+
+void enableFieldBoxes(Dialog& dlg, bool on) {
+    for (int id : fieldBoxes()) dlg.enable(id, on);
+}
+
+void emptyFieldBoxes(Dialog& dlg) {
+    for (int id : fieldBoxes()) dlg.setText(id, "");
+}
+
+void showNumberLabel(Dialog& dlg) {
+    dlg.destroyControl(kNumberBox);
+    dlg.createControl({ControlKind::Label, kNumberLabel, reg().assetNumberText, 105, 10, 40, 12});
+}
+
+// The asset-number box comes back two units lower than it was first placed.
+void restoreNumberBox(Dialog& dlg) {
+    dlg.destroyControl(kNumberLabel);
+    if (!dlg.exists(kNumberBox)) dlg.createControl(assetNumberBox(10));
+}
+
+void grayEditMenu(Dialog& dlg) {
+    dlg.enableMenu(kMenuSave, false);
+    dlg.enableMenu(kMenuAbort, false);
+    dlg.enableMenu(kMenuDelete, false);
+}
+
+// An edit box reported an event: its text goes into its field.
+void boxEvent(Dialog& dlg, int id) {
+    RegisterState& s = reg();
+    const std::string text = dlg.text(id);
+    switch (id) {
+        case kNumberBox:
+            s.pickMarker = 201;
+            if (s.EditMode.empty()) s.assetNumberText = upperCase(fixedText(text + "      ", 6));
+            return;
+        case kDescriptionBox:
+            dlg.enable(kLookUp, false);
+            s.WorkingRecord.Description = fixedText(text, 35);
+            return;
+        case kAcquiredBox:
+            s.dateAcquiredText = text;
+            return;
+        case kSoldBox:
+            s.dateSoldText = text;
+            return;
+        default:
+            break;
+    }
+    const bool book = id >= 205 && id <= 216;
+    const bool tax = id >= 305 && id <= 316;
+    if (!book && !tax) return;
+    BasisBlock& b = book ? s.WorkingRecord.Book : s.WorkingRecord.Tax;
+    const int field = id % 100;
+    switch (field) {
+        case 5:
+            b.Method = fixedText(text, 4);
+            break;
+        case 6:
+            b.Rate = leadingNumber(trimBoth(text));
+            // A rate of 1 or more is a life in years; below 1 it is a percentage.
+            dlg.setText(book ? kBookUnit : kTaxUnit, b.Rate < 1 ? "%" : "Years");
+            break;
+        case 7:
+            b.Manual = text.empty() ? ' ' : text[0];
+            break;
+        case 16:
+            b.Code4562 = fixedText(text, 6);
+            break;
+        default:
+            amountField(b, field) = leadingNumber(trimBoth(text));
+            if (field == 9 || field == 12) s.pickMarker = 0;
+            if (field == 11) s.pickMarker = 200;
+            break;
+    }
+}
+
+// Fills the boxes from WorkingRecord. Each box copies its text back, so the record then holds
+// the rates and amounts as shown, rounded to two decimals.
+void fillBoxes(Dialog& dlg) {
+    const AssetRecord rec = reg().WorkingRecord;
+    dlg.setText(kDescriptionBox, boxText(rec.Description));
+    dlg.setText(kAcquiredBox, date6ToText(rec.DateAcquired, false));
+    dlg.setText(kSoldBox, date6ToText(rec.DateSold, true));
+    for (int base : {200, 300}) {
+        const BasisBlock& b = base == 200 ? rec.Book : rec.Tax;
+        dlg.setText(base + 5, boxText(b.Method));
+        dlg.setText(base + 6, formatNumber(b.Rate, kAmountMask));
+        dlg.setText(base + 7, boxText(std::string(1, b.Manual)));
+        const double amounts[] = {b.Cost, b.Bonus, b.Salvage, b.Expense, b.Bonus3050, b.PriorDepr, b.CurrentDepr, b.Cancelled};
+        for (int f = 8; f <= 15; ++f) dlg.setText(base + f, formatNumber(amounts[f - 8], kAmountMask));
+        dlg.setText(base + 16, boxText(b.Code4562));
+    }
+}
+
+void lookUp(Dialog& dlg) {
+    RegisterState& s = reg();
+    if (trimBoth(s.assetNumberText).empty()) return;
+    s.assetNumberText = upperCase(trimBoth(s.assetNumberText));
+    const std::int16_t r = FindAsset(s.assetNumberText);
+    const std::string code = trimRight(session().clientCode);
+    if (r != 0) {
+        s.EditMode = "CHG";
+        OpenAssetFiles();
+        readAssetRecord(s.fil, r, s.WorkingRecord);
+        s.pickMarker = 0;
+        enableFieldBoxes(dlg, true);
+        dlg.setCaption("Asset File (" + code + ") - Change Records " + s.assetNumberText);
+        showNumberLabel(dlg);
+        dlg.enable(kSave);
+        dlg.enable(kAbort);
+        dlg.enable(kDelete);
+        dlg.enableMenu(kMenuSave);
+        dlg.enableMenu(kMenuAbort);
+        dlg.enableMenu(kMenuDelete);
+        fillBoxes(dlg);
+        focusBox(dlg, kDescriptionBox);
+    } else {
+        s.EditMode = "ADD";
+        s.pickMarker = 0;
+        // Emptying each box clears its field; the acquisition date already held stays, since a
+        // blank date leaves it unchanged when the record is written.
+        for (int id : fieldBoxes()) {
+            dlg.enable(id);
+            dlg.setText(id, "");
+        }
+        dlg.setCaption("Asset File (" + code + ") - Add Records " + s.assetNumberText);
+        focusBox(dlg, kDescriptionBox);
+        showNumberLabel(dlg);
+        dlg.enable(kSave);
+        dlg.enable(kAbort);
+        dlg.enableMenu(kMenuSave);
+        dlg.enableMenu(kMenuAbort);
+    }
+}
+
+void save(Dialog& dlg) {
+    RegisterState& s = reg();
+    WriteAssetRecord(s.EditMode);  // "" (no record open) writes nothing
+    emptyFieldBoxes(dlg);
+    dlg.setText(kBookUnit, "");
+    dlg.setText(kTaxUnit, "");
+    restoreNumberBox(dlg);
+    focusBox(dlg, kNumberBox);
+    s.EditMode.clear();
+    dlg.setCaption(idleCaption());
+    enableFieldBoxes(dlg, false);
+    dlg.enable(kAbort, false);
+    dlg.enable(kSave, false);
+    dlg.enable(kDelete, false);
+    grayEditMenu(dlg);
+    dlg.enable(kLookUp);
+}
+
+// Nothing is written; the "&Abort" button itself keeps its state.
+void abortEdit(Dialog& dlg) {
+    RegisterState& s = reg();
+    restoreNumberBox(dlg);
+    emptyFieldBoxes(dlg);
+    s.EditMode.clear();
+    dlg.setCaption(idleCaption());
+    enableFieldBoxes(dlg, false);
+    dlg.enable(kDelete, false);
+    dlg.enable(kSave, false);
+    grayEditMenu(dlg);
+    focusBox(dlg, kNumberBox);
+    dlg.enable(kLookUp);
+}
+
+// Whatever the answer to the question, the edit is closed without saving; the caption keeps
+// the text of the closed edit.
+void deleteRecord(Dialog& dlg) {
+    RegisterState& s = reg();
+    s.EditMode = "DEL";
+    WriteAssetRecord("DEL");
+    emptyFieldBoxes(dlg);
+    restoreNumberBox(dlg);
+    focusBox(dlg, kNumberBox);
+    s.EditMode.clear();
+    enableFieldBoxes(dlg, false);
+    dlg.enable(kAbort, false);
+    dlg.enable(kDelete, false);
+    dlg.enable(kSave, false);
+    grayEditMenu(dlg);
+    dlg.enable(kLookUp);
+}
+
+void pickFromListing(Dialog& dlg) {
+    RegisterState& s = reg();
+    dlg.enable(kClose, false);
+    dlg.enableMenu(kMenuClose, false);
+    std::string unused;
+    const std::string picked = PickAsset(unused, session().clientCode, 5);
+    dlg.enable(kClose);
+    dlg.enableMenu(kMenuClose);
+    OpenAssetFiles();
+    if (picked.empty()) return;  // also whenever a record is open: the listing was for viewing
+    const std::string number = fixedText(picked, 6);
+    dlg.setText(kNumberBox, number);
+    s.assetNumberText = number;
+    dlg.sendCommand(kLookUp);
+}
+
+void command(Dialog& dlg, int id) {
+    switch (id) {
+        case kMenuHelp:
+            // A viewer that cannot be started is an error of the procedure itself.
+            if (!openHelpTopic()) throw FileError(kErrFileNotFound, "the help viewer could not be started");
+            break;
+        case kMenuMethods:
+            showMethodSummary();
+            break;
+        case kMenuAbout:
+        case kAboutBitmap:
+            showAbout();
+            break;
+        case kMenuAssetFile:
+            pickFromListing(dlg);
+            break;
+        case kLookUp:
+            lookUp(dlg);
+            break;
+        case kSave:
+        case kMenuSave:
+            save(dlg);
+            break;
+        case kAbort:
+        case kMenuAbort:
+            abortEdit(dlg);
+            break;
+        case kDelete:
+        case kMenuDelete:
+            deleteRecord(dlg);
+            break;
+        case kClose:
+        case kMenuClose:
+            CloseAllFiles();
+            session().abortRequested = 0;
+            dlg.end();
+            break;
+        default:
+            break;
+    }
+}
+
+// The error recovery of the procedure. True when the procedure goes on with its next stage.
+bool recover(int number, const std::string& clientCode) {
+    CloseAllFiles();
+    if (number == kErrPathNotFound) {
+        platform::makeDirectory(clientCode);
+        return true;
+    }
+    if (number == kErrFileNotFound) {
+        RegisterState& s = reg();
+        platform::RecordFile f;
+        if (f.open(dataPath(clientCode, "deprrecs.fil"), 8)) {
+            s.entryCount = 0;
+            unsigned char b[8];
+            putDouble(b, static_cast<double>(s.entryCount));
+            f.write(1, b);
+        }
+        CloseAllFiles();
+        return true;
+    }
+    platform::messageBox("Exiting", "Error  " + std::to_string(number), platform::MsgIcon::Error);
+    return false;
+}
+
+// Runs one stage of the procedure; 0 when it ended normally, else the number of its error.
+// A stopped script is no error of the procedure and passes through.
+template <class Stage>
+int runStage(Stage&& stage) {
+    try {
+        stage();
+        return 0;
+    } catch (const platform::ScriptStop&) {
+        throw;
+    } catch (const FileError& e) {
+        return e.number();
+    } catch (const std::bad_alloc&) {
+        return kErrOutOfMemory;
+    } catch (const std::exception&) {
+        return kErrInternal;
+    }
+}
+
+}  // namespace
+
+platform::DialogTemplate buildAssetMaintenanceDialog(const std::string& clientCode) {
+    platform::DialogTemplate t;
+    t.caption = "Asset File Maintenance  (" + trimRight(clientCode) + ")";
+    t.width = 370;
+    t.height = 280;
+    t.centred = true;
+    t.systemMenu = true;
+    t.topmost = true;
+    t.icon = "PROGRAM";
+    auto label = [](int id, const char* text, int x, int y, int w, int h = 12) {
+        return ControlSpec{ControlKind::Label, id, text, x, y, w, h};
+    };
+    auto edit = [](int id, int x, int y, int w) { return ControlSpec{ControlKind::Edit, id, "", x, y, w, 12}; };
+    auto button = [](int id, const char* text, int x, int y, int w, int h, bool disabled) {
+        return ControlSpec{ControlKind::Button, id, text, x, y, w, h, disabled ? platform::StyleDisabled : platform::StyleNone};
+    };
+    t.controls = {
+        label(101, "Asset Number", 5, 10, 80, 14),
+        label(102, "Description", 5, 23, 80),
+        label(103, "Date Acquired", 5, 38, 80),
+        label(104, "Date Sold", 235, 38, 80),
+        label(121, "---BOOK---", 155, 50, 50),
+        label(121, "---TAX---", 310, 50, 50),
+        label(105, "Method", 5, 51, 80),
+        label(106, "Rate", 5, 64, 100),
+        label(107, "Manual Calculation Y/N", 5, 77, 100),
+        label(108, "Cost", 5, 90, 80),
+        label(109, "Bonus Depreciation", 5, 103, 100),
+        label(110, "Salvage Value", 5, 116, 100),
+        label(111, "Expense Deduction", 5, 129, 80),
+        label(112, "30/50 Bonus", 5, 142, 100),
+        label(113, "Prior Depreciation", 5, 155, 80),
+        label(114, "Current year depreciation", 5, 168, 80),
+        label(115, "Cancelled", 5, 181, 80),
+        label(116, "Form 4562 Code", 5, 194, 80),
+        label(kBookUnit, "", 140, 64, 40),
+        label(kTaxUnit, "", 295, 64, 40),
+        {ControlKind::HLine, 141, "", 5, 47, 360, 1},
+        {ControlKind::BitmapButton, kAboutBitmap, "B2", 153, 213, 44, 27},
+        assetNumberBox(8),
+        edit(kDescriptionBox, 105, 23, 150),
+        edit(kAcquiredBox, 105, 36, 50),
+        edit(kSoldBox, 175, 36, 50),
+    };
+    // Widths of the basis boxes by field: method, rate, manual flag, eight amounts, 4562 code.
+    const int widths[] = {30, 30, 15, 90, 90, 90, 90, 90, 90, 90, 90, 50};
+    for (int i = 0; i < 12; ++i) t.controls.push_back(edit(205 + i, 105, 49 + 13 * i, widths[i]));
+    for (int i = 0; i < 12; ++i) t.controls.push_back(edit(305 + i, 260, 49 + 13 * i, widths[i]));
+    t.controls.push_back({ControlKind::Frame, 195, "", 10, 204, 345, 39});
+    t.controls.push_back(button(kSave, "&Save", 25, 219, 40, 14, true));
+    t.controls.push_back(button(kAbort, "&Abort", 75, 219, 40, 14, true));
+    t.controls.push_back(button(kClose, "&Close", 245, 219, 30, 14, false));
+    t.controls.push_back(button(kLookUp, "OK", 160, 8, 40, 12, false));
+    t.controls.push_back(button(kDelete, "Delete", 285, 219, 50, 14, true));
+    t.menuBar = {
+        {"&File", {{kMenuAssetFile, "&Asset File"}, {0, "-"}, {kMenuClose, "&Close"}}},
+        {"&Edit", {{kMenuAbort, "Abort Record", true}, {kMenuSave, "Save Record", true}, {kMenuDelete, "Delete Record", true}}},
+        {"&Help", {{kMenuHelp, "&Contents - Processing"}, {kMenuMethods, "&Display Depr. Methods"}, {kMenuAbout, "&About"}}},
+    };
+    return t;
+}
+
+void assetMaintenanceHandler(Dialog& dlg, const platform::Event& ev) {
+    RegisterState& s = reg();
+    switch (ev.kind) {
+        case EventKind::Init:
+            // No record is open in a new dialog, whatever state the last one was closed in;
+            // else the number typed first would not reach assetNumberText.
+            s.EditMode.clear();
+            LoadAssetIndex();
+            dlg.enable(kLookUp);
+            enableFieldBoxes(dlg, false);
+            s.pickMarker = 201;
+            focusBox(dlg, kNumberBox);
+            break;
+        case EventKind::Close:
+            // An open edit is discarded; the tidy-up follows when the dialog has ended.
+            CloseAllFiles();
+            break;
+        case EventKind::Command:
+            command(dlg, ev.id);
+            break;
+        case EventKind::Notify:
+            boxEvent(dlg, ev.id);
+            break;
+    }
+}
+
+void prepareAssetMaintenance(const std::string& clientCode) {
+    if (!platform::directoryExists(clientCode)) throw FileError(kErrPathNotFound, "path not found: " + clientCode);
+    RegisterState& s = reg();
+    OpenAssetFiles();
+    const bool opened = s.idx.isOpen() && s.fil.isOpen() && s.companyFile.isOpen();
+    CloseAllFiles();
+    if (!opened) throw FileError(kErrFileNotFound, "the asset files cannot be opened in " + clientCode);
+    // Room for the index; loading it when the dialog starts sizes it to the entries on file.
+    s.AssetIndex.assign(5001, IndexBytes{});
+}
+
+void RunAssetMaintenance(const std::string& clientCode) {
+    if (clientCode.empty()) {
+        platform::messageBox("invalid Client Code", "Error in Client Code", platform::MsgIcon::Error);
+        CloseAllFiles();
+        return;
+    }
+    // Set-up: after a recovered error the dialog is shown all the same.
+    if (const int err = runStage([&] { prepareAssetMaintenance(clientCode); }); err != 0) {
+        if (!recover(err, clientCode)) return;
+    }
+    // The dialog and the tidy-up: after an error the procedure ends.
+    const int err = runStage([&] {
+        platform::showModal(buildAssetMaintenanceDialog(clientCode), assetMaintenanceHandler);
+        if (reg().ChangeFlag > 0) ReorganiseAssetFiles();
+    });
+    if (err != 0) recover(err, clientCode);
+    CloseAllFiles();
+}
+
+}  // namespace dp

@@ -1,0 +1,529 @@
+#include <cstring>
+
+#include "entry/menu.h"
+#include "fixture.h"
+#include "register/maintenance_error.h"
+
+using namespace dp;
+using mt::asset;
+using mt::ClientTest;
+using mt::Driven;
+using platform::ControlKind;
+
+namespace {
+
+const platform::ControlSpec* findControl(const platform::DialogTemplate& t, int id, const std::string& text = "") {
+    for (const auto& c : t.controls)
+        if (c.id == id && (text.empty() || c.text == text)) return &c;
+    return nullptr;
+}
+
+using MaintenanceTest = ClientTest;
+
+}  // namespace
+
+TEST(MaintenanceLayout, ControlsCaptionsAndPlaces) {
+    const platform::DialogTemplate t = buildAssetMaintenanceDialog("ACME  ");
+    EXPECT_EQ(t.caption, "Asset File Maintenance  (ACME)");
+    EXPECT_EQ(t.width, 370);
+    EXPECT_EQ(t.height, 280);
+    EXPECT_TRUE(t.centred && t.systemMenu && t.topmost);
+    EXPECT_EQ(t.icon, "PROGRAM");
+    struct Want {
+        ControlKind kind;
+        int id;
+        const char* text;
+        int x, y, w, h;
+    } want[] = {
+        {ControlKind::Label, 101, "Asset Number", 5, 10, 80, 14},
+        {ControlKind::Label, 104, "Date Sold", 235, 38, 80, 12},
+        {ControlKind::Label, 121, "---BOOK---", 155, 50, 50, 12},
+        {ControlKind::Label, 121, "---TAX---", 310, 50, 50, 12},
+        {ControlKind::Label, 107, "Manual Calculation Y/N", 5, 77, 100, 12},
+        {ControlKind::Label, 114, "Current year depreciation", 5, 168, 80, 12},
+        {ControlKind::Label, 116, "Form 4562 Code", 5, 194, 80, 12},
+        {ControlKind::Label, 131, "", 140, 64, 40, 12},
+        {ControlKind::Label, 132, "", 295, 64, 40, 12},
+        {ControlKind::HLine, 141, "", 5, 47, 360, 1},
+        {ControlKind::BitmapButton, 161, "B2", 153, 213, 44, 27},
+        {ControlKind::Edit, 201, "", 105, 8, 40, 12},
+        {ControlKind::Edit, 202, "", 105, 23, 150, 12},
+        {ControlKind::Edit, 203, "", 105, 36, 50, 12},
+        {ControlKind::Edit, 204, "", 175, 36, 50, 12},
+        {ControlKind::Edit, 205, "", 105, 49, 30, 12},
+        {ControlKind::Edit, 207, "", 105, 75, 15, 12},
+        {ControlKind::Edit, 215, "", 105, 179, 90, 12},
+        {ControlKind::Edit, 216, "", 105, 192, 50, 12},
+        {ControlKind::Edit, 306, "", 260, 62, 30, 12},
+        {ControlKind::Edit, 316, "", 260, 192, 50, 12},
+        {ControlKind::Frame, 195, "", 10, 204, 345, 39},
+        {ControlKind::Button, 196, "&Save", 25, 219, 40, 14},
+        {ControlKind::Button, 197, "&Abort", 75, 219, 40, 14},
+        {ControlKind::Button, 199, "&Close", 245, 219, 30, 14},
+        {ControlKind::Button, 194, "OK", 160, 8, 40, 12},
+        {ControlKind::Button, 193, "Delete", 285, 219, 50, 14},
+    };
+    for (const Want& w : want) {
+        const platform::ControlSpec* c = findControl(t, w.id, w.text);
+        ASSERT_NE(c, nullptr) << w.id;
+        EXPECT_EQ(c->kind, w.kind) << w.id;
+        EXPECT_EQ(c->x, w.x) << w.id;
+        EXPECT_EQ(c->y, w.y) << w.id;
+        EXPECT_EQ(c->width, w.w) << w.id;
+        EXPECT_EQ(c->height, w.h) << w.id;
+    }
+    EXPECT_EQ(t.controls.size(), 20u + 1 + 1 + 4 + 24 + 1 + 5);
+    EXPECT_TRUE(findControl(t, 201)->style & platform::StyleUpperCase);
+    ASSERT_EQ(t.menuBar.size(), 3u);
+    EXPECT_EQ(t.menuBar[0].title, "&File");
+    ASSERT_EQ(t.menuBar[0].entries.size(), 3u);
+    EXPECT_EQ(t.menuBar[0].entries[0].id, 612);
+    EXPECT_EQ(t.menuBar[0].entries[1].text, "-");
+    EXPECT_EQ(t.menuBar[0].entries[2].text, "&Close");
+    EXPECT_EQ(t.menuBar[1].title, "&Edit");
+    for (const auto& e : t.menuBar[1].entries) EXPECT_TRUE(e.grayed) << e.text;
+    EXPECT_EQ(t.menuBar[2].entries[0].text, "&Contents - Processing");
+    EXPECT_EQ(t.menuBar[2].entries[1].id, 703);
+    EXPECT_EQ(t.menuBar[2].entries[2].id, 702);
+}
+
+TEST_F(MaintenanceTest, InitialisedDialogIsIdle) {
+    Driven d(code());
+    EXPECT_EQ(d.dlg.focus(), 201);
+    EXPECT_EQ(reg().pickMarker, 201);
+    EXPECT_TRUE(d.dlg.isEnabled(194));
+    for (int id : {193, 196, 197, 202, 216, 305, 316}) EXPECT_FALSE(d.dlg.isEnabled(id)) << id;
+    EXPECT_FALSE(d.dlg.menuEnabled(616));
+    EXPECT_TRUE(d.dlg.menuEnabled(612));
+}
+
+TEST_F(MaintenanceTest, TypedLowerCaseNumberIsLookedUpInUpperCase) {
+    client.writeRegister({asset("AB1", "Truck"), asset("AB12", "Lathe")});
+    dptest::ScriptRun run("");
+    Driven d(code());
+    // Set by the program, the box does not upper-case: the handler does.
+    d.dlg.setText(201, "ab12");
+    d.click(194);
+    EXPECT_EQ(d.dlg.caption(), "Asset File (" + code() + ") - Change Records AB12");
+    EXPECT_EQ(reg().EditMode, "CHG");
+    EXPECT_EQ(trimRight(d.dlg.text(202)), "Lathe");
+    // Label 244 stands where box 201 was.
+    EXPECT_FALSE(d.dlg.exists(201));
+    ASSERT_TRUE(d.dlg.exists(244));
+    EXPECT_EQ(d.dlg.text(244), "AB12");
+    EXPECT_EQ(d.dlg.focus(), 202);
+    EXPECT_EQ(reg().pickMarker, 0);
+    for (int id : {193, 196, 197, 202, 316}) EXPECT_TRUE(d.dlg.isEnabled(id)) << id;
+    EXPECT_FALSE(d.dlg.isEnabled(194));
+    EXPECT_TRUE(d.dlg.menuEnabled(615));
+}
+
+TEST_F(MaintenanceTest, DeletedRecordOpensForChange) {
+    client.writeRegister({asset("AB1", "***DELETED***")});
+    dptest::ScriptRun run("");
+    Driven d(code());
+    d.lookUp("AB1");
+    EXPECT_EQ(reg().EditMode, "CHG");
+    EXPECT_EQ(d.dlg.text(202).substr(0, 13), "***DELETED***");
+    EXPECT_TRUE(d.dlg.isEnabled(193));
+}
+
+TEST_F(MaintenanceTest, ValuesAreSavedAsDisplayed) {
+    AssetRecord r = asset("AB1", "Press", "123198");
+    r.Book.Method = "SL  ";
+    r.Book.Rate = 0.1234;
+    r.Book.Cost = 10.456;
+    r.Book.Manual = 'N';
+    r.Tax.Rate = 7;
+    r.Tax.Salvage = 10.456;
+    r.Tax.PriorDepr = 1234567.891;
+    r.Tax.Code4562 = "15a   ";
+    client.writeRegister({r});
+    const std::string t = runMaintenance("type 201 AB1\nclick 194\nclick 196\nclick 199\n");
+    const auto recs = client.readRecords();
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_EQ(recs[0].Book.Rate, 0.12);
+    EXPECT_EQ(recs[0].Book.Cost, 10.46);
+    EXPECT_EQ(recs[0].Tax.Salvage, 10.46);
+    EXPECT_EQ(recs[0].Tax.PriorDepr, 1234567.89);
+    EXPECT_EQ(recs[0].Tax.Rate, 7);
+    // What is not a rate or an amount is written back as it was.
+    EXPECT_EQ(recs[0].Book.Method, "SL  ");
+    EXPECT_EQ(recs[0].Book.Manual, 'N');
+    EXPECT_EQ(recs[0].Tax.Code4562, "15a   ");
+    EXPECT_EQ(trimRight(recs[0].Description), "Press");
+    EXPECT_EQ(date6ToText(recs[0].DateAcquired, false), "123198");
+    EXPECT_EQ(date6ToText(recs[0].DateSold, true), "");
+    // A change neither adds nor deletes: nothing to tidy, the index is as it was.
+    EXPECT_EQ(reg().ChangeFlag, 0);
+    EXPECT_EQ(client.readIndex().size(), 1u);
+}
+
+TEST_F(MaintenanceTest, UnitLabelsFollowTheRate) {
+    client.writeRegister({asset("AB1", "Press")});
+    dptest::ScriptRun run("");
+    Driven d(code());
+    d.lookUp("AB1");
+    const struct {
+        const char* typed;
+        const char* unit;
+    } cases[] = {{"1", "Years"}, {"0", "%"}, {"0.99", "%"}, {"5", "Years"}, {"abc", "%"}, {"0.999", "%"}};
+    for (const auto& c : cases) {
+        d.type(206, c.typed);
+        EXPECT_EQ(d.dlg.text(131), c.unit) << c.typed;
+        d.type(306, c.typed);
+        EXPECT_EQ(d.dlg.text(132), c.unit) << c.typed;
+    }
+    d.type(206, "1");
+    EXPECT_EQ(reg().WorkingRecord.Book.Rate, 1);
+}
+
+TEST_F(MaintenanceTest, StoredRateShowsItsUnitWhenOpened) {
+    AssetRecord r = asset("AB1", "Press");
+    r.Book.Rate = 0.999;  // shown as 1.00, so a life in years
+    r.Tax.Rate = 0.25;
+    client.writeRegister({r});
+    dptest::ScriptRun run("");
+    Driven d(code());
+    d.lookUp("AB1");
+    EXPECT_EQ(d.dlg.text(131), "Years");
+    EXPECT_EQ(d.dlg.text(132), "%");
+    EXPECT_EQ(reg().WorkingRecord.Book.Rate, 1);
+}
+
+TEST_F(MaintenanceTest, NewRecordWithEmptyAcquisitionDateKeepsTheDateHeld) {
+    client.writeRegister({asset("AB1", "Truck", "010598")});
+    dptest::ScriptRun run("");
+    Driven d(code());
+    // Nothing read or written yet in this process: six NUL bytes.
+    d.lookUp("AB7");
+    EXPECT_EQ(d.dlg.caption(), "Asset File (" + code() + ") - Add Records AB7");
+    EXPECT_FALSE(d.dlg.isEnabled(193));
+    d.type(202, "Drill");
+    d.click(196);
+    // Reading AB1 puts its date into the working record; the next addition keeps it.
+    d.lookUp("AB1");
+    d.click(197);
+    d.lookUp("AB8");
+    d.type(202, "Saw");
+    d.type(204, "");
+    d.click(196);
+    const auto recs = client.readRecords();
+    ASSERT_EQ(recs.size(), 3u);
+    const Date6 none{};
+    EXPECT_EQ(recs[1].DateAcquired, none);
+    EXPECT_EQ(recs[1].AssetNumber, "AB7   ");
+    EXPECT_EQ(date6ToText(recs[2].DateAcquired, false), "010598");
+    EXPECT_EQ(recs[2].DateSold, none);
+    EXPECT_EQ(trimRight(recs[2].Description), "Saw");
+    EXPECT_EQ(reg().ChangeFlag, 2);
+}
+
+TEST_F(MaintenanceTest, SaveReturnsToIdleWithBoxRecreated) {
+    dptest::ScriptRun run("");
+    Driven d(code());
+    d.lookUp("AB1");
+    d.type(202, "Truck");
+    d.type(209, "5");
+    EXPECT_EQ(reg().pickMarker, 0);
+    d.type(211, "5");
+    EXPECT_EQ(reg().pickMarker, 200);
+    d.click(196);
+    EXPECT_EQ(reg().EditMode, "");
+    EXPECT_EQ(d.dlg.caption(), "Asset File (" + code() + ")");
+    EXPECT_FALSE(d.dlg.exists(244));
+    ASSERT_TRUE(d.dlg.exists(201));
+    EXPECT_EQ(d.dlg.text(201), "");
+    EXPECT_EQ(d.dlg.focus(), 201);
+    EXPECT_EQ(reg().pickMarker, 201);  // the box reports taking the focus
+    for (const auto& c : d.dlg.controls())
+        if (c.id == 201) {
+            EXPECT_EQ(c.y, 10);
+            EXPECT_TRUE(c.style & platform::StyleUpperCase);
+            EXPECT_TRUE(c.style & platform::StyleSunken);
+        }
+    EXPECT_EQ(d.dlg.text(202), "");
+    EXPECT_EQ(d.dlg.text(131), "");
+    for (int id : {193, 196, 197, 202, 316}) EXPECT_FALSE(d.dlg.isEnabled(id)) << id;
+    EXPECT_TRUE(d.dlg.isEnabled(194));
+    EXPECT_FALSE(d.dlg.menuEnabled(613));
+    ASSERT_EQ(client.readRecords().size(), 1u);
+    EXPECT_EQ(client.readRecords()[0].Book.Expense, 5);
+}
+
+TEST_F(MaintenanceTest, SaveAfterAbortWritesNothing) {
+    client.writeRegister({asset("AB1", "Truck")});
+    const auto filBefore = client.bytes("depr.fil");
+    const auto idxBefore = client.bytes("depr.idx");
+    dptest::ScriptRun run("");
+    Driven d(code());
+    d.lookUp("AB5");
+    d.type(202, "Never saved");
+    d.click(197);
+    EXPECT_EQ(reg().EditMode, "");
+    EXPECT_FALSE(d.dlg.isEnabled(196));
+    EXPECT_FALSE(d.dlg.menuEnabled(616));
+    EXPECT_TRUE(d.dlg.isEnabled(197));  // the abort button keeps its state
+    // Even a save command that reaches the handler writes nothing with no record open.
+    d.dlg.sendCommand(196);
+    d.dlg.sendCommand(616);
+    EXPECT_EQ(client.bytes("depr.fil"), filBefore);
+    EXPECT_EQ(client.bytes("depr.idx"), idxBefore);
+    // A change aborted is not written either.
+    d.lookUp("AB1");
+    d.type(202, "Changed");
+    d.click(613);
+    d.dlg.sendCommand(196);
+    EXPECT_EQ(client.bytes("depr.fil"), filBefore);
+    EXPECT_EQ(reg().ChangeFlag, 0);
+}
+
+TEST_F(MaintenanceTest, NoToTheDeleteQuestionStillClosesTheEdit) {
+    client.writeRegister({asset("AB1", "Truck")});
+    const auto before = client.bytes("depr.fil");
+    dptest::ScriptRun run("answer no\n");
+    Driven d(code());
+    d.lookUp("AB1");
+    d.type(202, "Changed but not saved");
+    d.click(193);
+    EXPECT_TRUE(mt::hasLine(run.transcript(), "message: Delete Asset Record | Are you Sure ?"));
+    EXPECT_EQ(client.bytes("depr.fil"), before);
+    EXPECT_EQ(reg().EditMode, "");
+    EXPECT_EQ(reg().ChangeFlag, 0);
+    EXPECT_TRUE(d.dlg.exists(201));
+    EXPECT_FALSE(d.dlg.exists(244));
+    EXPECT_EQ(d.dlg.text(202), "");
+    EXPECT_FALSE(d.dlg.isEnabled(197));
+    EXPECT_TRUE(d.dlg.isEnabled(194));
+    // The caption keeps the text of the closed edit.
+    EXPECT_EQ(d.dlg.caption(), "Asset File (" + code() + ") - Change Records AB1");
+}
+
+TEST_F(MaintenanceTest, YesToTheDeleteQuestionMarksTheRecord) {
+    client.writeRegister({asset("AB1", "Truck"), asset("AB2", "Van")});
+    dptest::ScriptRun run("answer yes\n");
+    Driven d(code());
+    d.lookUp("AB2");
+    d.click(615);
+    const auto recs = client.readRecords();
+    EXPECT_EQ(trimRight(recs[1].Description), "***DELETED***");
+    EXPECT_EQ(trimRight(recs[0].Description), "Truck");
+    EXPECT_EQ(reg().ChangeFlag, 1);
+    // Still found until the files are packed: it opens for change.
+    d.lookUp("ab2");
+    EXPECT_EQ(reg().EditMode, "CHG");
+}
+
+TEST_F(MaintenanceTest, ListingWhileARecordIsOpenChangesNothing) {
+    client.writeRegister({asset("AB1", "Truck"), asset("AB2", "Van")});
+    dptest::ScriptRun run("click 603\n");
+    Driven d(code());
+    d.lookUp("AB1");
+    d.type(202, "Edited");
+    const AssetRecord held = reg().WorkingRecord;
+    d.click(612);
+    EXPECT_TRUE(mt::hasLine(run.transcript(), "dialog: Asset Listing (" + code() + ")"));
+    EXPECT_EQ(reg().EditMode, "CHG");
+    EXPECT_EQ(d.dlg.caption(), "Asset File (" + code() + ") - Change Records AB1");
+    EXPECT_EQ(reg().WorkingRecord.encode(), held.encode());
+    EXPECT_EQ(d.dlg.text(202), "Edited");
+    EXPECT_TRUE(d.dlg.isEnabled(199));
+    EXPECT_TRUE(d.dlg.menuEnabled(609));
+    d.click(196);
+    EXPECT_EQ(trimRight(client.readRecords()[0].Description), "Edited");
+}
+
+TEST_F(MaintenanceTest, ListingWhileARecordIsOpenOffersNoOk) {
+    client.writeRegister({asset("AB1", "Truck"), asset("AB2", "Van")});
+    dptest::ScriptRun run("select 601 1\nclick 602\n");
+    Driven d(code());
+    d.lookUp("AB1");
+    EXPECT_THROW(d.click(612), platform::ScriptStop);
+}
+
+TEST_F(MaintenanceTest, ChoosingFromTheListingLooksTheAssetUp) {
+    client.writeRegister({asset("AB1", "Truck"), asset("AB2", "Van")});
+    dptest::ScriptRun run("select 601 1\nclick 602\n");
+    Driven d(code());
+    d.click(612);
+    EXPECT_EQ(d.dlg.caption(), "Asset File (" + code() + ") - Change Records AB2");
+    EXPECT_EQ(trimRight(d.dlg.text(202)), "Van");
+}
+
+TEST_F(MaintenanceTest, AddedThenSortedWhenTheDialogCloses) {
+    const std::string t = runMaintenance(
+        "type 201 AB3\nclick 194\ntype 202 Third\nclick 196\n"
+        "type 201 ab1\nclick 194\ntype 202 First\nclick 196\n"
+        "type 201 AB2\nclick 194\ntype 202 Second\nclick 196\n"
+        "click 199\n");
+    EXPECT_TRUE(mt::hasLine(t, "dialog: Asset File Maintenance  (" + code() + ")"));
+    const auto idx = client.readIndex();
+    ASSERT_EQ(idx.size(), 3u);
+    const char* numbers[] = {"AB1   ", "AB2   ", "AB3   "};
+    const int records[] = {2, 3, 1};
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(idx[static_cast<std::size_t>(i)].AssetNumber, numbers[i]);
+        EXPECT_EQ(idx[static_cast<std::size_t>(i)].RecordNumber, records[i]);
+    }
+    const auto recs = client.readRecords();
+    ASSERT_EQ(recs.size(), 3u);
+    EXPECT_EQ(recs[0].AssetNumber, "AB3   ");
+    EXPECT_EQ(recs[1].AssetNumber, "AB1   ");
+    EXPECT_FALSE(platform::fileExists(client.path("ODEPR.FIL")));
+    EXPECT_FALSE(platform::fileExists(platform::resolvePath(code(), "temp.idx")));
+}
+
+TEST_F(MaintenanceTest, DeletedThenPackedWhenTheDialogCloses) {
+    AssetRecord ab3 = asset("AB3", "Third");
+    ab3.Book.Cost = 300;
+    client.writeRegister({ab3, asset("AB1", "First"), asset("AB2", "Second")});
+    const std::string t = runMaintenance("type 201 AB2\nclick 194\nclick 193\nanswer yes\nclick 199\n");
+    const auto recs = client.readRecords();
+    ASSERT_EQ(recs.size(), 2u);
+    EXPECT_EQ(recs[0].AssetNumber, "AB1   ");
+    EXPECT_EQ(recs[1].AssetNumber, "AB3   ");
+    EXPECT_EQ(recs[1].Book.Cost, 300);
+    const auto idx = client.readIndex();
+    ASSERT_EQ(idx.size(), 2u);
+    EXPECT_EQ(idx[0].AssetNumber, "AB1   ");
+    EXPECT_EQ(idx[0].RecordNumber, 1);
+    EXPECT_EQ(idx[1].AssetNumber, "AB3   ");
+    EXPECT_EQ(idx[1].RecordNumber, 2);
+    // The files before packing: three records, AB2 marked deleted, the index in its old order.
+    const auto old = client.bytes("ODEPR.FIL");
+    ASSERT_EQ(old.size(), 3 * kAssetRecordLength);
+    EXPECT_EQ(std::string(old.begin() + 2 * 219 + 6, old.begin() + 2 * 219 + 19), "***DELETED***");
+    const auto oldIdx = client.bytes("ODEPR.IDX");
+    ASSERT_EQ(oldIdx.size(), 24u);
+    EXPECT_EQ(std::string(oldIdx.begin(), oldIdx.begin() + 6), "AB3   ");
+    // The packed files took the place of the old ones: no work files remain.
+    EXPECT_FALSE(platform::fileExists(platform::resolvePath(code(), "temp.fil")));
+    EXPECT_FALSE(platform::fileExists(platform::resolvePath(code(), "temp.idx")));
+    EXPECT_EQ(mt::countPrefix(t, "message: Asset File Reorganisation"), 0);
+    // With the files packed the number can be added anew.
+    resetRegisterState();
+    EXPECT_EQ(FindAsset("AB2"), 0);
+}
+
+TEST_F(MaintenanceTest, AdditionAfterDeletionOnlySortsTheIndex) {
+    client.writeRegister({asset("AB3", "Third"), asset("AB1", "First"), asset("AB2", "Second")});
+    runMaintenance(
+        "type 201 AB2\nclick 194\nclick 193\nanswer yes\n"
+        "type 201 AB0\nclick 194\ntype 202 Zero\nclick 196\nclick 199\n");
+    EXPECT_EQ(reg().ChangeFlag, 2);
+    const auto recs = client.readRecords();
+    ASSERT_EQ(recs.size(), 4u);  // the deleted record stays until a later pack
+    EXPECT_EQ(trimRight(recs[2].Description), "***DELETED***");
+    const auto idx = client.readIndex();
+    ASSERT_EQ(idx.size(), 4u);
+    EXPECT_EQ(idx[0].AssetNumber, "AB0   ");
+    EXPECT_EQ(idx[0].RecordNumber, 4);
+    EXPECT_EQ(idx[2].AssetNumber, "AB2   ");
+    EXPECT_EQ(idx[2].RecordNumber, 3);
+    EXPECT_FALSE(platform::fileExists(client.path("ODEPR.FIL")));
+}
+
+TEST_F(MaintenanceTest, CloseBoxDiscardsAnOpenEdit) {
+    client.writeRegister({asset("AB1", "Truck")});
+    const auto before = client.bytes("depr.fil");
+    runMaintenance("type 201 AB1\nclick 194\ntype 202 Lost\nclose\n");
+    EXPECT_EQ(client.bytes("depr.fil"), before);
+}
+
+TEST_F(MaintenanceTest, NextDialogAfterClosingDuringAnEditStartsIdle) {
+    client.writeRegister({asset("AB1", "Truck"), asset("AB2", "Van")});
+    runMaintenance("type 201 AB1\nclick 194\nclose\n");
+    EXPECT_EQ(reg().EditMode, "CHG");
+    dptest::ScriptRun run("");
+    Driven d(code());
+    EXPECT_EQ(reg().EditMode, "");
+    d.lookUp("AB2");
+    EXPECT_EQ(d.dlg.caption(), "Asset File (" + code() + ") - Change Records AB2");
+}
+
+TEST_F(MaintenanceTest, HelpMenuEntries) {
+    client.writeRegister({asset("AB1", "Truck")});
+    const std::string t = runMaintenance(
+        "type 201 AB1\nclick 194\ntype 202 Kept\nclick 701\nclick 703\nclick 702\nclick 161\nclick 196\nclick 609\n");
+    EXPECT_TRUE(mt::hasLine(t, "run: winhlp32 -I AppendixC writeup.hlp"));
+    EXPECT_EQ(mt::countPrefix(t, "message: DEPRECIATION METHODS | SL   = Straight Line"), 1);
+    EXPECT_EQ(mt::countPrefix(t, "message: About | TALLIX Asset File Maintenance\\n"), 2);
+    // The fields are as they were before the help was shown.
+    EXPECT_EQ(trimRight(client.readRecords()[0].Description), "Kept");
+}
+
+TEST_F(MaintenanceTest, EmptyClientCodeIsRefused) {
+    dptest::ScriptRun run("");
+    RunAssetMaintenance("");
+    EXPECT_EQ(run.transcript(), "message: Error in Client Code | invalid Client Code\n");
+}
+
+TEST_F(MaintenanceTest, MissingDirectoryIsCreatedAndTheDialogShown) {
+    const std::string dir = client.path("new-client");
+    session().clientCode = dir;
+    const std::string t = runMaintenance("type 201 X1\nclick 194\ntype 202 New\nclick 196\nclick 199\n");
+    EXPECT_TRUE(mt::hasLine(t, "dialog: Asset File Maintenance  (" + dir + ")"));
+    EXPECT_TRUE(platform::directoryExists(dir));
+    EXPECT_EQ(platform::fileSize(dir + "/depr.fil"), static_cast<std::int64_t>(kAssetRecordLength));
+}
+
+TEST_F(MaintenanceTest, AssetFileThatCannotBeOpenedWritesTheRecordCountFile) {
+    platform::makeDirectory(client.path("depr.idx"));  // not a file: it cannot be opened
+    const std::string t = runMaintenance("click 199\n");
+    EXPECT_TRUE(mt::hasLine(t, "dialog: Asset File Maintenance  (" + code() + ")"));
+    EXPECT_EQ(client.bytes("deprrecs.fil"), std::vector<unsigned char>(8, 0));
+}
+
+namespace {
+
+// A backend whose help viewer cannot be started, or fails unexpectedly.
+class HelpFailing final : public platform::Backend {
+public:
+    HelpFailing(std::unique_ptr<platform::Backend> inner, bool throws) : inner_(std::move(inner)), throws_(throws) {}
+    void runModal(platform::Dialog& d) override { inner_->runModal(d); }
+    platform::MsgResult message(const std::string& text, const std::string& title, platform::MsgIcon icon,
+                                platform::MsgButtons buttons) override {
+        return inner_->message(text, title, icon, buttons);
+    }
+    int runAndWait(const std::string& cmd) override {
+        inner_->runAndWait(cmd);
+        if (throws_) throw std::runtime_error("viewer failed");
+        return -1;
+    }
+    void transcript(const std::string& line) override { inner_->transcript(line); }
+
+private:
+    std::unique_ptr<platform::Backend> inner_;
+    bool throws_;
+};
+
+}  // namespace
+
+TEST_F(MaintenanceTest, HelpViewerThatCannotStartEndsTheDialog) {
+    std::ostringstream out;
+    platform::setBackend(std::make_unique<HelpFailing>(platform::makeScriptedBackend("click 701\n", &out), false));
+    RunAssetMaintenance(code());
+    platform::setBackend(nullptr);
+    // File not found: the record count file is written and the procedure returns.
+    EXPECT_EQ(client.bytes("deprrecs.fil"), std::vector<unsigned char>(8, 0));
+    EXPECT_EQ(mt::countPrefix(out.str(), "message:"), 0);
+}
+
+TEST_F(MaintenanceTest, OtherErrorsShowExiting) {
+    std::ostringstream out;
+    platform::setBackend(std::make_unique<HelpFailing>(platform::makeScriptedBackend("click 701\n", &out), true));
+    RunAssetMaintenance(code());
+    platform::setBackend(nullptr);
+    EXPECT_TRUE(mt::hasLine(out.str(), "message: Error  51 | Exiting"));
+    EXPECT_FALSE(platform::fileExists(client.path("deprrecs.fil")));
+}
+
+TEST_F(MaintenanceTest, MenuRunsTheMaintenanceEndToEnd) {
+    dptest::ScriptRun run("click 401\ntype 201 M1\nclick 194\ntype 202 From the menu\ntype 208 99.999\nclick 196\nclick 199\nclick 409\n");
+    EXPECT_EQ(runMenu(code()), 0);
+    const auto recs = client.readRecords();
+    ASSERT_EQ(recs.size(), 1u);
+    EXPECT_EQ(trimRight(recs[0].Description), "From the menu");
+    EXPECT_EQ(recs[0].Book.Cost, 99.999);  // typed values are stored as typed
+    EXPECT_EQ(mt::countPrefix(run.transcript(), "dialog: Depreciation/Amortization Menu"), 2);
+}

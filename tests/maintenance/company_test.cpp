@@ -1,0 +1,124 @@
+#include "fixture.h"
+#include "register/company_maintenance.h"
+
+using namespace dp;
+using mt::ClientTest;
+
+namespace {
+
+using CompanyTest = ClientTest;
+
+std::string runCompany(const std::string& script) {
+    dptest::ScriptRun run(script);
+    RunCompanyMaintenance(session().clientCode);
+    return run.transcript();
+}
+
+CompanyRecord stored(const dptest::TempClient& client) {
+    CompanyRecord c;
+    readCompanyFile(client.code(), c);
+    return c;
+}
+
+std::string monthDay(const Date6c& d) { return std::string(d.monthDay.data(), 4); }
+
+}  // namespace
+
+TEST(CompanyLayout, EightBoxesAndOk) {
+    resetRegisterState();
+    const auto t = buildCompanyMaintenanceDialog("ACME  ");
+    EXPECT_EQ(t.caption, "Company File Maintenance  (ACME)");
+    EXPECT_EQ(t.width, 260);
+    EXPECT_EQ(t.height, 195);
+    EXPECT_EQ(t.icon, "PROGRAM");
+    ASSERT_EQ(t.controls.size(), 17u);
+    EXPECT_EQ(t.controls[1].text, "Company Name line 2");
+    EXPECT_EQ(t.controls[1].y, 25);
+    EXPECT_EQ(t.controls[7].text, "Identification Number");
+    EXPECT_EQ(t.controls[7].y, 115);
+    const int widths[] = {100, 100, 100, 100, 60, 100, 60, 60};
+    for (int i = 0; i < 8; ++i) {
+        const auto& c = t.controls[static_cast<std::size_t>(8 + i)];
+        EXPECT_EQ(c.kind, platform::ControlKind::Edit);
+        EXPECT_EQ(c.id, 201 + i);
+        EXPECT_EQ(c.x, 105);
+        EXPECT_EQ(c.y, 8 + 15 * i);
+        EXPECT_EQ(c.width, widths[i]);
+    }
+    EXPECT_EQ(t.controls[16].id, 301);
+    EXPECT_EQ(t.controls[16].text, "OK");
+    EXPECT_EQ(t.controls[16].x, 110);
+    EXPECT_EQ(t.controls[16].y, 150);
+}
+
+TEST_F(CompanyTest, TypedDatesAreStoredWithTheReportsCentury) {
+    client.writeCompany(dptest::makeCompany("Acme", "12312002", "06302002"));
+    const struct {
+        const char* typed;
+        const char* monthDay;
+        int year;
+    } cases[] = {
+        {"123103", "1231", 2003},   // two-digit years below 50 are this century
+        {"123100", "1231", 2000},
+        {"123149", "1231", 2049},
+        {"123150", "1231", 1950},
+        {"123199", "1231", 1999},
+        {"12312003", "1231", 2003},
+        {"1231", "1231", 0},
+    };
+    for (const auto& c : cases) {
+        runCompany(std::string("type 205 ") + c.typed + "\ntype 207 " + c.typed + "\nclick 301\n");
+        const CompanyRecord r = stored(client);
+        EXPECT_EQ(monthDay(r.FiscalYearEnd), c.monthDay) << c.typed;
+        EXPECT_EQ(r.FiscalYearEnd.year, c.year) << c.typed;
+        EXPECT_EQ(r.CurrentPeriod.year, c.year) << c.typed;
+        EXPECT_EQ(trimRight(r.CompanyName), "Acme");
+    }
+}
+
+TEST_F(CompanyTest, OldTwoDigitYearsStillReadAsNineteenHundreds) {
+    CompanyRecord c = dptest::makeCompany("Old Co", "12311998", "12311998");
+    c.FiscalYearEnd.year = 98;
+    client.writeCompany(c);
+    runCompany("close\n");
+    EXPECT_EQ(reg().fiscalYearEndText, "12311998");
+    const CompanyRecord r = stored(client);
+    EXPECT_EQ(r.FiscalYearEnd.year, 1998);
+    EXPECT_EQ(date6cToText(r.FiscalYearEnd), "12311998");
+}
+
+TEST_F(CompanyTest, CloseBoxSavesLikeOk) {
+    client.writeCompany(dptest::makeCompany("Acme", "12312002", "06302002"));
+    runCompany("type 201 Acme Tools Incorporated And Sons\ntype 206 Machining\ntype 208 12-3456789\nclose\n");
+    const CompanyRecord r = stored(client);
+    EXPECT_EQ(r.CompanyName, "Acme Tools Incorporated A");
+    EXPECT_EQ(trimRight(r.Activity), "Machining");
+    EXPECT_EQ(r.IdNumber, "12-3456789 ");
+    EXPECT_EQ(date6cToText(r.FiscalYearEnd), "12312002");
+    EXPECT_EQ(date6cToText(r.CurrentPeriod), "06302002");
+}
+
+TEST_F(CompanyTest, NewEmptyFileGetsAllThreeRecords) {
+    const std::string t = runCompany("click 301\n");
+    EXPECT_TRUE(mt::hasLine(t, "dialog: Company File Maintenance  (" + code() + ")"));
+    const auto bytes = client.bytes("company.fil");
+    ASSERT_EQ(bytes.size(), 3 * kCompanyRecordLength);
+    const CompanyRecord r = stored(client);
+    EXPECT_EQ(r.CompanyName, std::string(25, ' '));
+    EXPECT_EQ(r.CompanyName2, std::string(25, ' '));
+    EXPECT_EQ(r.IdNumber, std::string(11, ' '));
+    EXPECT_EQ(r.FiscalYearEnd.year, 0);
+    EXPECT_EQ(r.CurrentPeriod.year, 0);
+}
+
+
+TEST_F(CompanyTest, NulSecondNameLineShowsAndSavesAsBlanks) {
+    CompanyRecord c = dptest::makeCompany("Acme", "12312002", "06302002");
+    c.CompanyName2 = std::string(25, '\0');
+    c.Reserved3[0] = 7;  // reserved bytes are written as read
+    client.writeCompany(c);
+    runCompany("click 301\n");
+    const CompanyRecord r = stored(client);
+    EXPECT_EQ(r.CompanyName2, std::string(25, ' '));
+    EXPECT_EQ(r.Reserved3[0], 7);
+}
