@@ -19,7 +19,6 @@ namespace dp {
 namespace {
 
 using platform::ControlKind;
-using platform::ControlSpec;
 
 constexpr int kPrint = 194;
 constexpr int kExit = 199;
@@ -27,7 +26,6 @@ constexpr int kBiweekly = 115;
 constexpr int kHeadingBox = 201;
 constexpr int kRateBox = 203;
 constexpr int kPaymentBox = 205;
-constexpr int kDateBox = 206;
 
 std::string* entryFor(LoanEntries& e, int id) {
     switch (id) {
