@@ -2,7 +2,6 @@
 #include "entry/procedures.h"
 
 namespace dp {
-void RunDepreciationReport(const std::string&) {}
 void RunClosePeriod(const std::string&) {}
 void RunForm4562(const std::string&) {}
 }  // namespace dp

@@ -1,0 +1,115 @@
+// The print-out: the suite's printer choice (libdevpick.so) and print spooling (liblistout.so)
+// are loaded at run time, as the suite's own libraries would be, and called through the entries
+// described in suite_printing.h.
+#include "report/print_report.h"
+
+#include <dlfcn.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "suite_printing.h"
+#include "entry/session.h"
+#include "platform/message.h"
+#include "register/records.h"
+
+#ifndef DP_SUITE_BUILD_DIR
+#define DP_SUITE_BUILD_DIR ""
+#endif
+
+namespace dp {
+namespace {
+
+std::vector<std::string> splitFields(const std::string& reply) {
+    std::vector<std::string> fields;
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t star = reply.find('*', start);
+        fields.push_back(reply.substr(start, star == std::string::npos ? std::string::npos : star - start));
+        if (star == std::string::npos) break;
+        start = star + 1;
+    }
+    return fields;
+}
+
+std::string directoryOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The directories searched for a suite library, in order. DP_SUITE_LIBDIR, when set, is the only
+// place looked at (an installation that keeps the suite elsewhere, and the tests).
+std::vector<std::string> searchDirectories(const char* buildSubdir) {
+    if (const char* env = std::getenv("DP_SUITE_LIBDIR"); env && *env) return {env};
+    std::vector<std::string> dirs;
+    if (!session().moduleHandle.empty()) dirs.push_back(directoryOf(session().moduleHandle));
+    if (*DP_SUITE_BUILD_DIR) dirs.push_back(std::string(DP_SUITE_BUILD_DIR) + "/" + buildSubdir);
+    dirs.emplace_back();  // the default library path
+    return dirs;
+}
+
+void* loadSuiteLibrary(const char* file, const char* buildSubdir, std::string& error) {
+    for (const std::string& dir : searchDirectories(buildSubdir)) {
+        const std::string path = dir.empty() ? std::string(file) : dir + "/" + file;
+        if (void* h = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return h;
+        if (const char* why = ::dlerror()) error = why;
+    }
+    return nullptr;
+}
+
+void cannotPrint(const std::string& what, const std::string& error) {
+    platform::messageBox("The " + what + " cannot be loaded, so nothing was printed." +
+                             (error.empty() ? std::string() : "\r\n" + error),
+                         "Print", platform::MsgIcon::Error);
+}
+
+// The calling module: its file (kept in moduleHandle) and its load address (the instance).
+void* lookUpModule() {
+    Dl_info info{};
+    if (::dladdr(reinterpret_cast<void*>(&printReportFile), &info) && info.dli_fname) {
+        session().moduleHandle = info.dli_fname;
+        return info.dli_fbase;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+std::string listOutCommand(const std::string& file, const std::string& reply, const std::string& reportName) {
+    if (reply.empty()) return {};
+    const std::vector<std::string> fields = splitFields(reply);
+    auto field = [&fields](std::size_t n) { return n <= fields.size() ? fields[n - 1] : std::string(); };
+    std::string device = trimBoth(field(2));
+    if (!device.empty() && device.back() == ':') device.pop_back();
+    std::string options = field(4) == "N" ? "/NP" : "";
+    if (reportName == "DPRPT") options += "/80/FP";
+    if (options.find("/NP") == std::string::npos) options += "/ZM";
+    return file + "," + device + "," + field(3) + "," + options;
+}
+
+void printReportFile(const std::string& file, const std::string& title, const std::string& reportName) {
+    void* instance = lookUpModule();
+    std::string error;
+    void* devpick = loadSuiteLibrary(SUITE_DEVPICK_LIBRARY, "devpick", error);
+    if (!devpick) return cannotPrint("printer selection library " SUITE_DEVPICK_LIBRARY, error);
+    void* listout = loadSuiteLibrary(SUITE_LISTOUT_LIBRARY, "listout", error);
+    if (!listout) return cannotPrint("print spooling library " SUITE_LISTOUT_LIBRARY, error);
+    auto pickDevice = reinterpret_cast<PickDeviceFunction>(::dlsym(devpick, SUITE_PICK_DEVICE_ENTRY));
+    auto listOut = reinterpret_cast<ListOutFunction>(::dlsym(listout, SUITE_LIST_OUT_ENTRY));
+    if (!pickDevice) return cannotPrint("printer selection entry " SUITE_PICK_DEVICE_ENTRY, {});
+    if (!listOut) return cannotPrint("print spooling entry " SUITE_LIST_OUT_ENTRY, {});
+
+    const std::int32_t n999 = 999, n20 = 20, zero = 0;
+    std::vector<char> reply(4096, '\0');
+    const std::int32_t n = pickDevice(&instance, title.c_str(), &n999, &n20, &zero, &zero, reply.data(),
+                                      static_cast<std::int32_t>(reply.size()));
+    const std::string answer(reply.data(), n > 0 ? static_cast<std::size_t>(n) : 0);
+    if (answer.empty()) return;  // cancelled: nothing printed, nothing said
+    const std::string command = listOutCommand(file, answer, reportName);
+    listOut(command.c_str(), 0);
+}
+
+}  // namespace dp

@@ -1,0 +1,119 @@
+// The depreciation report's options: report date, book or tax basis, whole-dollar rounding.
+#include <ctime>
+
+#include "engine/report_options.h"
+#include "entry/session.h"
+#include "platform/dialog.h"
+#include "platform/files.h"
+#include "report/depreciation_report.h"
+
+namespace dp {
+namespace {
+
+enum : int {
+    kDateLabel = 101,
+    kDateBox = 201,
+    kBookBox = 202,
+    kTaxBox = 203,
+    kRoundBox = 204,
+    kOk = 301,
+    kCancel = 302,
+};
+
+const std::string kBookBasis = "B";
+const std::string kTaxBasis = "T";
+const std::string kYes = "Y";
+const std::string kNo = "N";
+
+// Today as MM-DD-YYYY, the date offered when the report has none.
+std::string today() {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    ::localtime_r(&now, &tm);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%m-%d-%Y", &tm);
+    return buf;
+}
+
+platform::DialogTemplate optionsDialog(const std::string& date) {
+    using platform::ControlKind;
+    platform::DialogTemplate t;
+    t.caption = "Depreciation Report";
+    t.width = 200;
+    t.height = 100;
+    t.centred = true;
+    t.topmost = true;
+    t.systemMenu = false;
+    t.controls = {
+        {ControlKind::Label, kDateLabel, "Report Date", 10, 5, 60, 12},
+        {ControlKind::Edit, kDateBox, date, 105, 3, 45, 12},
+        {ControlKind::CheckBox, kBookBox, "Use Book Basis", 10, 18, 60, 12},
+        {ControlKind::CheckBox, kTaxBox, "Use Tax Basis", 10, 33, 60, 12},
+        {ControlKind::CheckBox, kRoundBox, "Round to whole dollars", 10, 48, 100, 12},
+        {ControlKind::Button, kOk, "Ok", 30, 70, 40, 14},
+        {ControlKind::Button, kCancel, "Cancel", 90, 70, 40, 14},
+    };
+    return t;
+}
+
+void optionsHandler(platform::Dialog& dlg, const platform::Event& ev) {
+    ReportOptions& o = reportOptions();
+    switch (ev.kind) {
+        case platform::EventKind::Init:
+            dlg.check(kTaxBox, true);
+            return;
+        case platform::EventKind::Close:
+            // The dialog has no close box; a close that still arrives (Esc, the window manager)
+            // means the user backs out, so it cancels the report like "Cancel" rather than
+            // starting a run that rewrites every asset record.
+            platform::closeAllFiles();
+            session().abortRequested = 1;
+            return;
+        case platform::EventKind::Notify:
+        case platform::EventKind::Command:
+            break;
+    }
+    switch (ev.id) {
+        case kDateBox:
+            o.reportDate = dlg.text(kDateBox);
+            break;
+        case kBookBox:
+            if (ev.kind == platform::EventKind::Command && dlg.isChecked(kBookBox)) {
+                dlg.check(kTaxBox, false);
+                o.reportBasis = kBookBasis;
+            }
+            break;
+        case kTaxBox:
+            if (ev.kind == platform::EventKind::Command && dlg.isChecked(kTaxBox)) {
+                dlg.check(kBookBox, false);
+                o.reportBasis = kTaxBasis;
+            }
+            break;
+        case kRoundBox:
+            if (ev.kind == platform::EventKind::Command) o.roundWholeDollars = dlg.isChecked(kRoundBox) ? kYes : kNo;
+            break;
+        case kOk:
+            dlg.end();
+            break;
+        case kCancel:
+            session().abortRequested = 1;
+            dlg.end();
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace
+
+void showReportOptions() {
+    ReportOptions& o = reportOptions();
+    if (o.reportDate.empty()) o.reportDate = today();
+    platform::DialogTemplate t = optionsDialog(o.reportDate);
+    // Every showing starts on the tax basis, whatever was chosen last time; the rounding choice
+    // is kept from the last report although its box starts unchecked.
+    o.reportBasis = kTaxBasis;
+    platform::showModal(t, optionsHandler);
+}
+
+}  // namespace dp

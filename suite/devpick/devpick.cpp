@@ -1,0 +1,142 @@
+// The suite's printer choice: lists the print service's queues and "File" (a copy of the
+// printed file under a name the user types), and answers with the reply the module expects.
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <exception>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/backend.h"
+#include "platform/dialog.h"
+#include "platform/message.h"
+#include "platform/printing.h"
+#include "suite_printing.h"
+
+namespace {
+
+constexpr const char* kFileChoice = "File";
+
+enum : int {
+    kTitleLabel = 101,
+    kListLabel = 102,
+    kFileLabel = 103,
+    kDeviceList = 201,
+    kFileName = 202,
+    kOk = 301,
+    kCancel = 302,
+};
+
+struct Choice {
+    std::vector<std::string> devices;  // the queues, then "File"
+    std::string reply;
+};
+
+platform::DialogTemplate buildChoiceDialog(const std::string& title) {
+    using platform::ControlKind;
+    platform::DialogTemplate t;
+    t.caption = "Select Printer";
+    t.width = 220;
+    t.height = 150;
+    t.centred = true;
+    t.systemMenu = true;
+    t.topmost = true;
+    t.controls = {
+        {ControlKind::Label, kTitleLabel, title.empty() ? std::string("Print") : "Print " + title, 10, 5, 200, 12},
+        {ControlKind::Label, kListLabel, "Printer", 10, 20, 60, 12},
+        {ControlKind::ListBox, kDeviceList, "", 10, 32, 200, 60, platform::StyleVScroll | platform::StyleSunken},
+        {ControlKind::Label, kFileLabel, "File name", 10, 98, 50, 12},
+        {ControlKind::Edit, kFileName, "", 60, 96, 150, 12, platform::StyleDisabled | platform::StyleSunken},
+        {ControlKind::Button, kOk, "OK", 50, 125, 40, 14},
+        {ControlKind::Button, kCancel, "Cancel", 130, 125, 40, 14},
+    };
+    return t;
+}
+
+void choiceHandler(Choice& choice, platform::Dialog& dlg, const platform::Event& ev) {
+    using platform::EventKind;
+    switch (ev.kind) {
+        case EventKind::Init:
+            dlg.setListLines(kDeviceList, choice.devices);
+            dlg.selectListLine(kDeviceList, 0);
+            dlg.setFocus(kDeviceList);
+            return;
+        case EventKind::Close:
+            choice.reply.clear();
+            return;
+        case EventKind::Notify:
+            if (ev.id == kDeviceList) {
+                const int sel = dlg.listSelection(kDeviceList);
+                const bool file = sel >= 0 && choice.devices[static_cast<std::size_t>(sel)] == kFileChoice;
+                dlg.enable(kFileName, file);
+            }
+            return;
+        case EventKind::Command:
+            break;
+    }
+    if (ev.id == kCancel) {
+        choice.reply.clear();
+        dlg.end();
+        return;
+    }
+    if (ev.id != kOk && ev.id != platform::kEnterCommand) return;
+    const int sel = dlg.listSelection(kDeviceList);
+    if (sel < 0) {
+        platform::messageBox("Choose a printer or File.", "Select Printer", platform::MsgIcon::Information);
+        return;
+    }
+    const std::string& device = choice.devices[static_cast<std::size_t>(sel)];
+    if (device == kFileChoice) {
+        const std::string path = dlg.text(kFileName);
+        if (path.find_first_not_of(' ') == std::string::npos) {
+            platform::messageBox("Type the name of the file to save the report in.", "Select Printer",
+                                 platform::MsgIcon::Information);
+            dlg.setFocus(kFileName);
+            return;
+        }
+        choice.reply = "1*FILE*" + path + "*Y";
+    } else {
+        choice.reply = "1*" + device + "**Y";
+    }
+    dlg.end();
+}
+
+std::string chooseDevice(const std::string& title) {
+    if (std::optional<std::string> scripted = platform::backend().scriptedPrinterReply()) return *scripted;
+    Choice choice;
+    choice.devices = platform::listPrinters();
+    choice.devices.push_back(kFileChoice);
+    platform::showModal(buildChoiceDialog(title),
+                        [&choice](platform::Dialog& dlg, const platform::Event& ev) { choiceHandler(choice, dlg, ev); });
+    return choice.reply;
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) int32_t PickDevice(void* const* instance, const char* title,
+                                                                      const int32_t* n999, const int32_t* n20,
+                                                                      const int32_t* zero1, const int32_t* zero2,
+                                                                      char* reply, int32_t replyCapacity) {
+    (void)instance;
+    (void)n999;
+    (void)n20;
+    (void)zero1;
+    (void)zero2;
+    if (reply == nullptr || replyCapacity <= 0) return 0;
+    reply[0] = '\0';
+    std::string answer;
+    try {
+        answer = chooseDevice(title ? title : "");
+    } catch (const platform::ScriptStop&) {
+        // A script without a printer answer cannot go on: the run stops where it stands.
+        throw;
+    } catch (const std::exception& e) {
+        platform::messageBox(std::string("The printer choice failed: ") + e.what(), "Print", platform::MsgIcon::Error);
+        return 0;
+    }
+    const std::size_t n = std::min<std::size_t>(answer.size(), static_cast<std::size_t>(replyCapacity) - 1);
+    std::memcpy(reply, answer.data(), n);
+    reply[n] = '\0';
+    return static_cast<int32_t>(n);
+}

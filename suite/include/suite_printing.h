@@ -1,0 +1,50 @@
+/* The two printing libraries of the suite, as the depreciation module loads them at run time:
+ *
+ *   libdevpick.so  PickDevice  lets the user choose a printer (or a file) for a printed report
+ *   liblistout.so  ListOut     prints a finished text file on the chosen device
+ *
+ * The module looks for them beside its own file, then in the build tree, then on the default
+ * library path; DP_SUITE_LIBDIR, when set, names the only directory looked in. Both use the
+ * platform layer's dialog backend, so a scripted run answers the printer choice from its script
+ * ("printer REPLY") and shows the hand-over in its transcript ("print: COMMAND") without printing.
+ * ListOut gives a print queue DP_PRINT_TIMEOUT seconds (default 60) to take the job.
+ */
+#ifndef SUITE_PRINTING_H
+#define SUITE_PRINTING_H
+
+#include <stdint.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* PickDevice: every argument by reference.
+ *   instance       points to the calling module's instance handle (its load address)
+ *   title          the text shown above the choice (the file to be printed), NUL-terminated
+ *   n999, n20      the numbers 999 and 20 the module always passes (not used here)
+ *   zero1, zero2   two zeros (not used here)
+ *   reply          receives the reply, NUL-terminated, cut to replyCapacity - 1 bytes
+ * The reply is "*"-separated: field 1 unused ("1"), field 2 the device (a print queue, or FILE),
+ * field 3 the target path when the device is FILE (otherwise empty), field 4 "Y" (or "N" to ask
+ * for no page handling). An empty reply means the user cancelled.
+ * Returns the length of the reply (0 when cancelled). */
+typedef int32_t (*PickDeviceFunction)(void* const* instance, const char* title, const int32_t* n999,
+                                      const int32_t* n20, const int32_t* zero1, const int32_t* zero2,
+                                      char* reply, int32_t replyCapacity);
+
+/* ListOut: command is "file,device,field3,options" (options such as /80/FP/ZM or /NP), zero is 0.
+ * Device FILE copies the file to the path in field 3; any other device prints the file as a raw
+ * job on that print queue. Failures are shown to the user in a message box titled "Print".
+ * Returns 0 when the file was handed on, -1 otherwise (the module does not use the result). */
+typedef int32_t (*ListOutFunction)(const char* command, int32_t zero);
+
+#define SUITE_PICK_DEVICE_ENTRY "PickDevice"
+#define SUITE_LIST_OUT_ENTRY "ListOut"
+#define SUITE_DEVPICK_LIBRARY "libdevpick.so"
+#define SUITE_LISTOUT_LIBRARY "liblistout.so"
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* SUITE_PRINTING_H */

@@ -1,0 +1,203 @@
+// The suite's print spooling: takes the command text "file,device,field3,options" and prints the
+// file. Device FILE saves a copy under the path of field 3; any other device is a print queue
+// that receives the file as a raw job, so a printer that understands the report's control codes
+// prints it as designed. The options (/80, /FP, /ZM, /NP) describe the page for the suite's own
+// spooler; a raw job leaves the page to the printer, so they are accepted and not acted on.
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <exception>
+#include <string>
+#include <vector>
+
+#include "platform/backend.h"
+#include "platform/files.h"
+#include "platform/message.h"
+#include "suite_printing.h"
+
+extern char** environ;
+
+namespace {
+
+struct PrintCommand {
+    std::string file;
+    std::string device;
+    std::string target;   // field 3
+    std::string options;
+};
+
+std::vector<std::size_t> commaPositions(const std::string& s) {
+    std::vector<std::size_t> at;
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if (s[i] == ',') at.push_back(i);
+    return at;
+}
+
+// The options never hold a comma, nor does a device name; the file and the target path may.
+// The file is the shortest leading part that names an existing file and still leaves a device
+// and a target behind; without one, the first comma ends it.
+bool parseCommand(const std::string& command, PrintCommand& out) {
+    const std::size_t last = command.rfind(',');
+    if (last == std::string::npos) return false;
+    out.options = command.substr(last + 1);
+    const std::string head = command.substr(0, last);
+    const std::vector<std::size_t> commas = commaPositions(head);
+    if (commas.size() < 2) return false;
+    std::size_t fileEnd = commas[0];
+    for (std::size_t k = 0; k + 1 < commas.size(); ++k) {
+        if (platform::fileExists(head.substr(0, commas[k]))) {
+            fileEnd = commas[k];
+            break;
+        }
+    }
+    out.file = head.substr(0, fileEnd);
+    const std::size_t deviceEnd = head.find(',', fileEnd + 1);
+    out.device = head.substr(fileEnd + 1, deviceEnd - fileEnd - 1);
+    out.target = head.substr(deviceEnd + 1);
+    return true;
+}
+
+void fail(const std::string& text) { platform::messageBox(text, "Print", platform::MsgIcon::Error); }
+
+int timeoutSeconds() {
+    if (const char* env = std::getenv("DP_PRINT_TIMEOUT"); env && *env) {
+        const int v = std::atoi(env);
+        if (v > 0) return v;
+    }
+    return 60;
+}
+
+double now() {
+    timespec ts{};
+    ::clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<double>(ts.tv_sec) + static_cast<double>(ts.tv_nsec) / 1e9;
+}
+
+// Runs lp with the arguments as given (no shell), collects what it says, and waits for it at
+// most the timeout. Returns an empty text on success, otherwise why it failed.
+std::string runLp(const std::string& device, const std::string& file) {
+    int pipeFds[2];
+    if (::pipe2(pipeFds, O_CLOEXEC) != 0) return std::string("no pipe: ") + std::strerror(errno);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
+    // A file name that starts with "-" must not read as an option.
+    const std::string fileArg = !file.empty() && file[0] == '-' ? "./" + file : file;
+    std::vector<std::string> args = {"lp", "-d", device, "-o", "raw", fileArg};
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    const int rc = ::posix_spawnp(&pid, "lp", &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    ::close(pipeFds[1]);
+    if (rc != 0) {
+        ::close(pipeFds[0]);
+        return std::string("lp could not be started: ") + std::strerror(rc);
+    }
+    std::string said;
+    const double deadline = now() + timeoutSeconds();
+    bool timedOut = false;
+    for (;;) {
+        const double left = deadline - now();
+        if (left <= 0) {
+            timedOut = true;
+            break;
+        }
+        pollfd p{pipeFds[0], POLLIN, 0};
+        const int pr = ::poll(&p, 1, static_cast<int>(left * 1000) + 1);
+        if (pr < 0 && errno == EINTR) continue;
+        if (pr <= 0) continue;
+        char buf[512];
+        const ssize_t n = ::read(pipeFds[0], buf, sizeof buf);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        if (said.size() < 4000) said.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(pipeFds[0]);
+    int status = 0;
+    if (timedOut) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        return "the print service did not answer within " + std::to_string(timeoutSeconds()) + " seconds";
+    }
+    // lp has closed its output; it ends at once, but never wait for it beyond the deadline.
+    for (;;) {
+        const pid_t w = ::waitpid(pid, &status, WNOHANG);
+        if (w == pid) break;
+        if (w < 0 && errno != EINTR) return std::string("lp could not be waited for: ") + std::strerror(errno);
+        if (now() > deadline) {
+            ::kill(pid, SIGKILL);
+            ::waitpid(pid, &status, 0);
+            return "the print service did not answer within " + std::to_string(timeoutSeconds()) + " seconds";
+        }
+        ::usleep(10000);
+    }
+    while (!said.empty() && (said.back() == '\n' || said.back() == '\r' || said.back() == ' ')) said.pop_back();
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0) return {};
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 127) return "lp could not be started";
+    std::string why = WIFEXITED(status) ? "lp ended with status " + std::to_string(WEXITSTATUS(status))
+                                        : "lp was stopped by signal " + std::to_string(WTERMSIG(status));
+    if (!said.empty()) why += ": " + said;
+    return why;
+}
+
+int32_t listOut(const std::string& command) {
+    platform::recordPrint(command);
+    if (!platform::backend().printsForReal()) return 0;
+    PrintCommand pc;
+    if (!parseCommand(command, pc)) {
+        fail("The print command \"" + command + "\" is not of the form file,device,field3,options.");
+        return -1;
+    }
+    if (!platform::fileExists(pc.file)) {
+        fail("The file " + pc.file + " to be printed does not exist.");
+        return -1;
+    }
+    if (pc.device == "FILE") {
+        if (pc.target.empty()) {
+            fail("No file name was given for the copy of " + pc.file + ".");
+            return -1;
+        }
+        if (!platform::copyFile(pc.file, pc.target)) {
+            fail("The report could not be saved as " + pc.target + ".");
+            return -1;
+        }
+        return 0;
+    }
+    if (pc.device.empty()) {
+        fail("No printer was chosen for " + pc.file + ".");
+        return -1;
+    }
+    const std::string why = runLp(pc.device, pc.file);
+    if (!why.empty()) {
+        fail("Printing " + pc.file + " on " + pc.device + " failed: " + why + (why.back() == '.' ? "" : "."));
+        return -1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) int32_t ListOut(const char* command, int32_t zero) {
+    (void)zero;
+    try {
+        return listOut(command ? command : "");
+    } catch (const platform::ScriptStop&) {
+        throw;
+    } catch (const std::exception& e) {
+        fail(std::string("Printing failed: ") + e.what());
+        return -1;
+    }
+}

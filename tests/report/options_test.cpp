@@ -1,0 +1,155 @@
+// The options dialog of the depreciation report, acted on directly.
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+#include "engine/report_options.h"
+#include "entry/session.h"
+#include "report/depreciation_report.h"
+#include "report_test_util.h"
+
+using reporttest::ActingBackend;
+using reporttest::Installed;
+
+namespace {
+
+class Options : public ::testing::Test {
+protected:
+    void SetUp() override { reporttest::resetModuleState(); }
+    dp::ReportOptions& o = dp::reportOptions();
+};
+
+TEST_F(Options, LayoutAndStartingState) {
+    o.reportDate = "12312004";
+    o.reportBasis = "B";
+    o.roundWholeDollars = "Y";
+    Installed<ActingBackend> b([](platform::Dialog& d) {
+        const platform::DialogTemplate& t = d.layout();
+        EXPECT_EQ(t.caption, "Depreciation Report");
+        EXPECT_EQ(t.width, 200);
+        EXPECT_EQ(t.height, 100);
+        EXPECT_TRUE(t.centred);
+        EXPECT_TRUE(t.topmost);
+        EXPECT_FALSE(t.systemMenu);
+        struct Want {
+            platform::ControlKind kind;
+            int id;
+            const char* text;
+            int x, y, w, h;
+        };
+        using K = platform::ControlKind;
+        const Want want[] = {
+            {K::Label, 101, "Report Date", 10, 5, 60, 12},
+            {K::Edit, 201, "12312004", 105, 3, 45, 12},
+            {K::CheckBox, 202, "Use Book Basis", 10, 18, 60, 12},
+            {K::CheckBox, 203, "Use Tax Basis", 10, 33, 60, 12},
+            {K::CheckBox, 204, "Round to whole dollars", 10, 48, 100, 12},
+            {K::Button, 301, "Ok", 30, 70, 40, 14},
+            {K::Button, 302, "Cancel", 90, 70, 40, 14},
+        };
+        ASSERT_EQ(d.controls().size(), 7u);
+        for (std::size_t i = 0; i < 7; ++i) {
+            const platform::ControlSpec& c = d.controls()[i];
+            EXPECT_EQ(c.kind, want[i].kind);
+            EXPECT_EQ(c.id, want[i].id);
+            EXPECT_EQ(c.text, want[i].text);
+            EXPECT_EQ(c.x, want[i].x);
+            EXPECT_EQ(c.y, want[i].y);
+            EXPECT_EQ(c.width, want[i].w);
+            EXPECT_EQ(c.height, want[i].h);
+        }
+        // The tax basis is checked on every showing; the rounding box never starts checked.
+        EXPECT_FALSE(d.isChecked(202));
+        EXPECT_TRUE(d.isChecked(203));
+        EXPECT_FALSE(d.isChecked(204));
+        d.userClick(301);
+    });
+    dp::showReportOptions();
+    EXPECT_EQ(o.reportBasis, "T");
+    EXPECT_EQ(o.roundWholeDollars, "Y");
+    EXPECT_EQ(dp::session().abortRequested, 0);
+}
+
+TEST_F(Options, EmptyDateBecomesTodayWithDashes) {
+    std::string shown;
+    Installed<ActingBackend> b([&shown](platform::Dialog& d) {
+        shown = d.text(201);
+        d.userClick(301);
+    });
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    ::localtime_r(&now, &tm);
+    char want[16];
+    std::strftime(want, sizeof want, "%m-%d-%Y", &tm);
+    dp::showReportOptions();
+    EXPECT_EQ(shown, want);
+    EXPECT_EQ(o.reportDate, want);
+}
+
+TEST_F(Options, BasisBoxesExcludeEachOtherAndUncheckingKeepsTheLastChoice) {
+    Installed<ActingBackend> b([](platform::Dialog& d) {
+        dp::ReportOptions& opt = dp::reportOptions();
+        d.userClick(202);
+        EXPECT_TRUE(d.isChecked(202));
+        EXPECT_FALSE(d.isChecked(203));
+        EXPECT_EQ(opt.reportBasis, "B");
+        d.userClick(202);  // unchecked by the click: neither box is checked, the basis stays
+        EXPECT_FALSE(d.isChecked(202));
+        EXPECT_FALSE(d.isChecked(203));
+        EXPECT_EQ(opt.reportBasis, "B");
+        d.userClick(203);
+        EXPECT_FALSE(d.isChecked(202));
+        EXPECT_TRUE(d.isChecked(203));
+        EXPECT_EQ(opt.reportBasis, "T");
+        d.userClick(203);
+        EXPECT_FALSE(d.isChecked(203));
+        EXPECT_EQ(opt.reportBasis, "T");
+        d.userClick(202);
+        d.userClick(301);
+    });
+    dp::showReportOptions();
+    EXPECT_EQ(o.reportBasis, "B");
+}
+
+TEST_F(Options, EveryEditOfTheDateIsTakenAsTyped) {
+    o.reportDate = "12312004";
+    Installed<ActingBackend> b([](platform::Dialog& d) {
+        d.userType(201, "1");
+        EXPECT_EQ(dp::reportOptions().reportDate, "1");
+        d.userType(201, "12/31/2004");
+        d.userClick(301);
+    });
+    dp::showReportOptions();
+    EXPECT_EQ(o.reportDate, "12/31/2004");
+}
+
+TEST_F(Options, RoundingFollowsTheBox) {
+    Installed<ActingBackend> b([](platform::Dialog& d) {
+        d.userClick(204);
+        EXPECT_EQ(dp::reportOptions().roundWholeDollars, "Y");
+        d.userClick(204);
+        EXPECT_EQ(dp::reportOptions().roundWholeDollars, "N");
+        d.userClick(204);
+        d.userClick(301);
+    });
+    dp::showReportOptions();
+    EXPECT_EQ(o.roundWholeDollars, "Y");
+}
+
+TEST_F(Options, CancelAndCloseBothAbandonTheReport) {
+    for (bool close : {false, true}) {
+        dp::session().abortRequested = 0;
+        Installed<ActingBackend> b([close](platform::Dialog& d) {
+            if (close) {
+                d.dispatch({platform::EventKind::Close, 0});
+                d.end();
+            } else {
+                d.userClick(302);
+            }
+        });
+        dp::showReportOptions();
+        EXPECT_EQ(dp::session().abortRequested, 1) << (close ? "close" : "cancel");
+    }
+}
+
+}  // namespace
