@@ -11,6 +11,7 @@
 #include "amort/amortization.h"
 #include "entry/session.h"
 #include "platform/backend.h"
+#include "register/asset_files.h"
 #include "support/client_dir.h"
 
 namespace {
@@ -271,6 +272,35 @@ TEST_F(AmortDialog, BiweeklyBoxStoresY) {
     EXPECT_EQ(dp::amortEntries().biweekly, "Y");
     run("check 115\nclick 199\n");  // shown checked, so the click clears it
     EXPECT_EQ(dp::amortEntries().biweekly, "");
+}
+
+}  // namespace
+
+namespace {
+
+// Through the suite's printer choice and spooler: both reports leave with the options of a
+// schedule, "/ZM", or "/NP" when the printer reply asks for no paging.
+TEST(AmortPrintOut, BothSchedulesGoThroughThePrinterChoice) {
+    TempClient client;
+    dp::amortEntries() = dp::LoanEntries{};
+    const std::string path = dp::dataPath(client.code(), "report.txt");
+    const std::string caption = "dialog: Amortization Schedule  (" + client.code() + ")\n";
+    {
+        ScriptRun run(std::string(kLoan) + "click 194\nprinter 1*LPT1:**Y\nclick 199\n");
+        dp::RunAmortization(client.code());
+        EXPECT_EQ(run.transcript(), caption + "print: " + path + ",LPT1,,/ZM\n" + caption);
+    }
+    {
+        ScriptRun run("type 205 250\nclick 194\nprinter 1*LPT2**N\n");
+        dp::RunAmortization(client.code());
+        EXPECT_EQ(run.transcript(), caption + "print: " + path + ",LPT2,,/NP\n");
+    }
+    {
+        // A cancelled printer choice prints nothing; the next loan's dialog follows.
+        ScriptRun run(std::string(kLoan) + "click 194\nprinter cancel\nclick 199\n");
+        dp::RunAmortization(client.code());
+        EXPECT_EQ(run.transcript(), caption + caption);
+    }
 }
 
 }  // namespace
