@@ -2,6 +2,4 @@
 #include "entry/procedures.h"
 
 namespace dp {
-void RunClosePeriod(const std::string&) {}
-void RunForm4562(const std::string&) {}
 }  // namespace dp

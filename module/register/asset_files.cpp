@@ -52,6 +52,8 @@ std::string assetKey(std::string_view assetNumber) {
 
 int readCompanyFile(const std::string& clientCode, CompanyRecord& rec) {
     rec = CompanyRecord{};
+    // A close interrupted while putting the new year in place is finished first.
+    if (!clientCode.empty()) platform::finishPendingReplacement(clientCode);
     platform::RecordFile f;
     if (!f.openExisting(dataPath(clientCode, "company.fil"), kCompanyRecordLength)) return 0;
     int n = 0;

@@ -191,6 +191,27 @@ bool RecordFile::write(std::int64_t n, const void* buf) {
     return writeAll(fd_, buf, recordLength_, at);
 }
 
+bool RecordFile::readRecords(std::int64_t first, std::int64_t count, void* buf) const {
+    if (fd_ < 0 || first < 1 || count < 0) return false;
+    const std::size_t total = static_cast<std::size_t>(count) * recordLength_;
+    const off_t at = static_cast<off_t>((first - 1) * static_cast<std::int64_t>(recordLength_));
+    char* p = static_cast<char*>(buf);
+    std::size_t got = 0;
+    while (got < total) {
+        ssize_t r = ::pread(fd_, p + got, total - got, at + static_cast<off_t>(got));
+        if (r < 0 && errno == EINTR) continue;
+        if (r <= 0) return false;
+        got += static_cast<std::size_t>(r);
+    }
+    return true;
+}
+
+bool RecordFile::writeRecords(std::int64_t first, std::int64_t count, const void* buf) {
+    if (fd_ < 0 || first < 1 || count < 0) return false;
+    const off_t at = static_cast<off_t>((first - 1) * static_cast<std::int64_t>(recordLength_));
+    return writeAll(fd_, buf, static_cast<std::size_t>(count) * recordLength_, at);
+}
+
 bool RecordFile::flush() { return fd_ >= 0 && ::fsync(fd_) == 0; }
 
 // ---------------------------------------------------------------------------------------------

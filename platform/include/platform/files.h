@@ -52,6 +52,10 @@ public:
     // a record cut short by the end of the file is filled with NULs and reported as read.
     bool read(std::int64_t n, void* buf) const;
     bool write(std::int64_t n, const void* buf);
+    // count whole records from record first on, in one transfer (count * recordLength bytes);
+    // reading fails when the file holds fewer.
+    bool readRecords(std::int64_t first, std::int64_t count, void* buf) const;
+    bool writeRecords(std::int64_t first, std::int64_t count, const void* buf);
     bool flush();   // to the disk (fsync)
 
 private:
