@@ -1,0 +1,268 @@
+#include "amort/amort_dialog.h"
+
+#include <algorithm>
+#include <cctype>
+#include <memory>
+
+#include "amort/amortization.h"
+#include "amort/loan_inputs.h"
+#include "amort/schedule_report.h"
+#include "entry/session.h"
+#include "format/number_format.h"
+#include "platform/files.h"
+#include "platform/message.h"
+#include "register/asset_files.h"
+#include "report/print_report.h"
+
+namespace dp {
+
+namespace {
+
+using platform::ControlKind;
+
+constexpr int kPrint = 194;
+constexpr int kExit = 199;
+constexpr int kBiweekly = 115;
+constexpr int kHeadingBox = 201;
+constexpr int kRateBox = 203;
+constexpr int kPaymentBox = 205;
+
+std::string* entryFor(LoanEntries& e, int id) {
+    switch (id) {
+        case 201: return &e.heading;
+        case 202: return &e.amount;
+        case 203: return &e.rate;
+        case 204: return &e.term;
+        case 205: return &e.payment;
+        case 206: return &e.firstPaymentDate;
+        case 207: return &e.fiscalYearEndMonth;
+        case 208: return &e.printFrom;
+        case 209: return &e.printTo;
+        case 210: return &e.additionalPayment;
+        case 212: return &e.oneTimeExtra;
+        case 213: return &e.perYearExtra;
+        default: return nullptr;
+    }
+}
+
+std::string trimRight(const std::string& s) {
+    std::size_t end = s.find_last_not_of(' ');
+    return end == std::string::npos ? std::string() : s.substr(0, end + 1);
+}
+
+// How the last showing ended, and which text box is the current field.
+struct DialogState {
+    AmortOutcome outcome = AmortOutcome::Process;
+    int currentField = kHeadingBox;
+};
+
+void handleEvent(DialogState& st, platform::Dialog& dlg, const platform::Event& ev) {
+    LoanEntries& e = amortEntries();
+    switch (ev.kind) {
+        case platform::EventKind::Init:
+            if (e.biweekly == "Y") dlg.check(kBiweekly);
+            dlg.setFocus(kHeadingBox);
+            st.currentField = kHeadingBox;
+            return;
+        case platform::EventKind::Close:
+            // The close box processes the entries like "Print", without its two-unknowns test.
+            st.outcome = AmortOutcome::Process;
+            return;
+        case platform::EventKind::Notify: {
+            std::string* entry = entryFor(e, ev.id);
+            if (!entry) return;
+            st.currentField = ev.id;
+            std::string text = dlg.text(ev.id);
+            if (ev.id == kRateBox || ev.id == kPaymentBox) {
+                std::string upper = text;
+                std::transform(upper.begin(), upper.end(), upper.begin(),
+                               [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+                if (upper != text) {
+                    dlg.setText(ev.id, upper);  // notifies again and stores the upper-cased text
+                    return;
+                }
+            }
+            *entry = text;
+            return;
+        }
+        case platform::EventKind::Command:
+            break;
+    }
+    switch (ev.id) {
+        case kBiweekly:
+            if (dlg.isChecked(kBiweekly))
+                e.biweekly.assign(1, 'Y');
+            else
+                e.biweekly.clear();
+            return;
+        case platform::kEnterCommand: {
+            int next = st.currentField + 1;
+            if (next == 211) next = 212;
+            if (next < 201 || next > 213) next = 201;
+            dlg.setFocus(next);
+            st.currentField = next;
+            return;
+        }
+        case kPrint:
+            if (bothMarkedUnknown(e)) {
+                platform::messageBox("Cannot calculate both Rate and Payment", "Error", platform::MsgIcon::Information,
+                                     platform::MsgButtons::Ok, true);
+                return;
+            }
+            st.outcome = AmortOutcome::Process;
+            dlg.end();
+            return;
+        case kExit:
+            session().abortRequested = 1;
+            st.outcome = AmortOutcome::Exit;
+            dlg.end();
+            return;
+        default:
+            return;
+    }
+}
+
+void stopBox(const CheckFailure& f) {
+    platform::messageBox(f.text, f.title, platform::MsgIcon::Error, platform::MsgButtons::Ok, true);
+}
+
+AmortPrinter& printer() {
+    static AmortPrinter p = printReportFile;
+    return p;
+}
+
+void writeAndPrint(const std::string& clientCode, const std::string& bytes, const std::string& jobName) {
+    const std::string path = dataPath(clientCode, "report.txt");
+    {
+        platform::TextFile file;
+        file.create(path);
+        file.write(bytes);
+        file.close();
+    }
+    printer()(path, path, jobName);
+}
+
+}  // namespace
+
+AmortPrinter setAmortPrinter(AmortPrinter p) {
+    AmortPrinter old = printer();
+    printer() = p;
+    return old;
+}
+
+LoanEntries& amortEntries() {
+    static LoanEntries entries;
+    return entries;
+}
+
+platform::DialogTemplate buildAmortDialog(const std::string& clientCode) {
+    const LoanEntries& e = amortEntries();
+    platform::DialogTemplate t;
+    t.caption = "Amortization Schedule  (" + trimRight(clientCode) + ")";
+    t.width = 340;
+    t.height = 214;
+    t.centred = true;
+    t.systemMenu = true;
+    t.topmost = true;
+    t.icon = "PROGRAM";
+    static const char* const captions[10] = {
+        "Report heading",
+        "Loan amount",
+        "Annual interest rate (U=Unknown)",
+        "Term (months)",
+        "Base monthly payment (U=Unknown)",
+        "Date of first payment",
+        "Month for year end",
+        "Beginning month to print",
+        "Ending month to print",
+        "Additional payments (taxes,insurance,etc.)",
+    };
+    constexpr int kLabelX = 10, kBoxX = 184, kStep = 12;
+    for (int i = 0; i < 10; ++i)
+        t.controls.push_back({ControlKind::Label, 101 + i, captions[i], kLabelX, 8 + kStep * i, 170, 10});
+    t.controls.push_back({ControlKind::Frame, 111, "", 5, 132, 330, 34});
+    t.controls.push_back({ControlKind::Label, 121, "  Accelerated Payoff", kLabelX, 128, 90, 10});
+    t.controls.push_back({ControlKind::Label, 112, "One-time extra payment", kLabelX, 140, 170, 10});
+    t.controls.push_back({ControlKind::Label, 113, "Per year extra payment (every 12 months)", kLabelX, 152, 170, 10});
+    t.controls.push_back({ControlKind::CheckBox, kBiweekly, "26 payments per year (biweekly)", kLabelX, 170, 170, 10});
+    const std::string* texts[10] = {&e.heading, &e.amount, &e.rate, &e.term, nullptr,
+                                    &e.firstPaymentDate, &e.fiscalYearEndMonth, &e.printFrom, &e.printTo,
+                                    &e.additionalPayment};
+    for (int i = 0; i < 10; ++i) {
+        // The payment box opens empty every time: the payment, or "U", is typed afresh.
+        const std::string text = texts[i] ? *texts[i] : std::string();
+        const int width = i == 0 ? 148 : 72;
+        t.controls.push_back({ControlKind::Edit, 201 + i, text, kBoxX, 7 + kStep * i, width, 11, platform::StyleSunken});
+    }
+    t.controls.push_back({ControlKind::Edit, 212, e.oneTimeExtra, kBoxX, 139, 72, 11, platform::StyleSunken});
+    t.controls.push_back({ControlKind::Edit, 213, e.perYearExtra, kBoxX, 151, 72, 11, platform::StyleSunken});
+    t.controls.push_back({ControlKind::Frame, 195, "", 5, 184, 330, 26});
+    t.controls.push_back({ControlKind::Button, kExit, "E&xit", 70, 190, 60, 14});
+    t.controls.push_back({ControlKind::Button, kPrint, "Print", 210, 190, 60, 14});
+    return t;
+}
+
+platform::Handler amortHandler(AmortOutcome* outcome) {
+    auto st = std::make_shared<DialogState>();
+    return [st, outcome](platform::Dialog& d, const platform::Event& ev) {
+        handleEvent(*st, d, ev);
+        *outcome = st->outcome;
+    };
+}
+
+AmortOutcome showAmortDialog(const std::string& clientCode) {
+    amortEntries().payment.clear();
+    AmortOutcome outcome = AmortOutcome::Process;
+    platform::showModal(buildAmortDialog(clientCode), amortHandler(&outcome));
+    return outcome;
+}
+
+void RunAmortization(const std::string& clientCode) {
+    LoanEntries& e = amortEntries();
+    bool afterFailure = false;
+    for (;;) {
+        if (showAmortDialog(clientCode) == AmortOutcome::Exit) {
+            session().abortRequested = 0;
+            return;
+        }
+        // After a refused entry, "A" or "0" as the heading leaves the amortization.
+        if (afterFailure && (e.heading == "A" || e.heading == "0")) return;
+
+        if (loanMode(e) == LoanMode::BothGiven) {
+            CheckResult c = checkBothGiven(e);
+            if (!c.ok) {
+                stopBox(c.failure);
+                afterFailure = true;
+                continue;
+            }
+            const BalloonSchedule b = runBalloonSchedule(c.loan.in, leadingNumber(e.fiscalYearEndMonth));
+            if (b.paymentTooSmall) {
+                platform::messageBox("payment too small", "", platform::MsgIcon::None, platform::MsgButtons::Ok, false);
+                return;
+            }
+            if (b.tooLarge) {
+                stopBox({"TOO LARGE", "Base monthly payment", false});
+                afterFailure = true;
+                continue;
+            }
+            writeAndPrint(clientCode, balloonReport(bothGivenHeading(c.loan), b), "amort");
+            platform::closeAllFiles();
+            return;
+        }
+
+        CheckResult c = checkOneUnknown(e);
+        if (!c.ok) {
+            stopBox(c.failure);
+            if (c.failure.clearDate) e.firstPaymentDate.clear();
+            afterFailure = true;
+            continue;
+        }
+        writeAndPrint(clientCode, oneUnknownReport(c.loan), "AMORT");
+        // The next loan starts with a fresh heading; a solved rate stays as its annual percentage.
+        e.heading.clear();
+        if (c.loan.rateSolved) e.rate = c.loan.rateText;
+        afterFailure = false;
+    }
+}
+
+}  // namespace dp

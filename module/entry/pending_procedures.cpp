@@ -1,6 +1,0 @@
-// Procedures whose subsystems are not built yet return straight to the menu.
-#include "entry/procedures.h"
-
-namespace dp {
-void RunAmortization(const std::string&) {}
-}  // namespace dp
