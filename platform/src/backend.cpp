@@ -67,15 +67,3 @@ int runAndWait(const std::string& commandLine) { return backend().runAndWait(com
 
 }  // namespace platform
 
-namespace platform {
-namespace {
-class NoTerminal final : public Backend {
-    [[noreturn]] static void fail() { throw ScriptStop("no terminal backend is built into this program"); }
-    void runModal(Dialog&) override { fail(); }
-    MsgResult message(const std::string&, const std::string&, MsgIcon, MsgButtons) override { fail(); }
-    int runAndWait(const std::string&) override { fail(); }
-};
-}  // namespace
-// Replaced by the terminal backend where it is linked in.
-__attribute__((weak)) std::unique_ptr<Backend> makeTerminalBackend() { return std::make_unique<NoTerminal>(); }
-}  // namespace platform
