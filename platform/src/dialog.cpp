@@ -68,10 +68,10 @@ void Dialog::check(int id, bool on) {
         if (controls_[i].id == id) states_[i].checked = on;
 }
 
-void Dialog::createControl(ControlSpec spec) {
+void Dialog::createControl(ControlSpec control) {
     State st;
-    st.enabled = (spec.style & StyleDisabled) == 0;
-    controls_.push_back(std::move(spec));
+    st.enabled = (control.style & StyleDisabled) == 0;
+    controls_.push_back(std::move(control));
     states_.push_back(st);
 }
 

@@ -104,7 +104,7 @@ public:
     bool isChecked(int id) const;
     void check(int id, bool on = true);
 
-    void createControl(ControlSpec spec);
+    void createControl(ControlSpec control);
     void destroyControl(int id);
 
     int focus() const { return focus_; }
