@@ -65,5 +65,7 @@ MsgResult messageBox(const std::string& text, const std::string& title, MsgIcon 
 
 int runAndWait(const std::string& commandLine) { return backend().runAndWait(commandLine); }
 
+void showStatus(const std::string& text) { backend().status(text); }
+
 }  // namespace platform
 

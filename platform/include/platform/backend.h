@@ -37,6 +37,8 @@ public:
     virtual bool printsForReal() const { return true; }
     // A line of the transcript (scripted runs); ignored elsewhere.
     virtual void transcript(const std::string& line) { (void)line; }
+    // A note for the status line (see showStatus); ignored where there is none.
+    virtual void status(const std::string& text) { (void)text; }
     // Called when the dialog's state changed outside an event (terminal: redraw).
     virtual void refresh(Dialog& dialog) { (void)dialog; }
 };

@@ -13,6 +13,23 @@
 
 namespace platform {
 
+// Why a file operation failed, in the terms the user is told.
+enum class FileError { None, NotFound, AccessDenied, ReadOnly, DiskFull, IoError, NotAFile, Other };
+
+// The reason of the last failed file operation of this thread (None when the last one that
+// reported did not fail). Each operation below that returns false sets it.
+FileError lastFileError();
+// A short phrase for a message: "the disk is full", "the disk is read-only", ...
+std::string describeFileError(FileError error);
+
+// Tests: the file operations that change something on disk (creating or opening a file for
+// writing, writing, flushing, closing a written file, renaming, copying, removing) are counted;
+// the one numbered `after` (from 0) fails with `error`, as a full disk or a read-only share would
+// make it fail. -1 switches the fault off. The operations done since the last call are counted
+// by changingOperations().
+void injectFileFault(int after, FileError error = FileError::DiskFull);
+int changingOperations();
+
 // dir + "/" + the name of the existing file in dir whose name equals `name` ignoring letter
 // case (the exact name is preferred when several match), or dir + "/" + name when none exists.
 std::string resolvePath(const std::string& dir, const std::string& name);
@@ -57,9 +74,16 @@ public:
     bool readRecords(std::int64_t first, std::int64_t count, void* buf) const;
     bool writeRecords(std::int64_t first, std::int64_t count, const void* buf);
     bool flush();   // to the disk (fsync)
+    // Cuts the file to its first count records (an addition that could not be completed).
+    bool truncateRecords(std::int64_t count);
+    // Whether path still names the file this object has open (it was not replaced meanwhile).
+    bool stillAt(const std::string& path) const;
+    // Flushes to the disk and closes; false (and lastFileError) when either failed.
+    bool finish();
 
 private:
     int fd_ = -1;
+    int openErrno_ = 0;   // why a file opened for reading only could not be opened for writing
     std::string path_;
     std::size_t recordLength_ = 0;
 };
@@ -73,9 +97,18 @@ public:
     TextFile& operator=(const TextFile&) = delete;
     ~TextFile();
 
-    bool create(const std::string& path);  // an existing file is emptied
+    // Creates path; an existing file is emptied.
+    bool create(const std::string& path);
+    // Writes into a work file beside path; commit() puts it in place of path in one step, so a
+    // failed or abandoned write leaves the previous file as it was.
+    bool createReplacing(const std::string& path);
+    // Flushes to the disk, closes, and for createReplacing renames the work file over the
+    // target. False when any write, the flush, the close or the rename failed; the work file
+    // is then removed.
+    bool commit();
+    // Closes without committing: a createReplacing work file is removed.
     void close();
-    bool isOpen() const { return f_ != nullptr; }
+    bool isOpen() const { return fd_ >= 0; }
     bool good() const { return isOpen() && !failed_; }
 
     void write(std::string_view text);
@@ -87,10 +120,21 @@ public:
     void column(int n);
     int currentColumn() const { return static_cast<int>(lineBytes_) + 1; }
 
+    FileError error() const { return error_; }
+
 private:
-    std::FILE* f_ = nullptr;
+    static constexpr std::size_t kBufferBytes = 1 << 16;
+    bool openFor(const std::string& path);
+    void drain();   // the buffered bytes to the file
+    void fail();
+
+    int fd_ = -1;
+    std::string buffer_;
     std::size_t lineBytes_ = 0;
     bool failed_ = false;
+    FileError error_ = FileError::None;
+    std::string target_;     // createReplacing: the file to replace
+    std::string workPath_;   // the file being written
 };
 
 // Puts finished files in place as one step. Each pair is (new file, file it replaces), both

@@ -13,4 +13,9 @@ enum class MsgResult { Ok, Cancel, Yes, No };
 MsgResult messageBox(const std::string& text, const std::string& title, MsgIcon icon,
                      MsgButtons buttons = MsgButtons::Ok, bool topmost = true);
 
+// A short note of what just happened ("Asset AB12 saved") where the dialogs themselves say
+// nothing. Never modal, never a message box: the terminal shows it on its status line; a
+// scripted run and its transcript ignore it.
+void showStatus(const std::string& text);
+
 }  // namespace platform
