@@ -18,12 +18,12 @@ namespace fs = std::filesystem;
 
 struct TempDirectory {
     std::string dir;
-    Client() {
+    TempDirectory() {
         std::random_device rd;
         dir = (fs::temp_directory_path() / ("dpbench-" + std::to_string(rd()))).string();
         fs::create_directory(dir);
     }
-    ~Client() {
+    ~TempDirectory() {
         std::error_code ec;
         fs::remove_all(dir, ec);
     }
