@@ -242,6 +242,10 @@ void failedClose(CloseRun& run, const CloseError& e) {
 // The opening stage, the check of the index and the confirmation. False when the close goes
 // no further.
 bool prepareClose(CloseRun& run) {
+    const IndexVerdict verdict = verifyAssetIndex(run.client, kTitle, "the period close");
+    if (verdict == IndexVerdict::Repaired)
+        platform::messageBox("Check the register, then close the period again.", kTitle, platform::MsgIcon::Information);
+    if (verdict != IndexVerdict::Trusted) return false;
     openingStage(run);
     if (!run.newFiscalYearEnd) {
         platform::messageBox("The company file has no fiscal year end. Enter it in Company File "
@@ -249,10 +253,6 @@ bool prepareClose(CloseRun& run) {
                              kTitle, platform::MsgIcon::Error);
         return false;
     }
-    const IndexVerdict verdict = verifyAssetIndex(run.client, kTitle, "the period close");
-    if (verdict == IndexVerdict::Repaired)
-        platform::messageBox("Check the register, then close the period again.", kTitle, platform::MsgIcon::Information);
-    if (verdict != IndexVerdict::Trusted) return false;
     return true;
 }
 

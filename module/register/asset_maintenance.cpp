@@ -477,11 +477,12 @@ void prepareAssetMaintenance(Client& client) {
 }
 
 void runAssetMaintenance(Client& client, MaintenanceState& state) {
+    // A damaged index is refused before anything is opened for writing.
+    if (verifyAssetIndex(client, kTitle, "Asset File Maintenance") == IndexVerdict::Refused) return;
     // Set-up: after a recovered error the dialog is shown all the same.
     if (const int err = runStage([&] { prepareAssetMaintenance(client); }); err != 0) {
         if (!recover(err, client)) return;
     }
-    if (verifyAssetIndex(client, kTitle, "Asset File Maintenance") == IndexVerdict::Refused) return;
     Maintenance m{client, state};
     // The dialog and the tidy-up: after an error the procedure ends.
     const int err = runStage([&] {

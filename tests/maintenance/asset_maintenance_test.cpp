@@ -465,13 +465,18 @@ TEST_F(MaintenanceTest, MissingDirectoryIsCreatedAndTheDialogShown) {
     EXPECT_EQ(platform::fileSize(dir + "/depr.fil"), static_cast<std::int64_t>(kAssetRecordLength));
 }
 
-TEST_F(MaintenanceTest, AssetFileThatCannotBeOpenedWritesTheRecordCountFile) {
-    platform::makeDirectory(client.path("depr.idx"));  // not a file: it cannot be opened
-    const std::string t = runMaintenance("");
+TEST_F(MaintenanceTest, CompanyFileThatCannotBeOpenedWritesTheRecordCountFile) {
+    platform::makeDirectory(client.path("company.fil"));  // not a file: it cannot be opened
+    const std::string t = runMaintenance("click 199\n");
+    EXPECT_TRUE(mt::hasLine(t, "dialog: Asset File Maintenance  (" + code() + ")"));
     EXPECT_EQ(client.bytes("deprrecs.fil"), std::vector<unsigned char>(8, 0));
-    // A register that cannot be read is not opened for editing.
-    EXPECT_EQ(mt::countPrefix(t, "message: Asset File Maintenance | The asset files cannot be read"), 1);
-    EXPECT_EQ(mt::countPrefix(t, "dialog: "), 0);
+}
+
+TEST_F(MaintenanceTest, AnIndexThatCannotBeReadIsNotOpenedForEditing) {
+    platform::makeDirectory(client.path("depr.idx"));
+    const std::string t = runMaintenance("");
+    EXPECT_EQ(t, "message: Asset File Maintenance | The asset files cannot be read: it is not an ordinary "
+                 "file.\\nAsset File Maintenance stops; nothing was changed.\n");
 }
 
 namespace {
