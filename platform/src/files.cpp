@@ -623,6 +623,15 @@ void setReplaceFaultAfter(int steps) { faultCountdown() = steps; }
 
 bool replaceFilesTogether(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& renames) {
     finishPendingReplacement(dir);
+    // A journal is written only for renames that can be done: a target that is a folder or
+    // another non-file would leave it pending for ever.
+    for (const auto& [from, to] : renames) {
+        const std::string target = resolvePath(dir, to);
+        if ((!fileExists(target) && fileSize(target) >= 0) || !fileExists(resolvePath(dir, from))) {
+            errno = fileExists(resolvePath(dir, from)) ? EISDIR : ENOENT;
+            return outcome(false);
+        }
+    }
     const std::string journal = dir + "/" + kReplaceJournalName;
     const std::string tmp = journal + ".tmp";
     {
