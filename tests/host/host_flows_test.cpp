@@ -133,6 +133,29 @@ TEST_F(HostFlows, EveryFlowInOneSession) {
     EXPECT_EQ(menus, 7);
 }
 
+// A client on a read-only share: every procedure says so before anything is typed, and nothing
+// is lost. The share is a read-only bind mount in a mount namespace of the test's own.
+TEST_F(HostFlows, AReadOnlyShareIsRefusedBeforeAnythingIsTyped) {
+    if (std::system("unshare --mount true 2>/dev/null") != 0) GTEST_SKIP() << "no mount namespaces here";
+    const std::string scriptFile = scratch.path("script"), transcriptFile = scratch.path("transcript");
+    std::ofstream(scriptFile) << "click 401\nclick 402\nclick 403\nclick 404\nclick 406\nclick 407\nclick 409\n";
+    const auto before = client.bytes("depr.fil");
+    const std::string host = std::string(DP_BINARY_DIR) + "/suite/dphost";
+    const std::string command = "cd '" + std::string(DP_SOURCE_DIR) + "/data' && unshare --mount sh -c \"mount --bind '" +
+                                client.code() + "' '" + client.code() + "' && mount -o remount,ro,bind '" + client.code() +
+                                "' && '" + host + "' --script '" + scriptFile + "' --transcript '" + transcriptFile +
+                                "' '" + client.code() + "'\" 2>'" + scratch.path("errors") + "'";
+    const int raw = std::system(command.c_str());
+    if (readText(scratch.path("errors")).find("mount:") != std::string::npos) GTEST_SKIP() << "no bind mounts here";
+    EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << readText(scratch.path("errors"));
+    const std::string t = readText(transcriptFile);
+    int refused = 0;
+    for (std::size_t at = 0; (at = t.find("cannot be written: the disk is read-only.", at)) != std::string::npos; ++at)
+        ++refused;
+    EXPECT_EQ(refused, 6) << t;
+    EXPECT_EQ(client.bytes("depr.fil"), before);
+}
+
 TEST_F(HostFlows, AnEmptyClientCodeIsRefused) {
     const HostRun r = runHost(scratch, "", "click 401\nclick 402\nclick 406\nclick 407\nclick 409\n");
     EXPECT_FALSE(platform::fileExists("/company.fil"));
