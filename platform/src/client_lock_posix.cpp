@@ -1,3 +1,4 @@
+// The client lock on POSIX systems: a lock of the open file description of the lock file.
 #include "platform/client_lock.h"
 
 #include <fcntl.h>
@@ -6,7 +7,6 @@
 
 #include <cerrno>
 #include <cstdlib>
-#include <utility>
 
 namespace platform {
 namespace {
@@ -52,19 +52,6 @@ FileError errorOf(int e) {
 
 }  // namespace
 
-ClientLock::ClientLock(ClientLock&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), holder_(std::move(other.holder_)), error_(other.error_) {}
-
-ClientLock& ClientLock::operator=(ClientLock&& other) noexcept {
-    if (this != &other) {
-        release();
-        fd_ = std::exchange(other.fd_, -1);
-        holder_ = std::move(other.holder_);
-        error_ = other.error_;
-    }
-    return *this;
-}
-
 LockOutcome ClientLock::acquire(const std::string& dir, const std::string& holderText) {
     release();
     holder_.clear();
@@ -96,7 +83,7 @@ LockOutcome ClientLock::acquire(const std::string& dir, const std::string& holde
 void ClientLock::release() {
     if (fd_ < 0) return;
     // The text stays: emptying it would race with the next holder writing its own.
-    ::close(fd_);  // closing the description drops its lock
+    ::close(static_cast<int>(fd_));  // closing the description drops its lock
     fd_ = -1;
 }
 

@@ -190,12 +190,12 @@ int32_t listOut(const std::string& command) {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) int32_t ListOut(const char* command, int32_t zero) {
+extern "C" SUITE_EXPORT int32_t SUITE_STDCALL ListOut(const char* command, int32_t zero) {
     (void)zero;
     try {
         return listOut(command ? command : "");
-    } catch (const platform::ScriptStop&) {
-        throw;
+    } catch (const platform::ScriptStop& stop) {
+        platform::passOnScriptStop(stop);
     } catch (const std::exception& e) {
         fail(std::string("Printing failed: ") + e.what());
         return -1;

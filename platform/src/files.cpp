@@ -1,0 +1,498 @@
+// The file layer over the system's primitives (os_files.h): fault injection for the tests, the
+// record and text files, copying, the journalled replacement, and "close all files". The same
+// code runs on every system, so the bytes on disk are the same everywhere.
+#include "platform/files.h"
+
+#include <cstring>
+#include <set>
+
+#include "os_files.h"
+
+namespace platform {
+namespace {
+
+thread_local FileError lastError = FileError::None;
+
+struct FaultPlan {
+    int countdown = -1;   // the changing operation that fails, counted from 0; -1 none
+    int done = 0;         // changing operations since the plan was set
+    FileError error = FileError::DiskFull;
+};
+
+FaultPlan& faultPlan() {
+    static FaultPlan p;
+    return p;
+}
+
+// Every operation that changes the disk asks first; an injected fault answers false and leaves
+// the reason a real failure would have left.
+bool mayChange() {
+    FaultPlan& p = faultPlan();
+    const int n = p.done++;
+    if (p.countdown >= 0 && n == p.countdown) {
+        os::injectError(p.error);
+        return false;
+    }
+    return true;
+}
+
+// Records the outcome of an operation for lastFileError and passes it on.
+bool outcome(bool ok) {
+    lastError = ok ? FileError::None : os::lastError();
+    return ok;
+}
+
+bool failWith(FileError why) {
+    lastError = why;
+    return false;
+}
+
+std::set<RecordFile*>& openRecordFiles() {
+    static std::set<RecordFile*> s;
+    return s;
+}
+std::set<TextFile*>& openTextFiles() {
+    static std::set<TextFile*> s;
+    return s;
+}
+
+bool writeAll(os::Fd fd, const void* data, std::size_t n, std::int64_t at) {
+    return mayChange() && os::writeAt(fd, data, n, at);
+}
+
+bool syncFd(os::Fd fd) { return mayChange() && os::syncFile(fd); }
+
+bool closeWritten(os::Fd fd) {
+    if (mayChange()) return os::closeWrittenFile(fd);
+    os::closeFile(fd);
+    return false;
+}
+
+}  // namespace
+
+FileError lastFileError() { return lastError; }
+
+std::string describeFileError(FileError error) {
+    switch (error) {
+        case FileError::None: return "no error was reported";
+        case FileError::NotFound: return "the file or folder does not exist";
+        case FileError::AccessDenied: return "access to it is denied";
+        case FileError::ReadOnly: return "the disk is read-only";
+        case FileError::DiskFull: return "the disk is full";
+        case FileError::IoError: return "the disk reported an error";
+        case FileError::NotAFile: return "it is not an ordinary file";
+        case FileError::Other: return "the system refused it";
+    }
+    return "the system refused it";
+}
+
+void injectFileFault(int after, FileError error) {
+    FaultPlan& p = faultPlan();
+    p.countdown = after;
+    p.done = 0;
+    p.error = error;
+}
+
+int changingOperations() { return faultPlan().done; }
+
+std::string resolvePath(const std::string& dir, const std::string& name) {
+    const std::string found = os::findName(dir, name);
+    return dir + "/" + (found.empty() ? name : found);
+}
+
+bool fileExists(const std::string& path) { return os::pathKind(path) == os::PathKind::File; }
+
+bool directoryExists(const std::string& path) { return os::pathKind(path) == os::PathKind::Directory; }
+
+std::int64_t fileSize(const std::string& path) { return os::pathSize(path); }
+
+bool removeFile(const std::string& path) { return outcome(mayChange() && os::removePath(path)); }
+
+bool renameFile(const std::string& from, const std::string& to) {
+    return outcome(mayChange() && os::renamePath(from, to));
+}
+
+bool copyFile(const std::string& from, const std::string& to) {
+    const os::Fd in = os::openFile(from, os::OpenMode::ReadOnly);
+    if (in == os::kNoFd) return outcome(false);
+    const os::Fd out = mayChange() ? os::openFile(to, os::OpenMode::WriteTruncate) : os::kNoFd;
+    if (out == os::kNoFd) {
+        const FileError why = os::lastError();
+        os::closeFile(in);
+        return failWith(why);
+    }
+    char buf[65536];
+    FileError why = FileError::None;
+    std::int64_t at = 0;
+    for (;;) {
+        std::size_t got = 0;
+        if (!os::readAt(in, buf, sizeof buf, at, got)) {
+            why = os::lastError();
+            break;
+        }
+        if (got == 0) break;
+        if (!writeAll(out, buf, got, at)) {
+            why = os::lastError();
+            break;
+        }
+        at += static_cast<std::int64_t>(got);
+    }
+    if (why == FileError::None && !syncFd(out)) why = os::lastError();
+    os::closeFile(in);
+    if (!closeWritten(out) && why == FileError::None) why = os::lastError();
+    return why == FileError::None ? outcome(true) : failWith(why);
+}
+
+bool makeDirectory(const std::string& path) {
+    if (directoryExists(path)) return outcome(true);
+    return outcome(mayChange() && os::createDirectory(path));
+}
+
+bool syncDirectory(const std::string& dir) { return outcome(mayChange() && os::syncDirectoryOf(dir)); }
+
+// ---------------------------------------------------------------------------------------------
+
+RecordFile::~RecordFile() { close(); }
+
+bool RecordFile::open(const std::string& path, std::size_t recordLength, bool truncate) {
+    close();
+    if (recordLength == 0) return false;
+    const os::OpenMode mode = truncate ? os::OpenMode::ReadWriteTruncate : os::OpenMode::ReadWrite;
+    os::Fd fd = mayChange() ? os::openFile(path, mode) : os::kNoFd;
+    FileError writeError = FileError::None;
+    if (fd == os::kNoFd) {
+        writeError = os::lastError();
+        // A file that cannot be written can still be read; its writes report why.
+        if (!truncate) fd = os::openFile(path, os::OpenMode::ReadOnly);
+        if (fd == os::kNoFd) return failWith(writeError);
+    }
+    if (!os::isRegularFile(fd)) {
+        os::closeFile(fd);
+        return failWith(FileError::NotAFile);
+    }
+    fd_ = fd;
+    openError_ = writeError;
+    path_ = path;
+    recordLength_ = recordLength;
+    openRecordFiles().insert(this);
+    return true;
+}
+
+bool RecordFile::openExisting(const std::string& path, std::size_t recordLength) {
+    if (!fileExists(path)) return failWith(FileError::NotFound);
+    return open(path, recordLength, false);
+}
+
+void RecordFile::close() {
+    if (fd_ >= 0) {
+        os::closeFile(fd_);
+        fd_ = -1;
+        openRecordFiles().erase(this);
+    }
+}
+
+std::int64_t RecordFile::sizeBytes() const {
+    if (fd_ < 0) return -1;
+    return os::sizeOf(fd_);
+}
+
+std::int64_t RecordFile::recordCount() const {
+    std::int64_t s = sizeBytes();
+    return s <= 0 ? 0 : s / static_cast<std::int64_t>(recordLength_);
+}
+
+bool RecordFile::read(std::int64_t n, void* buf) const {
+    if (fd_ < 0 || n < 1) return false;
+    const std::int64_t at = (n - 1) * static_cast<std::int64_t>(recordLength_);
+    char* p = static_cast<char*>(buf);
+    std::size_t got = 0;
+    while (got < recordLength_) {
+        std::size_t r = 0;
+        if (!os::readAt(fd_, p + got, recordLength_ - got, at + static_cast<std::int64_t>(got), r)) return false;
+        if (r == 0) break;
+        got += r;
+    }
+    if (got == 0) return false;
+    std::memset(p + got, 0, recordLength_ - got);
+    return true;
+}
+
+bool RecordFile::write(std::int64_t n, const void* buf) { return writeRecords(n, 1, buf); }
+
+bool RecordFile::readRecords(std::int64_t first, std::int64_t count, void* buf) const {
+    if (fd_ < 0 || first < 1 || count < 0) return false;
+    const std::size_t total = static_cast<std::size_t>(count) * recordLength_;
+    const std::int64_t at = (first - 1) * static_cast<std::int64_t>(recordLength_);
+    char* p = static_cast<char*>(buf);
+    std::size_t got = 0;
+    while (got < total) {
+        std::size_t r = 0;
+        if (!os::readAt(fd_, p + got, total - got, at + static_cast<std::int64_t>(got), r) || r == 0) return false;
+        got += r;
+    }
+    return true;
+}
+
+bool RecordFile::writeRecords(std::int64_t first, std::int64_t count, const void* buf) {
+    if (fd_ < 0 || first < 1 || count < 0) return failWith(FileError::Other);
+    if (openError_ != FileError::None) return failWith(openError_);
+    const std::int64_t at = (first - 1) * static_cast<std::int64_t>(recordLength_);
+    const std::size_t bytes = static_cast<std::size_t>(count) * recordLength_;
+    if (writeAll(fd_, buf, bytes, at)) return outcome(true);
+    // A record left half written at the end of the file would read as a record of NULs.
+    const FileError why = os::lastError();
+    const std::int64_t size = os::sizeOf(fd_);
+    const std::int64_t length = static_cast<std::int64_t>(recordLength_);
+    if (size > at && size < at + static_cast<std::int64_t>(bytes) && size % length != 0)
+        (void)os::truncateFile(fd_, size - size % length);
+    return failWith(why);
+}
+
+bool RecordFile::flush() {
+    if (fd_ < 0) return failWith(FileError::Other);
+    if (openError_ != FileError::None) return outcome(true);  // nothing can have been written
+    return outcome(syncFd(fd_));
+}
+
+bool RecordFile::truncateRecords(std::int64_t count) {
+    if (fd_ < 0 || count < 0) return failWith(FileError::Other);
+    return outcome(mayChange() && os::truncateFile(fd_, count * static_cast<std::int64_t>(recordLength_)));
+}
+
+bool RecordFile::stillAt(const std::string& path) const { return fd_ >= 0 && os::sameFile(fd_, path); }
+
+bool RecordFile::finish() {
+    if (fd_ < 0) return outcome(true);
+    const bool ok = flush();
+    const FileError why = lastError;
+    os::closeFile(fd_);  // after the flush a failing close has nothing left to lose
+    fd_ = -1;
+    openRecordFiles().erase(this);
+    lastError = why;
+    return ok;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+TextFile::~TextFile() { close(); }
+
+namespace {
+
+// The work file beside a file that is replaced when the writing is done.
+std::string workFileFor(const std::string& path) { return path + ".new"; }
+
+std::string parentDirectory(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+bool TextFile::openFor(const std::string& path) {
+    close();
+    lineBytes_ = 0;
+    failed_ = false;
+    error_ = FileError::None;
+    buffer_.clear();
+    fd_ = mayChange() ? os::openFile(path, os::OpenMode::WriteTruncate) : os::kNoFd;
+    if (fd_ < 0) {
+        failed_ = true;
+        outcome(false);
+        error_ = lastFileError();
+        return false;
+    }
+    workPath_ = path;
+    openTextFiles().insert(this);
+    return outcome(true);
+}
+
+bool TextFile::create(const std::string& path) {
+    target_.clear();
+    return openFor(path);
+}
+
+bool TextFile::createReplacing(const std::string& path) {
+    if (!openFor(workFileFor(path))) return false;
+    target_ = path;
+    return true;
+}
+
+void TextFile::fail() {
+    if (!failed_) {
+        outcome(false);
+        error_ = lastFileError();
+    }
+    failed_ = true;
+}
+
+void TextFile::drain() {
+    if (fd_ < 0 || buffer_.empty()) return;
+    if (!failed_) {
+        const std::int64_t at = os::sizeOf(fd_);
+        if (at < 0 || !writeAll(fd_, buffer_.data(), buffer_.size(), at)) fail();
+    }
+    buffer_.clear();
+}
+
+bool TextFile::commit() {
+    if (fd_ < 0) return false;
+    drain();
+    if (!failed_ && !syncFd(fd_)) fail();
+    const os::Fd fd = fd_;
+    fd_ = -1;
+    openTextFiles().erase(this);
+    if (!closeWritten(fd)) fail();
+    if (!failed_ && !target_.empty()) {
+        if (!renameFile(workPath_, target_)) fail();
+        else syncDirectory(parentDirectory(target_));
+    }
+    if (failed_ && !target_.empty()) os::removePath(workPath_);
+    return !failed_;
+}
+
+void TextFile::close() {
+    if (fd_ < 0) return;
+    drain();
+    os::closeFile(fd_);
+    fd_ = -1;
+    openTextFiles().erase(this);
+    if (!target_.empty()) {
+        os::removePath(workPath_);  // never put in place
+        failed_ = true;
+    }
+}
+
+void TextFile::write(std::string_view text) {
+    if (fd_ < 0) return;
+    buffer_.append(text);
+    if (buffer_.size() >= kBufferBytes) drain();
+    // The column counts every byte since the last CR LF, control bytes included.
+    std::size_t pos = text.rfind("\r\n");
+    if (pos == std::string_view::npos) lineBytes_ += text.size();
+    else lineBytes_ = text.size() - (pos + 2);
+}
+
+void TextFile::crlf() { write("\r\n"); }
+
+void TextFile::line(std::string_view text) {
+    write(text);
+    crlf();
+}
+
+void TextFile::column(int n) {
+    if (n < 1) n = 1;
+    const std::size_t target = static_cast<std::size_t>(n - 1);
+    if (lineBytes_ > target) crlf();
+    if (lineBytes_ < target) write(std::string(target - lineBytes_, ' '));
+}
+
+void closeAllFiles() {
+    while (!openRecordFiles().empty()) (*openRecordFiles().begin())->close();
+    while (!openTextFiles().empty()) (*openTextFiles().begin())->close();
+}
+
+}  // namespace platform
+
+namespace platform {
+namespace {
+
+// Test hook: a fault injected after the given number of replacement steps.
+int& faultCountdown() {
+    static int n = -1;
+    return n;
+}
+
+bool replaceStep() {
+    int& n = faultCountdown();
+    if (n < 0) return true;
+    if (n == 0) return false;
+    --n;
+    return true;
+}
+
+bool readJournal(const std::string& path, std::vector<std::pair<std::string, std::string>>& out) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return false;
+    std::string text;
+    char buf[4096];
+    std::size_t r;
+    while ((r = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, r);
+    std::fclose(f);
+    // The journal counts only when it was written to its end.
+    if (text.size() < 4 || text.compare(text.size() - 4, 4, "END\n") != 0) return false;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        std::size_t nl = text.find('\n', pos);
+        if (nl == std::string::npos) break;
+        std::string line = text.substr(pos, nl - pos);
+        pos = nl + 1;
+        if (line == "END") return true;
+        std::size_t tab = line.find('\t');
+        if (tab == std::string::npos) return false;
+        out.emplace_back(line.substr(0, tab), line.substr(tab + 1));
+    }
+    return false;
+}
+
+bool applyJournal(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& renames) {
+    for (const auto& [from, to] : renames) {
+        const std::string src = dir + "/" + from;
+        if (!fileExists(src)) continue;  // already in place
+        if (!replaceStep()) return false;
+        if (!renameFile(src, dir + "/" + to)) return false;
+    }
+    return syncDirectory(dir);
+}
+
+}  // namespace
+
+void setReplaceFaultAfter(int steps) { faultCountdown() = steps; }
+
+bool replaceFilesTogether(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& renames) {
+    finishPendingReplacement(dir);
+    const std::string journal = dir + "/" + kReplaceJournalName;
+    const std::string tmp = journal + ".tmp";
+    {
+        std::string text;
+        for (const auto& [from, to] : renames) {
+            // The targets keep the spelling they already have on disk.
+            const std::string target = resolvePath(dir, to).substr(dir.size() + 1);
+            text += resolvePath(dir, from).substr(dir.size() + 1) + "\t" + target + "\n";
+        }
+        text += "END\n";
+        const os::Fd fd = mayChange() ? os::openFile(tmp, os::OpenMode::WriteTruncate) : os::kNoFd;
+        if (fd == os::kNoFd) return outcome(false);
+        const bool ok = writeAll(fd, text.data(), text.size(), 0) && syncFd(fd);
+        outcome(ok);
+        os::closeFile(fd);
+        if (!ok || !replaceStep() || !renameFile(tmp, journal) || !syncDirectory(dir)) {
+            const FileError why = lastError;
+            if (fileExists(tmp)) removeFile(tmp);
+            lastError = why;
+            return false;
+        }
+    }
+    std::vector<std::pair<std::string, std::string>> planned;
+    if (!readJournal(journal, planned)) return false;
+    if (!applyJournal(dir, planned)) return false;
+    if (!replaceStep()) return false;
+    removeFile(journal);
+    syncDirectory(dir);
+    return true;
+}
+
+void finishPendingReplacement(const std::string& dir) {
+    const std::string journal = dir + "/" + kReplaceJournalName;
+    // Never acted on: the renames start only after the journal is in place.
+    if (fileExists(journal + ".tmp")) removeFile(journal + ".tmp");
+    if (!fileExists(journal)) return;
+    std::vector<std::pair<std::string, std::string>> planned;
+    if (readJournal(journal, planned)) {
+        if (!applyJournal(dir, planned)) return;  // try again next time
+    }
+    removeFile(journal);
+    syncDirectory(dir);
+}
+
+}  // namespace platform
