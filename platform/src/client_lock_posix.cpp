@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "os_files.h"
+
 namespace platform {
 namespace {
 
@@ -37,19 +39,6 @@ std::string readHolder(int fd) {
     return text;
 }
 
-FileError errorOf(int e) {
-    switch (e) {
-        case ENOENT:
-        case ENOTDIR: return FileError::NotFound;
-        case EACCES:
-        case EPERM: return FileError::AccessDenied;
-        case EROFS: return FileError::ReadOnly;
-        case ENOSPC: return FileError::DiskFull;
-        case EIO: return FileError::IoError;
-        default: return FileError::Other;
-    }
-}
-
 }  // namespace
 
 LockOutcome ClientLock::acquire(const std::string& dir, const std::string& holderText) {
@@ -59,7 +48,7 @@ LockOutcome ClientLock::acquire(const std::string& dir, const std::string& holde
     const std::string path = resolvePath(dir, kClientLockName);
     const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) {
-        error_ = errorOf(errno);
+        error_ = os::lastError();
         return LockOutcome::Unavailable;
     }
     if (!lockWhole(fd)) {
@@ -70,7 +59,8 @@ LockOutcome ClientLock::acquire(const std::string& dir, const std::string& holde
             return LockOutcome::InUse;
         }
         ::close(fd);
-        error_ = errorOf(e);
+        errno = e;
+        error_ = os::lastError();
         return LockOutcome::Unavailable;
     }
     // Who holds it is a courtesy for the one refused; failing to write it changes nothing.

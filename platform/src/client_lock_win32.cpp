@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "platform/client_lock.h"
+#include "os_files.h"
 #include "platform/native_text.h"
 
 namespace platform {
@@ -14,21 +15,6 @@ namespace {
 constexpr DWORD kLockOffsetHigh = 0x40000000u;  // byte 2^62: never holds text
 
 HANDLE handleOf(std::intptr_t fd) { return reinterpret_cast<HANDLE>(fd); }
-
-FileError errorOf(DWORD e) {
-    switch (e) {
-        case ERROR_FILE_NOT_FOUND:
-        case ERROR_PATH_NOT_FOUND: return FileError::NotFound;
-        case ERROR_ACCESS_DENIED:
-        case ERROR_SHARING_VIOLATION: return FileError::AccessDenied;
-        case ERROR_WRITE_PROTECT: return FileError::ReadOnly;
-        case ERROR_DISK_FULL:
-        case ERROR_HANDLE_DISK_FULL: return FileError::DiskFull;
-        case ERROR_IO_DEVICE:
-        case ERROR_GEN_FAILURE: return FileError::IoError;
-        default: return FileError::Other;
-    }
-}
 
 std::string readHolder(HANDLE h) {
     char buf[1024];
@@ -51,7 +37,7 @@ LockOutcome ClientLock::acquire(const std::string& dir, const std::string& holde
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        error_ = errorOf(GetLastError());
+        error_ = os::lastError();
         return LockOutcome::Unavailable;
     }
     OVERLAPPED where{};
@@ -64,7 +50,8 @@ LockOutcome ClientLock::acquire(const std::string& dir, const std::string& holde
             return LockOutcome::InUse;
         }
         CloseHandle(h);
-        error_ = errorOf(e);
+        SetLastError(e);
+        error_ = os::lastError();
         return LockOutcome::Unavailable;
     }
     // Who holds it is a courtesy for the one refused; failing to write it changes nothing.

@@ -40,24 +40,21 @@ HINSTANCE thisModule() {
     return self;
 }
 
-namespace {
-
-std::string systemMessage(DWORD error) {
+std::string describeSystemError(unsigned long error) {
     wchar_t* buf = nullptr;
     FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
                    error, 0, reinterpret_cast<LPWSTR>(&buf), 0, nullptr);
     std::string text = narrow(buf);
     if (buf) LocalFree(buf);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
+        text.pop_back();
     return text.empty() ? "error " + std::to_string(error) : text;
 }
-
-}  // namespace
 
 bool Library::open(const std::string& path) {
     error_.clear();
     handle_ = LoadLibraryW(widen(path).c_str());
-    if (!handle_) error_ = path + ": " + systemMessage(GetLastError());
+    if (!handle_) error_ = path + ": " + describeSystemError(GetLastError());
     return handle_ != nullptr;
 }
 

@@ -10,19 +10,9 @@
 namespace host {
 namespace {
 
-std::string systemError(DWORD e) {
-    wchar_t* buf = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, e,
-                   0, reinterpret_cast<LPWSTR>(&buf), 0, nullptr);
-    std::string text = platform::narrow(buf);
-    if (buf) LocalFree(buf);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ')) text.pop_back();
-    return text.empty() ? "error " + std::to_string(e) : text;
-}
-
 void* open(const std::string& path, std::string& error) {
     HMODULE h = LoadLibraryW(platform::widen(path).c_str());
-    if (!h) error = systemError(GetLastError());
+    if (!h) error = platform::describeSystemError(GetLastError());
     return reinterpret_cast<void*>(h);
 }
 

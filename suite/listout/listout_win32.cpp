@@ -22,30 +22,19 @@ namespace {
 
 void fail(const std::string& text) { platform::messageBox(text, "Print", platform::MsgIcon::Error); }
 
-std::string systemError(DWORD e) {
-    wchar_t* buf = nullptr;
-    FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, e,
-                   0, reinterpret_cast<LPWSTR>(&buf), 0, nullptr);
-    std::string text = platform::narrow(buf);
-    if (buf) LocalFree(buf);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == ' ' || text.back() == '.'))
-        text.pop_back();
-    return text.empty() ? "error " + std::to_string(e) : text;
-}
-
 // Sends the file's bytes unchanged as one raw job. Empty on success, otherwise why it failed.
 std::string rawJob(const std::string& device, const std::string& file) {
     platform::RecordFile in;
     if (!in.openExisting(file, 1)) return "it cannot be read";
     std::wstring printer = platform::widen(device);
     HANDLE h = nullptr;
-    if (!OpenPrinterW(printer.data(), &h, nullptr)) return systemError(GetLastError());
+    if (!OpenPrinterW(printer.data(), &h, nullptr)) return platform::describeSystemError(GetLastError());
     std::wstring name = platform::widen(file);
     wchar_t raw[] = L"RAW";
     DOC_INFO_1W doc{name.data(), nullptr, raw};
     std::string why;
     if (StartDocPrinterW(h, 1, reinterpret_cast<LPBYTE>(&doc)) == 0) {
-        why = systemError(GetLastError());
+        why = platform::describeSystemError(GetLastError());
     } else {
         StartPagePrinter(h);
         std::vector<char> chunk(65536);
@@ -55,11 +44,11 @@ std::string rawJob(const std::string& device, const std::string& file) {
             DWORD written = 0;
             if (!in.readRecords(at + 1, n, chunk.data())) why = "it cannot be read";
             else if (!WritePrinter(h, chunk.data(), static_cast<DWORD>(n), &written) || written != n)
-                why = systemError(GetLastError());
+                why = platform::describeSystemError(GetLastError());
             at += n;
         }
         EndPagePrinter(h);
-        if (!EndDocPrinter(h) && why.empty()) why = systemError(GetLastError());
+        if (!EndDocPrinter(h) && why.empty()) why = platform::describeSystemError(GetLastError());
     }
     ClosePrinter(h);
     return why;

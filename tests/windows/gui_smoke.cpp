@@ -140,12 +140,12 @@ void checkMenu(HWND menu, const std::string& client) {
         check(b && textOf(b) == want[i] && IsWindowEnabled(b), std::to_string(ids[i]) + " " + want[i]);
     }
     checkDialogFont(menu);
-    RECT units{0, 0, 340, 250}, client{};
+    RECT units{0, 0, 340, 250}, area{};
     MapDialogRect(menu, &units);
-    GetClientRect(menu, &client);
-    check(client.right == units.right && client.bottom == units.bottom,
+    GetClientRect(menu, &area);
+    check(area.right == units.right && area.bottom == units.bottom,
           "client area 340 x 250 dialog units = " + std::to_string(units.right) + " x " + std::to_string(units.bottom) +
-              " pixels (" + std::to_string(client.right) + " x " + std::to_string(client.bottom) + ")");
+              " pixels (" + std::to_string(area.right) + " x " + std::to_string(area.bottom) + ")");
     HWND heading = GetDlgItem(menu, 104);
     HFONT title = heading ? reinterpret_cast<HFONT>(SendMessageW(heading, WM_GETFONT, 0, 0)) : nullptr;
     LOGFONTW lf{};

@@ -10,6 +10,8 @@ namespace platform {
 std::wstring widen(const std::string& text);
 std::string narrow(const std::wstring& text);
 std::string narrow(const wchar_t* text);
+// Windows' own words for an error code (GetLastError), without the final full stop.
+std::string describeSystemError(unsigned long code);
 
 }  // namespace platform
 #endif
