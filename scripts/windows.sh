@@ -24,7 +24,7 @@ cmake --build build-win-x86_64 -j"$(nproc)"
 step "i686 export table"
 dll=build-win-i686/bin/VELDRO.dll
 dump=$(i686-w64-mingw32-objdump -p "$dll")
-names=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E '^\s*\[' | awk '{print $NF}')
+names=$(echo "$dump" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' | grep -E '^\s*\[ *[0-9]+\]' | awk '{print $NF}')
 [ "$names" = "DPMENU" ] || { echo "FAIL the exports are [$names], not DPMENU alone"; exit 1; }
 echo "ok   one export, undecorated: DPMENU"
 base=$(echo "$dump" | awk '/^ImageBase/ {print $2}')
@@ -44,7 +44,7 @@ for d in $dll build-win-i686/bin/DEVPICK.DLL build-win-i686/bin/LISTOUT.DLL buil
     done
     echo "ok   $(basename "$d") needs only system libraries: $imports"
 done
-strings -el "$dll" | grep -qx PROGRAM && strings -el "$dll" | grep -qx B2 ||
+strings -el -n 2 "$dll" | grep -qx PROGRAM && strings -el -n 2 "$dll" | grep -qx B2 ||
     { echo "FAIL the resources PROGRAM and B2 are missing"; exit 1; }
 echo "ok   resources PROGRAM (icon) and B2 (bitmap)"
 
