@@ -12,4 +12,6 @@ cp -r examples/SAMPLE build/sample/SAMPLE
 cp data/*.tbl build/sample/ 2>/dev/null || true
 cp data/writeup.txt build/sample/ 2>/dev/null || true
 cd build/sample
+# The build tree keeps the suite's printer libraries in folders of their own.
+export DP_SUITE_LIBDIR="$PWD/../suite/devpick:$PWD/../suite/listout"
 exec ../suite/dphost SAMPLE

@@ -1,14 +1,12 @@
 // The host program: loads the depreciation module at run time, as the suite's host does, and
 // calls its one entry point with the client code of the books that are open.
-#include <dlfcn.h>
-#include <libgen.h>
-#include <unistd.h>
-
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+
+#include "host_system.h"
+#include "suite_host.h"
 
 namespace {
 
@@ -25,32 +23,10 @@ void usage(std::FILE* out) {
         "  --transcript FILE  with --script: write the transcript to FILE (default: stdout)\n"
         "  --help             show this text\n"
         "\n"
-        "The module VELDRO.so is looked for beside this program (../lib/veldro when installed)\n"
-        "unless DP_MODULE names it. The rate table files are read from the current directory.\n",
+        "The module " HOST_MODULE_FILE " is looked for beside this program (../lib/veldro when\n"
+        "installed) unless DP_MODULE names it. The rate table files are read from the current\n"
+        "directory.\n",
         out);
-}
-
-std::string selfDirectory() {
-    char buf[PATH_MAX];
-    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return ".";
-    buf[n] = '\0';
-    return ::dirname(buf);
-}
-
-void* loadModule(std::string& tried) {
-    if (const char* env = std::getenv("DP_MODULE"); env && *env) {
-        tried = env;
-        return ::dlopen(env, RTLD_NOW | RTLD_LOCAL);
-    }
-    const std::string dir = selfDirectory();
-    for (const std::string& candidate : {dir + "/../module/VELDRO.so", dir + "/../lib/veldro/VELDRO.so",
-                                         dir + "/VELDRO.so", std::string("VELDRO.so")}) {
-        if (!tried.empty()) tried += ", ";
-        tried += candidate;
-        if (void* h = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL)) return h;
-    }
-    return nullptr;
 }
 
 }  // namespace
@@ -88,26 +64,22 @@ int main(int argc, char** argv) {
         return 2;
     }
     // The module's platform layer picks its dialog backend from the environment.
-    if (!script.empty()) {
-        ::setenv("DP_SCRIPT", script.c_str(), 1);
-        if (!transcript.empty()) ::setenv("DP_TRANSCRIPT", transcript.c_str(), 1);
-    } else {
-        ::unsetenv("DP_SCRIPT");
-        ::unsetenv("DP_TRANSCRIPT");
-    }
-    std::string tried;
-    void* module = loadModule(tried);
+    host::setEnvironment("DP_SCRIPT", script);
+    host::setEnvironment("DP_TRANSCRIPT", script.empty() ? std::string() : transcript);
+    std::string tried, error;
+    void* module = host::loadModule(tried, error);
     if (!module) {
-        std::fprintf(stderr, "dphost: cannot load the depreciation module (tried %s): %s\n", tried.c_str(), ::dlerror());
+        std::fprintf(stderr, "dphost: cannot load the depreciation module (tried %s): %s\n", tried.c_str(), error.c_str());
         return 1;
     }
-    using EntryPoint = int (*)(const char*);
-    auto entry = reinterpret_cast<EntryPoint>(::dlsym(module, "DPMENU"));
+    auto entry = reinterpret_cast<DpmenuFunction>(host::findEntry(module, SUITE_DPMENU_ENTRY));
     if (!entry) {
         std::fprintf(stderr, "dphost: the module has no entry point DPMENU\n");
         return 1;
     }
-    const int result = entry(client.c_str());
+    // The client code is passed by reference: the address of the variable that holds it.
+    const char* clientCode = client.c_str();
+    const int result = entry(&clientCode);
     std::fflush(nullptr);
     return result;
 }
