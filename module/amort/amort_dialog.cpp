@@ -258,6 +258,7 @@ void RunAmortization(const std::string& clientCode) {
             continue;
         }
         writeAndPrint(clientCode, oneUnknownReport(c.loan), "AMORT");
+        if (c.loan.in.paymentUnknown) platform::showStatus("Payment " + formatNumber(c.loan.solution.computedPayment, "#,.00"));
         // The next loan starts with a fresh heading; a solved rate stays as its annual percentage.
         e.heading.clear();
         if (c.loan.rateSolved) e.rate = c.loan.rateText;

@@ -254,6 +254,7 @@ void RunClosePeriod(const std::string& clientCode) {
             run.stepCode = 8;
             writeNewCompany(run);
             putNewYearInPlace(run);
+            platform::showStatus("Fiscal year closed: now ends " + run.newFiscalYearEnd->substr(0, 2) + "/" + run.newFiscalYearEnd->substr(2, 2) + "/" + run.newFiscalYearEnd->substr(4));
         }
         if (s.abortRequested != 0)
             platform::messageBox("Close aborted . . . Returning to menu", "", platform::MsgIcon::Error);

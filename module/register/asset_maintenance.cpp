@@ -220,6 +220,7 @@ void lookUp(Dialog& dlg) {
 void save(Dialog& dlg) {
     RegisterState& s = reg();
     WriteAssetRecord(s.EditMode);  // "" (no record open) writes nothing
+    if (!s.EditMode.empty() && platform::lastFileError() == platform::FileError::None) platform::showStatus("Asset " + s.assetNumberText + " saved");
     emptyFieldBoxes(dlg);
     dlg.setText(kBookUnit, "");
     dlg.setText(kTaxUnit, "");

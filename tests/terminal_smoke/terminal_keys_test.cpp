@@ -231,9 +231,10 @@ TEST_P(TerminalKeysOn, DrivenByKeys) {
     pause();
     EXPECT_EQ(smoke::readFile(log).find("command 304"), std::string::npos);
 
-    // Alt + a label's letter puts the focus on the list after it; Down selects and scrolls.
+    // Alt + a label's letter puts the focus on the list after it, which highlights its first
+    // line; Down selects and scrolls.
     w.keys("M-l Down Down");
-    ASSERT_TRUE(waitFor({}, {"select 204 0", "select 204 1"}));
+    ASSERT_TRUE(waitFor({}, {"select 204 0", "select 204 1", "select 204 2"}));
     w.keys("End");
     ASSERT_TRUE(waitFor({"line 29"}, {"select 204 29"}));
 
@@ -246,7 +247,7 @@ TEST_P(TerminalKeysOn, DrivenByKeys) {
               "notify 201 []\nnotify 201 [A]\nnotify 201 [AB]\nnotify 202 []\nnotify 202 [x]\n"
               "notify 202 [xy]\ncommand 1\nnotify 202 [y]\nnotify 202 []\ncommand 203\nchecked 1\n"
               "command 301\nanswer no\ncommand 603\ncommand 302\nhelp 0\ncommand 303\ninner ended\n"
-              "select 204 0\nselect 204 1\nselect 204 29\nclose\nend 0\nexit 0\n");
+              "select 204 0\nselect 204 1\nselect 204 2\nselect 204 29\nclose\nend 0\nexit 0\n");
 }
 
 // The mouse: clicks on a check box, an edit box, a list line, a menu and its entry, buttons of

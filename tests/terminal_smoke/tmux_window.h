@@ -72,12 +72,16 @@ public:
     }
     std::string screen() const { return capture(tmux() + " capture-pane -p -t w 2>/dev/null"); }
     void keys(const std::string& keys) const { std::system((tmux() + " send-keys -t w " + keys).c_str()); }
-    // Sends bytes as they are (escape sequences of the terminal, such as mouse reports).
+    // Sends bytes as they are (escape sequences of the terminal, such as mouse reports), in
+    // hexadecimal: tmux would take a ';' at the end of an argument for its command separator.
     void literal(const std::string& bytes) const {
-        std::string quoted = "'";
-        for (char c : bytes) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        quoted += "'";
-        std::system((tmux() + " send-keys -t w -l " + quoted).c_str());
+        std::string hex;
+        char buf[4];
+        for (char c : bytes) {
+            std::snprintf(buf, sizeof buf, " %02x", static_cast<unsigned char>(c));
+            hex += buf;
+        }
+        std::system((tmux() + " send-keys -t w -H" + hex).c_str());
     }
     void resize(int cols, int rows) const {
         std::system((tmux() + " resize-window -t w -x " + std::to_string(cols) + " -y " + std::to_string(rows))
