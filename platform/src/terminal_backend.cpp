@@ -119,9 +119,10 @@ public:
         return rc;
     }
 
-    // Shown at the foot of the screen until the next key.
+    // Shown at the foot of the screen until the next key; notes that come before it are all
+    // shown ("Report written to report.txt; Payment 489.16").
     void status(const std::string& text) override {
-        status_ = text;
+        status_ = status_.empty() ? text : status_ + "; " + text;
         draw();
     }
 

@@ -278,10 +278,11 @@ void requireOwnWidth(Axis& across, const Part& p, int width) {
     else across.require(p.left, p.right, p.minCols);
 }
 
-// What a frame holds stays inside its sides.
+// What a frame holds stays inside its sides, a text a blank away from them.
 void requireInsideFrame(Axis& across, const Part& f, const Part& c) {
-    across.require(f.left, c.left, 1);
-    if (isTextLike(c.kind)) across.require(c.left, f.right, c.text + 1);
+    const int blank = isTextLike(c.kind) ? 1 : 0;
+    across.require(f.left, c.left, 1 + blank);
+    if (isTextLike(c.kind)) across.require(c.left, f.right, c.text + 1 + blank);
     else across.require(c.right, f.right, 1);
 }
 

@@ -354,17 +354,13 @@ std::string keyLine(const KeyHints& h, int width) {
 }
 
 std::string messageKeyLine(const std::vector<std::string>& buttons, int width) {
-    std::string letters;
+    if (buttons.size() <= 1) return joinFitting({"Enter or Esc: " + (buttons.empty() ? std::string("OK") : parseCaption(buttons[0]).text)}, width);
+    std::vector<std::string> items;
     for (const std::string& b : buttons) {
         const char m = mnemonic(b);
-        if (m == 0) continue;
-        if (!letters.empty()) letters += "/";
-        letters += static_cast<char>(m - 'a' + 'A');
+        if (m != 0) items.push_back(std::string(1, static_cast<char>(m - 'a' + 'A')) + " " + parseCaption(b).text);
     }
-    std::vector<std::string> items = {"Enter answers"};
-    if (!letters.empty()) items.push_back(letters + " answer");
-    if (buttons.size() > 1) items.push_back("Tab next");
-    items.push_back("Esc " + parseCaption(buttons.empty() ? std::string() : buttons.back()).text);
+    items.insert(items.end(), {"Enter chooses", "Tab next", "Esc " + parseCaption(buttons.back()).text});
     return joinFitting(items, width);
 }
 
