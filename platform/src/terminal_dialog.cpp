@@ -102,6 +102,7 @@ void drawCheckBox(Screen& s, const Dialog& d, const Placed& p) {
 
 void drawBitmapButton(Screen& s, const Placed& p) {
     s.put(p.row, p.col, "[" + (p.c.text.empty() ? std::string("#") : p.c.text) + "]", pressableAttr(p));
+    if (p.focused) s.cursorAt(p.row, p.col + 1);
 }
 
 void drawListLines(Screen& s, const Dialog& d, DialogView& view, const Placed& p, Rect inner) {
