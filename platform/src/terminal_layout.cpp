@@ -427,6 +427,8 @@ DialogLayout rowsAt(const Plan& plan, std::vector<Cells> cells, int cols, const 
     for (std::size_t i = 0; i < plan.parts.size(); ++i)
         if (plan.parts[i].shape == Shape::Rule && !keepLines && lineCollides(cells, plan.parts, i)) cells[i].cols = 0;
     DialogLayout out;
+    for (std::size_t i = 0; i < plan.parts.size(); ++i)
+        if (plan.parts[i].shape == Shape::Line) out.widest = std::max(out.widest, cells[i].cols);
     out.cells = std::move(cells);
     out.cols = cols;
     out.rows = down.cellOf(at, kDoubled * plan.height);
@@ -502,9 +504,7 @@ namespace {
 
 // What the view must hold at the least: the widest control, and a few rows to scroll through.
 void setNeeds(DialogFrame& f, const DialogLayout& layout, bool hasMenu) {
-    int widest = 1;
-    for (const Cells& c : layout.cells)
-        if (!c.empty() && c.rows == 1) widest = std::max(widest, c.cols);
+    const int widest = std::max(1, layout.widest);
     const int rows = std::min(3, std::max(1, layout.rows));
     f.needCols = widest + 2;
     f.needRows = rows + 3 + (hasMenu ? 1 : 0);

@@ -29,6 +29,7 @@ struct DialogLayout {
     // label or check box as wide as its text). Empty for what is not drawn.
     std::vector<Cells> cells;
     int cols = 0, rows = 0;   // the client area
+    int widest = 0;           // the widest label, box or button: a view must hold it
     Scale scale;
 };
 

@@ -221,10 +221,33 @@ Cells cellsOfId(const DialogTemplate& t, const DialogLayout& l, int id) {
 
 // ---- tests ------------------------------------------------------------------------------------
 
-TEST(Layout, DISABLED_Show) {
+// Prints each dialog at 80x24 and the terminal sizes it needs (run it by hand with
+// --gtest_also_run_disabled_tests when the dialogs change, for README.md).
+TEST(Layout, DISABLED_Sizes) {
     for (const auto& [name, t] : allDialogs()) {
+        const bool menu = !t.menuBar.empty();
         const DialogLayout l = fitted(t, 80, 24);
-        std::cout << name << " " << l.scale.unitsPerCol << " " << l.scale.unitsPerRow << "\n" << picture(t, l);
+        std::cout << name << " at 80x24: " << l.scale.unitsPerCol << " x " << l.scale.unitsPerRow << " units a cell\n"
+                  << picture(t, l);
+        auto fits = [&](int c, int r) { return !platform::term::placeDialog(t, fitted(t, c, r), menu, c, r).scrolls; };
+        auto usable = [&](int c, int r) { return platform::term::placeDialog(t, fitted(t, c, r), menu, c, r).usable; };
+        int rows = 24, cols = 80, minCols = 80, minRows = 24;
+        while (rows > 1 && fits(80, rows - 1)) --rows;
+        while (cols > 1 && fits(cols - 1, 24)) --cols;
+        while (minCols > 1 && usable(minCols - 1, 24)) --minCols;
+        while (minRows > 1 && usable(80, minRows - 1)) --minRows;
+        std::cout << "  without scrolling from 80x" << rows << " and " << cols << "x24; usable from " << minCols
+                  << " columns and " << minRows << " rows\n";
+    }
+    for (const auto& [c, r] : std::vector<std::pair<int, int>>{{74, 22}, {73, 22}, {74, 21}, {44, 8}, {43, 8}, {44, 7}}) {
+        bool whole = true, usable = true;
+        for (const auto& [name, t] : allDialogs()) {
+            const auto f = platform::term::placeDialog(t, fitted(t, c, r), !t.menuBar.empty(), c, r);
+            whole = whole && !f.scrolls;
+            usable = usable && f.usable;
+        }
+        std::cout << c << "x" << r << ": every dialog " << (whole ? "whole" : "not whole") << ", "
+                  << (usable ? "usable" : "not usable") << "\n";
     }
 }
 
