@@ -109,7 +109,8 @@ void drawListLines(Screen& s, const Dialog& d, DialogView& view, const Placed& p
     const std::vector<std::string> lines = d.listLines(p.c.id);
     const int count = static_cast<int>(lines.size());
     const int visible = inner.bottom - inner.top, width = inner.right - inner.left;
-    const int sel = d.listSelection(p.c.id);
+    // Without a selection the focused list highlights its first line: the one Enter chooses.
+    const int sel = d.listSelection(p.c.id) >= 0 ? d.listSelection(p.c.id) : (p.focused && count > 0 ? 0 : -1);
     int& topLine = view.listTop[p.c.id];
     topLine = scrollListTo(topLine, sel, count, visible);
     const int left = view.listLeft[p.c.id];

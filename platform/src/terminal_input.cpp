@@ -21,13 +21,9 @@ std::uint32_t styleOf(const Dialog& d, int id) {
 }
 
 void gainFocus(Dialog& d, DialogView& view, int id) {
-    if (id == 0) return;
-    if (d.kind(id) == ControlKind::Edit) {
-        focusEdit(view.edits[id], d.text(id));
-        d.dispatch({EventKind::Notify, id});
-    } else if (d.kind(id) == ControlKind::ListBox && d.listSelection(id) < 0 && !d.listLines(id).empty()) {
-        d.selectListLine(id, 0);
-    }
+    if (id == 0 || d.kind(id) != ControlKind::Edit) return;
+    focusEdit(view.edits[id], d.text(id));
+    d.dispatch({EventKind::Notify, id});
 }
 
 void moveFocus(Dialog& d, bool backwards) {
@@ -176,8 +172,13 @@ void listKey(Dialog& d, DialogView& view, int f, const KeyEvent& key) {
     int next = sel;
     switch (key.key) {
         case Key::Enter:
-            if (const int ok = okButton(d)) d.userClick(ok);
-            else d.dispatch({EventKind::Command, kEnterCommand});
+            // The highlighted line is chosen: selected, then "OK" pressed.
+            if (const int ok = okButton(d)) {
+                if (sel < 0 && !lines.empty()) d.selectListLine(f, 0);
+                d.userClick(ok);
+            } else {
+                d.dispatch({EventKind::Command, kEnterCommand});
+            }
             return;
         case Key::Left:
         case Key::Right: {

@@ -158,7 +158,7 @@ public:
 class TerminalKeysOn : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(TerminalKeysOn, DrivenByKeys) {
-    if (!smoke::haveTmux()) GTEST_SKIP() << "tmux is not installed";
+    ASSERT_TRUE(smoke::tmuxInstalled());
     smoke::TempDir dir;
     const std::string log = dir.path() + "/events.log";
     const std::string termType = GetParam();
@@ -232,9 +232,9 @@ TEST_P(TerminalKeysOn, DrivenByKeys) {
     EXPECT_EQ(smoke::readFile(log).find("command 304"), std::string::npos);
 
     // Alt + a label's letter puts the focus on the list after it, which highlights its first
-    // line; Down selects and scrolls.
+    // line; Down selects it, then the next, and scrolls.
     w.keys("M-l Down Down");
-    ASSERT_TRUE(waitFor({}, {"select 204 0", "select 204 1", "select 204 2"}));
+    ASSERT_TRUE(waitFor({}, {"select 204 0", "select 204 1"}));
     w.keys("End");
     ASSERT_TRUE(waitFor({"line 29"}, {"select 204 29"}));
 
@@ -247,7 +247,7 @@ TEST_P(TerminalKeysOn, DrivenByKeys) {
               "notify 201 []\nnotify 201 [A]\nnotify 201 [AB]\nnotify 202 []\nnotify 202 [x]\n"
               "notify 202 [xy]\ncommand 1\nnotify 202 [y]\nnotify 202 []\ncommand 203\nchecked 1\n"
               "command 301\nanswer no\ncommand 603\ncommand 302\nhelp 0\ncommand 303\ninner ended\n"
-              "select 204 0\nselect 204 1\nselect 204 2\nselect 204 29\nclose\nend 0\nexit 0\n");
+              "select 204 0\nselect 204 1\nselect 204 29\nclose\nend 0\nexit 0\n");
 }
 
 // The mouse: clicks on a check box, an edit box, a list line, a menu and its entry, buttons of
@@ -265,7 +265,7 @@ std::pair<int, int> locate(const std::string& screen, const std::string& text) {
 }
 
 TEST_P(TerminalMouseOn, ClickedWithTheMouse) {
-    if (!smoke::haveTmux()) GTEST_SKIP() << "tmux is not installed";
+    ASSERT_TRUE(smoke::tmuxInstalled());
     smoke::TempDir dir;
     const std::string log = dir.path() + "/events.log";
     const std::string termType = GetParam();
