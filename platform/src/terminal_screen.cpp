@@ -108,6 +108,11 @@ void Screen::open() {
         ttyOut_ = ttyIn_ = nullptr;
         throw std::runtime_error("the terminal type in TERM is not known to curses");
     }
+    configure();
+    active_ = true;
+}
+
+void Screen::configure() {
     ::set_term(screen_);
     ::cbreak();
     ::noecho();
@@ -123,7 +128,6 @@ void Screen::open() {
         ::mousemask(BUTTON1_PRESSED | BUTTON1_CLICKED, nullptr);
         ::mouseinterval(0);
     }
-    active_ = true;
 }
 
 int Screen::cols() const { return active_ ? ::getmaxx(stdscr) : 80; }

@@ -77,6 +77,7 @@ public:
 private:
     void open();
     void openTty();
+    void configure();
     void addChar(int row, int col, unsigned long ch, unsigned attr);
     Rect clipRect() const;
     int cursesAttr(unsigned attr) const;
