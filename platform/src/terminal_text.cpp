@@ -26,11 +26,6 @@ std::vector<std::string> splitLines(const std::string& text) {
     return lines;
 }
 
-std::string rightTrimmed(const std::string& s) {
-    std::size_t end = s.find_last_not_of(' ');
-    return end == std::string::npos ? std::string() : s.substr(0, end + 1);
-}
-
 std::string expandTabs(const std::string& s) {
     std::string out;
     for (char c : s) {
@@ -48,7 +43,7 @@ std::string expandTabs(const std::string& s) {
 
 // One line wrapped at blanks; continuation lines keep the line's indentation.
 void wrapInto(std::vector<std::string>& out, const std::string& line, int width) {
-    std::string rest = rightTrimmed(line);
+    std::string rest = shownText(line);
     if (width <= 0) {
         out.push_back(rest);
         return;
@@ -70,7 +65,7 @@ void wrapInto(std::vector<std::string>& out, const std::string& line, int width)
         std::size_t cut = rest.rfind(' ', static_cast<std::size_t>(room));
         if (cut == std::string::npos || cut == 0 || cut <= rest.find_first_not_of(' '))
             cut = static_cast<std::size_t>(room);
-        out.push_back(head + rightTrimmed(rest.substr(0, cut)));
+        out.push_back(head + shownText(rest.substr(0, cut)));
         std::size_t next = rest.find_first_not_of(' ', cut);
         rest = next == std::string::npos ? std::string() : rest.substr(next);
         first = false;
@@ -228,8 +223,8 @@ std::vector<std::string> helpTopicLines(const std::string& fileText, const std::
     }
     if (found) *found = seen;
     std::vector<std::string>& out = seen ? chosen : all;
-    while (!out.empty() && rightTrimmed(out.front()).empty()) out.erase(out.begin());
-    while (!out.empty() && rightTrimmed(out.back()).empty()) out.pop_back();
+    while (!out.empty() && shownText(out.front()).empty()) out.erase(out.begin());
+    while (!out.empty() && shownText(out.back()).empty()) out.pop_back();
     return out;
 }
 
