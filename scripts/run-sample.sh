@@ -14,9 +14,15 @@ for candidate in build-test build; do
 done
 mkdir -p "$dir"
 log="$dir/run-sample.log"
-note() { if [ -t 1 ]; then printf '\r\033[K%s' "$1"; fi; }
+# A one-line note while the build runs, cut to the terminal's width so that it can be wiped.
+note() {
+  if [ -t 1 ]; then
+    local width; width=$(tput cols 2>/dev/null || echo 80)
+    printf '\r\033[K%.*s' $((width - 1)) "$1"
+  fi
+}
 
-note "run-sample: bringing the programs up to date in $dir/ (log: $log)"
+note "run-sample: building in $dir/ (log: $log)"
 if ! { { [ -f "$dir/CMakeCache.txt" ] || cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDP_TESTS=OFF; } &&
        cmake --build "$dir" --target dphost veldro devpick listout -j"$(nproc)"; } >"$log" 2>&1; then
   note ""
