@@ -7,8 +7,15 @@
 
 #include "host_system.h"
 #include "suite_host.h"
+#include "host_terminal.h"
 
 namespace {
+
+// Exit statuses besides the module's 0: 1 the module cannot be loaded, 2 the arguments are
+// wrong (an empty client code among them), 3 a script stopped, 4 there is no terminal for the
+// dialogs, 5 the client directory does not exist and was not created.
+constexpr int kNoTerminal = 4;
+constexpr int kNoClientDirectory = 5;
 
 void usage(std::FILE* out) {
     std::fputs(
@@ -25,8 +32,34 @@ void usage(std::FILE* out) {
         "\n"
         "The module " HOST_MODULE_FILE " is looked for beside this program (../lib/veldro when\n"
         "installed) unless DP_MODULE names it. The rate table files are read from the current\n"
-        "directory.\n",
+        "directory. On the terminal, a client directory that does not exist is created only when\n"
+        "you say so.\n"
+        "\n"
+        "Exit status: 0 the menu was left, 1 the module cannot be loaded, 2 wrong arguments\n"
+        "(an empty client code too), 3 a script stopped, 4 no terminal for the dialogs,\n"
+        "5 the client directory does not exist and was not created.\n",
         out);
+}
+
+// Before the dialogs take the terminal: there must be one, and the client directory must exist
+// or be created with the user's consent.
+int checkTerminalAndClient(const std::string& client) {
+    if (const std::string why = host::whyNoTerminal(); !why.empty()) {
+        std::fprintf(stderr, "dphost: %s\n", why.c_str());
+        return kNoTerminal;
+    }
+    std::string error;
+    switch (host::ensureClientDirectory(client, error)) {
+        case host::Created::Declined:
+            std::fputs("dphost: no client directory was created; nothing was opened\n", stderr);
+            return kNoClientDirectory;
+        case host::Created::Failed:
+            std::fprintf(stderr, "dphost: the client directory %s could not be created: %s\n", client.c_str(),
+                         error.c_str());
+            return kNoClientDirectory;
+        default:
+            return 0;
+    }
 }
 
 }  // namespace
@@ -63,6 +96,11 @@ int main(int argc, char** argv) {
         std::fputs("dphost: --transcript needs --script\n", stderr);
         return 2;
     }
+    if (client.empty()) {
+        std::fputs("dphost: the client code is empty; give the client's code (its data directory), e.g. dphost SAMPLE\n",
+                   stderr);
+        return 2;
+    }
     // The module's platform layer picks its dialog backend from the environment.
     host::setEnvironment("DP_SCRIPT", script);
     host::setEnvironment("DP_TRANSCRIPT", script.empty() ? std::string() : transcript);
@@ -76,6 +114,9 @@ int main(int argc, char** argv) {
     if (!entry) {
         std::fprintf(stderr, "dphost: the module has no entry point DPMENU\n");
         return 1;
+    }
+    if (script.empty()) {
+        if (const int rc = checkTerminalAndClient(client); rc != 0) return rc;
     }
     // The client code is passed by reference: the address of the variable that holds it.
     const char* clientCode = client.c_str();

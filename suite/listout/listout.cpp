@@ -140,6 +140,7 @@ int32_t listOut(const std::string& command) {
             fail("The report could not be saved as " + pc.target + ".");
             return -1;
         }
+        platform::showStatus("Report written to " + pc.target);
         return 0;
     }
     if (pc.device.empty()) {
