@@ -41,6 +41,22 @@ FixedPoint<Scale> FixedPoint<Scale>::fromDouble(double value) {
 template struct FixedPoint<100>;
 template struct FixedPoint<10000>;
 
+Cents addToCents(Cents sum, Mills4 amount) {
+    std::int64_t n = 0;
+    if (__builtin_mul_overflow(sum.units, std::int64_t{100}, &n) || __builtin_add_overflow(n, amount.units, &n)) {
+        const bool up = sum.units > 0 || (sum.units == 0 && amount.units > 0);
+        return Cents::fromUnits(up ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min());
+    }
+    // n / 100 to the nearest, ties to the even quotient.
+    std::int64_t q = n / 100, r = n % 100;
+    if (r < 0) {
+        r += 100;
+        --q;
+    }
+    if (2 * r > 100 || (2 * r == 100 && (q & 1) != 0)) ++q;
+    return Cents::fromUnits(q);
+}
+
 double roundTiesEven(double value, int decimals) {
     if (!std::isfinite(value)) return value;
     // Beyond 400 places every double is either too large for a count or rounds to zero, so

@@ -2,9 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <vector>
-
-#include "platform/files.h"
 
 namespace dp {
 
@@ -554,6 +553,55 @@ std::string moneyFromDecimal(const Decimal& value, bool million) {
     return std::string(kMoneyWidth - r.text.size(), ' ') + r.text;
 }
 
+// The money column written straight from a count of cents, as moneyFromDecimal writes it: a
+// report writes eight of them for every asset, and the general formatter is the slow part.
+std::string moneyFromCents(std::int64_t units, bool million) {
+    // Digits right to left: cents, point, then the whole units grouped by thousands.
+    char buf[40];
+    char* end = buf + sizeof buf;
+    auto render = [&](bool grouped) {
+        char* p = end;
+        *--p = ' ';
+        std::uint64_t mag = units < 0 ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+        *--p = static_cast<char>('0' + mag % 10);
+        mag /= 10;
+        *--p = static_cast<char>('0' + mag % 10);
+        mag /= 10;
+        *--p = '.';
+        int placed = 0;
+        do {
+            if (grouped && placed > 0 && placed % 3 == 0) *--p = ',';
+            *--p = static_cast<char>('0' + mag % 10);
+            mag /= 10;
+            ++placed;
+        } while (mag > 0);
+        if (units < 0) *--p = '-';
+        return p;
+    };
+    char* text = render(!million);
+    if (static_cast<std::size_t>(end - text) > kMoneyWidth && !million) text = render(false);
+    const std::size_t length = static_cast<std::size_t>(end - text);
+    if (length > kMoneyWidth) return std::string(kMoneyWidth - 1, '*') + ' ';
+    std::string out(kMoneyWidth - length, ' ');
+    out.append(text, length);
+    return out;
+}
+
+// The value in whole cents, nearest, when that cannot depend on the value being written out to
+// 18 digits first: below a billion those digits lie within 1E-7 of a cent of the value, so away
+// from the half cent both round to the same cent. False near the half cent, where the digits
+// decide.
+bool centsAwayFromHalf(double value, std::int64_t& cents) {
+    if constexpr (std::numeric_limits<long double>::digits < 64) return false;
+    if (!(std::fabs(value) < 1e9)) return false;
+    const long double scaled = static_cast<long double>(value) * 100;  // exact: 53 + 7 bits
+    const long double whole = std::floor(scaled);
+    const long double fraction = scaled - whole;
+    if (std::fabs(fraction - 0.5L) < 1e-4L) return false;
+    cents = static_cast<std::int64_t>(whole) + (fraction > 0.5L ? 1 : 0);
+    return true;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -592,16 +640,11 @@ std::string fitToMask(std::int32_t value, std::string_view mask) {
 
 std::string moneyColumn(double value) {
     if (!std::isfinite(value)) return std::string(kMoneyWidth - 1, '*') + ' ';
+    if (std::int64_t cents = 0; centsAwayFromHalf(value, cents)) return moneyFromCents(cents, value >= 1000000.0);
     return moneyFromDecimal(decimalOf(value), value >= 1000000.0);
 }
 
-std::string moneyColumn(Cents value) {
-    return moneyFromDecimal(decimalOfUnits(value.units, -2), value.units >= 100000000);
-}
-
-void printMoneyColumn(platform::TextFile& file, double value) { file.write(moneyColumn(value)); }
-
-void printMoneyColumn(platform::TextFile& file, Cents value) { file.write(moneyColumn(value)); }
+std::string moneyColumn(Cents value) { return moneyFromCents(value.units, value.units >= 100000000); }
 
 std::string trimBlanksAndNuls(std::string_view text) {
     auto strip = [&](char c) {
