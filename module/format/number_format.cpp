@@ -1,5 +1,6 @@
 #include "format/number_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -582,8 +583,8 @@ std::string moneyFromCents(std::int64_t units, bool million) {
     if (static_cast<std::size_t>(end - text) > kMoneyWidth && !million) text = render(false);
     const std::size_t length = static_cast<std::size_t>(end - text);
     if (length > kMoneyWidth) return std::string(kMoneyWidth - 1, '*') + ' ';
-    std::string out(kMoneyWidth - length, ' ');
-    out.append(text, length);
+    std::string out(kMoneyWidth, ' ');
+    std::copy(text, end, out.end() - static_cast<std::ptrdiff_t>(length));
     return out;
 }
 
@@ -707,6 +708,8 @@ std::string shortestDecimal(double value) {
     if (std::isnan(value)) return "NaN";
     if (std::isinf(value)) return value < 0 ? "-Inf" : "Inf";
     if (value == 0.0) return "0";
+    // Whole numbers of up to 15 digits, the common case of lives and counts, are their digits.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value)) return std::to_string(static_cast<long long>(value));
     char buf[64];
     auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
     std::string_view s(buf, static_cast<std::size_t>(res.ptr - buf));

@@ -2,7 +2,6 @@
 
 #include <new>
 
-#include "entry/procedures.h"
 #include "entry/session.h"
 #include "format/number_format.h"
 #include "help/help.h"

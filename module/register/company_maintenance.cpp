@@ -1,6 +1,5 @@
 #include "register/company_maintenance.h"
 
-#include "entry/procedures.h"
 #include "entry/session.h"
 #include "platform/files.h"
 #include "register/asset_files.h"

@@ -9,7 +9,6 @@
 #include "engine/dates.h"
 #include "engine/depreciation.h"
 #include "engine/report_options.h"
-#include "entry/procedures.h"
 #include "entry/session.h"
 #include "format/number_format.h"
 #include "platform/files.h"
