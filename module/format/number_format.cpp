@@ -360,7 +360,7 @@ Rendered renderSection(const Section& s, const Decimal& value, bool negative, bo
         F += N;
     }
     r.negativeZero = negative && N.empty();
-    if (static_cast<int>(I.size()) < s.minIntDigits) I.insert(0, s.minIntDigits - I.size(), '0');
+    if (static_cast<int>(I.size()) < s.minIntDigits) I.insert(0, static_cast<std::size_t>(s.minIntDigits) - I.size(), '0');
     // A value below one still shows a "0" before the point when the mask has integer
     // positions, even "#" ones: ".50" in a column of amounts reads badly, and "-0.00" must
     // stay recognisable as minus zero.
@@ -384,7 +384,7 @@ Rendered renderSection(const Section& s, const Decimal& value, bool negative, bo
             }
         };
         if (s.intPositions == 0) {
-            while (di >= 0) pushDigit(I[di--]);
+            while (di >= 0) pushDigit(I[static_cast<std::size_t>(di--)]);
             pushSignIfDone();
         }
         for (std::size_t i = s.intEnd; i-- > s.intBegin;) {
@@ -393,9 +393,9 @@ Rendered renderSection(const Section& s, const Decimal& value, bool negative, bo
             case Tok::Hash:
             case Tok::Zero:
                 if (di >= 0) {
-                    pushDigit(I[di--]);
+                    pushDigit(I[static_cast<std::size_t>(di--)]);
                     if (i == s.firstDigit)
-                        while (di >= 0) pushDigit(I[di--]);
+                        while (di >= 0) pushDigit(I[static_cast<std::size_t>(di--)]);
                     pushSignIfDone();
                 } else if (s.fill) {
                     if (grouping && placed > 0 && placed % 3 == 0) rev.push_back(s.fill);
@@ -459,7 +459,7 @@ Rendered renderSection(const Section& s, const Decimal& value, bool negative, bo
             if (expShown < 0) out += '-';
             else if (t.text[1] == '+') out += '+';
             std::string e = std::to_string(expShown < 0 ? -expShown : expShown);
-            if (static_cast<int>(e.size()) < t.expMin) e.insert(0, t.expMin - e.size(), '0');
+            if (static_cast<int>(e.size()) < t.expMin) e.insert(0, static_cast<std::size_t>(t.expMin) - e.size(), '0');
             out += e;
             break;
         }
@@ -738,7 +738,8 @@ std::string shortestDecimal(double value) {
     } else if (e + 1 >= len) {
         out += digits + std::string(static_cast<std::size_t>(e + 1 - len), '0');
     } else {
-        out += digits.substr(0, e + 1) + '.' + digits.substr(e + 1);
+        const auto wholeDigits = static_cast<std::size_t>(e + 1);
+        out += digits.substr(0, wholeDigits) + '.' + digits.substr(wholeDigits);
     }
     return out;
 }

@@ -6,11 +6,11 @@
 
 #include "engine/rate_tables.h"
 #include "engine_test_util.h"
+#include "support/client_dir.h"
 
 namespace {
 
 using enginetest::InDirectory;
-using enginetest::TempDir;
 
 void writeFile(const std::filesystem::path& p, const std::string& text) {
     std::ofstream out(p, std::ios::binary);
@@ -135,10 +135,10 @@ TEST(RateTableFiles, EveryMonthTableColumnAddsUpToTheWholeCost) {
 
 class RateTableReading : public ::testing::Test {
 protected:
-    TempDir dir{"rates"};
-    void table(const std::string& name, const std::string& text) { writeFile(dir.path() / name, text); }
+    dptest::TempClient dir;
+    void table(const std::string& name, const std::string& text) { writeFile(dir.path(name), text); }
     float rate(const char* code, int year, const char* acquired = "01152004") {
-        InDirectory in(dir.path());
+        InDirectory in(dir.code());
         return dp::loadTableRate(code, year, acquired, "12312004");
     }
 };

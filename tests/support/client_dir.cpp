@@ -1,10 +1,11 @@
 #include "support/client_dir.h"
 
 #include <gtest/gtest.h>
+#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
-#include <random>
+#include <stdexcept>
 
 #include "entry/session.h"
 #include "platform/backend.h"
@@ -16,15 +17,9 @@ namespace fs = std::filesystem;
 namespace dptest {
 
 TempClient::TempClient() {
-    std::random_device rd;
-    for (;;) {
-        fs::path p = fs::temp_directory_path() / ("dpclient-" + std::to_string(rd()));
-        std::error_code ec;
-        if (fs::create_directory(p, ec)) {
-            code_ = p.string();
-            break;
-        }
-    }
+    std::string pattern = (fs::temp_directory_path() / "dpclient-XXXXXX").string();
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary directory: " + pattern);
+    code_ = pattern;
 }
 
 TempClient::~TempClient() {

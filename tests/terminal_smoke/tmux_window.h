@@ -36,25 +36,6 @@ inline std::string readFile(const std::string& path) {
     return s.str();
 }
 
-// A fresh directory under the temporary directory, removed with the object.
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "dpsmokeXXXXXX").string();
-        if (::mkdtemp(tmpl.data())) path_ = tmpl;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 class TmuxWindow {
 public:
     // A server of our own (its own socket), so that no user's sessions are touched.
