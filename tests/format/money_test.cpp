@@ -92,5 +92,51 @@ TEST(MoneyTest, RoundTiesEvenLeavesWhatItCannotCount) {
     EXPECT_EQ(roundTiesEven(5e20, -30), 0.0);
 }
 
+// Totals stop at the largest count of their sign instead of wrapping to the other sign.
+TEST(MoneyTest, SaturatingSumsAndDifferences) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    const struct {
+        std::int64_t a, b, sum, difference;
+    } cases[] = {
+        {150, 25, 175, 125},
+        {-150, 25, -125, -175},
+        {kMax, 1, kMax, kMax - 1},
+        {kMax - 5, 10, kMax, kMax - 15},
+        {kMin, -1, kMin, kMin + 1},
+        {kMin, 1, kMin + 1, kMin},
+        {0, kMin, kMin, kMax},
+        {kMax, kMax, kMax, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(saturatingAdd(Cents::fromUnits(c.a), Cents::fromUnits(c.b)).units, c.sum) << c.a << " + " << c.b;
+        EXPECT_EQ(saturatingSub(Cents::fromUnits(c.a), Cents::fromUnits(c.b)).units, c.difference)
+            << c.a << " - " << c.b;
+    }
+}
+
+// A four-decimal amount joins a cents sum rounded to the cent, an exact half cent to the even one.
+TEST(MoneyTest, AddToCentsHoldsTheSumAtCents) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    const struct {
+        std::int64_t cents, mills4, expected;
+    } cases[] = {
+        {100, 3133655, 31437},       // 1.00 + 313.3655 = 314.3655 -> 314.37
+        {0, 50, 0},                  // 0.005: half a cent, to the even 0.00
+        {0, 150, 2},                 // 0.015 -> 0.02
+        {0, 149, 1},
+        {0, -50, 0},
+        {0, -150, -2},
+        {-100, 49, -100},
+        {kMax / 10, 0, kMax},        // beyond the count: held at the limit
+        {kMin / 10, 0, kMin},
+        {kMax / 100, kMax, kMax},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(addToCents(Cents::fromUnits(c.cents), Mills4::fromUnits(c.mills4)).units, c.expected)
+            << c.cents << " + " << c.mills4;
+}
+
 }  // namespace
 }  // namespace dp
