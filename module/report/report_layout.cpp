@@ -94,7 +94,7 @@ int recapIndex(char letter, std::string_view method, double rate) {
     return kMaxRecapIndex;
 }
 
-DepreciationReportLayout::DepreciationReportLayout(ReportHeading heading) : heading_(std::move(heading)) {
+DepreciationReportLayout::DepreciationReportLayout(DepreciationReportHeading heading) : heading_(std::move(heading)) {
     for (char& c : heading_.companyLine)
         if (static_cast<unsigned char>(c) < 28) c = ' ';
 }

@@ -14,8 +14,8 @@
 
 namespace dp {
 
-// What the page heading shows.
-struct ReportHeading {
+// What the page heading shows. (The amortization schedule has a ReportHeading of its own.)
+struct DepreciationReportHeading {
     std::string enteredDate;  // the report date as typed in the dialog
     std::string companyLine;  // CompanyName and CompanyName2, NULs as blanks, trailing blanks removed
     std::string basis;        // "B" prints BOOK BASIS, anything else TAX BASIS
@@ -50,7 +50,7 @@ int recapIndex(char letter, std::string_view method, double rate);
 
 class DepreciationReportLayout {
 public:
-    explicit DepreciationReportLayout(ReportHeading heading);
+    explicit DepreciationReportLayout(DepreciationReportHeading heading);
 
     // Page heading; the first call starts page 1.
     void newReportPage();
@@ -86,7 +86,7 @@ private:
     void recapPageTest();
     void pageTestAbove(int limit);
 
-    ReportHeading heading_;
+    DepreciationReportHeading heading_;
     std::string out_;
     std::size_t lineBytes_ = 0;
     int page_ = 0;

@@ -15,7 +15,7 @@ using dp::ReportAsset;
 const std::string kControl = std::string("\x1bk") + char(66) + "\x1b\"y\x1b\"Q" + char(17) + "\x1b" "E\r\n";
 const std::string kRecapControl = std::string("\x1bX") + char(30) + char(20) + char(0) + "\r\n";
 
-dp::ReportHeading heading(const std::string& basis = "T") {
+dp::DepreciationReportHeading heading(const std::string& basis = "T") {
     return {"12312004", "Acme Tools Ltd. East", basis, "For the  12 months ending 12312004"};
 }
 
@@ -90,7 +90,7 @@ TEST(ReportLayout, LaterPagesStartWithAFormFeedAndCentreBookBasisAtColumn61) {
 }
 
 TEST(ReportLayout, CompanyLineControlCharactersBecomeBlanks) {
-    dp::ReportHeading h = heading();
+    dp::DepreciationReportHeading h = heading();
     h.companyLine = std::string("AB\x01\x1b") + "C";
     DepreciationReportLayout layout(h);
     layout.newReportPage();

@@ -130,4 +130,24 @@ TEST(IncludeDirection, NoIncludeAgainstTheDirectionBeyondTheListToBeRemoved) {
         EXPECT_TRUE(found.count(i)) << i.first << " no longer includes " << i.second << ": take it off the list";
 }
 
+// Two headers of the module defining a type of the same name in namespace dp break the one
+// definition rule: the linker keeps one of the two destructors for both (the amortization's
+// ReportHeading was once destroyed as the depreciation report's).
+TEST(TypeNames, NoTwoHeadersDefineTheSameType) {
+    static const std::regex definition(R"(^(?:struct|class) ([A-Za-z_][A-Za-z0-9_]*)\b[^;]*$)");
+    std::map<std::string, std::string> definedIn;
+    for (const Source& src : sources()) {
+        if (src.folder == "platform" || fs::path(src.path).extension() != ".h") continue;
+        std::ifstream in(fs::path(DP_SOURCE_DIR) / src.path);
+        std::string s;
+        std::smatch m;
+        while (std::getline(in, s)) {
+            if (!std::regex_search(s, m, definition)) continue;
+            const auto [at, added] = definedIn.emplace(m[1].str(), src.path);
+            EXPECT_TRUE(added) << m[1] << " is defined in " << at->second << " and in " << src.path;
+        }
+    }
+    EXPECT_GT(definedIn.size(), 20u);
+}
+
 }  // namespace
