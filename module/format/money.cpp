@@ -9,14 +9,31 @@ namespace {
 
 constexpr long double kTwoTo63 = 9223372036854775808.0L;
 
-// Nearest integer, ties to the even one. Done by hand rather than through the floating-point
-// environment so that a changed rounding mode elsewhere cannot alter money figures.
+constexpr long double kTwoTo62 = 4611686018427387904.0L;
+
+// Nearest integer, ties to the even one, whatever the rounding mode: the integer the processor
+// gives lies within one of x, and the exact remainder sets it right. (floorl and fmodl would do
+// the same, at several times the cost; every amount of a report passes through here.)
 long double nearestEven(long double x) {
-    long double lower = std::floor(x);
-    long double diff = x - lower;  // exact: both share the exponent range of x
-    if (diff > 0.5L) return lower + 1.0L;
-    if (diff < 0.5L) return lower;
-    return std::fmod(lower, 2.0L) == 0.0L ? lower : lower + 1.0L;
+    if (!(std::fabs(x) < kTwoTo62)) {
+        // Large counts, beyond any report's figures.
+        long double lower = std::floor(x);
+        long double diff = x - lower;
+        if (diff > 0.5L) return lower + 1.0L;
+        if (diff < 0.5L) return lower;
+        return std::fmod(lower, 2.0L) == 0.0L ? lower : lower + 1.0L;
+    }
+    const long long near = std::llrint(x);
+    const long double diff = x - static_cast<long double>(near);  // exact, within (-1, 1)
+    long long n = near;
+    if (diff > 0.5L) {
+        ++n;
+    } else if (diff < -0.5L) {
+        --n;
+    } else if (diff == 0.5L || diff == -0.5L) {
+        if (near % 2 != 0) n += diff > 0 ? 1 : -1;  // of near and its neighbour, the even one
+    }
+    return static_cast<long double>(n);
 }
 
 long double powerOfTen(int n) {

@@ -557,34 +557,38 @@ std::string moneyFromDecimal(const Decimal& value, bool million) {
 // The money column written straight from a count of cents, as moneyFromDecimal writes it: a
 // report writes eight of them for every asset, and the general formatter is the slow part.
 std::string moneyFromCents(std::int64_t units, bool million) {
-    // Digits right to left: cents, point, then the whole units grouped by thousands.
-    char buf[40];
-    char* end = buf + sizeof buf;
+    const bool negative = units < 0;
+    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+    char buffer[40];
+    char* const end = buffer + sizeof buffer;
+    // Right to left: the blank, the cents, the point, the whole units grouped by thousands.
     auto render = [&](bool grouped) {
         char* p = end;
         *--p = ' ';
-        std::uint64_t mag = units < 0 ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
-        *--p = static_cast<char>('0' + mag % 10);
-        mag /= 10;
-        *--p = static_cast<char>('0' + mag % 10);
-        mag /= 10;
+        const auto cents = static_cast<unsigned>(magnitude % 100);
+        *--p = static_cast<char>('0' + cents % 10);
+        *--p = static_cast<char>('0' + cents / 10);
         *--p = '.';
-        int placed = 0;
+        std::uint64_t whole = magnitude / 100;
+        int inGroup = 0;
         do {
-            if (grouped && placed > 0 && placed % 3 == 0) *--p = ',';
-            *--p = static_cast<char>('0' + mag % 10);
-            mag /= 10;
-            ++placed;
-        } while (mag > 0);
-        if (units < 0) *--p = '-';
+            if (grouped && inGroup == 3) {
+                *--p = ',';
+                inGroup = 0;
+            }
+            *--p = static_cast<char>('0' + whole % 10);
+            whole /= 10;
+            ++inGroup;
+        } while (whole != 0);
+        if (negative) *--p = '-';
         return p;
     };
-    char* text = render(!million);
+    const char* text = render(!million);
     if (static_cast<std::size_t>(end - text) > kMoneyWidth && !million) text = render(false);
-    const std::size_t length = static_cast<std::size_t>(end - text);
+    const auto length = static_cast<std::size_t>(end - text);
     if (length > kMoneyWidth) return std::string(kMoneyWidth - 1, '*') + ' ';
     std::string out(kMoneyWidth, ' ');
-    std::copy(text, end, out.end() - static_cast<std::ptrdiff_t>(length));
+    std::copy(text, static_cast<const char*>(end), out.begin() + static_cast<std::ptrdiff_t>(kMoneyWidth - length));
     return out;
 }
 
@@ -596,10 +600,13 @@ bool centsAwayFromHalf(double value, std::int64_t& cents) {
     if constexpr (std::numeric_limits<long double>::digits < 64) return false;
     if (!(std::fabs(value) < 1e9)) return false;
     const long double scaled = static_cast<long double>(value) * 100;  // exact: 53 + 7 bits
-    const long double whole = std::floor(scaled);
-    const long double fraction = scaled - whole;
-    if (std::fabs(fraction - 0.5L) < 1e-4L) return false;
-    cents = static_cast<std::int64_t>(whole) + (fraction > 0.5L ? 1 : 0);
+    // The integer the processor gives lies within one of it, whatever the rounding mode; the
+    // exact remainder sets it right.
+    const long long near = std::llrint(scaled);
+    const long double rest = scaled - static_cast<long double>(near);
+    const long double away = std::fabs(rest);
+    if (away > 0.5L - 1e-4L && away < 0.5L + 1e-4L) return false;
+    cents = near + (rest > 0.5L ? 1 : 0) - (rest < -0.5L ? 1 : 0);
     return true;
 }
 

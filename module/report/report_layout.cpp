@@ -125,6 +125,15 @@ void DepreciationReportLayout::column(int n) {
     }
 }
 
+void DepreciationReportLayout::fixed(std::string_view text, std::size_t width) {
+    const std::string_view kept = text.substr(0, width);
+    write(kept);
+    if (kept.size() < width) {
+        out_.append(width - kept.size(), ' ');
+        lineBytes_ += width - kept.size();
+    }
+}
+
 void DepreciationReportLayout::money(double value) { write(moneyColumn(value)); }
 void DepreciationReportLayout::money(Cents value) { write(moneyColumn(value)); }
 
@@ -191,9 +200,10 @@ void DepreciationReportLayout::subtotalRow(std::string_view description) {
 
 void DepreciationReportLayout::asset(const ReportAsset& a) {
     const double deductions = a.expense + a.salvage + a.bonus3050;
-    write(fixedText(a.assetNumber, 6) + " ");
+    fixed(a.assetNumber, 6);
+    write(" ");
     column(8);
-    write(fixedText(a.description, 26));
+    fixed(a.description, 26);
     column(35);
     write(slashedDate(a.acquiredText));
     column(44);
@@ -203,7 +213,9 @@ void DepreciationReportLayout::asset(const ReportAsset& a) {
     column(66);
     money(a.cost - deductions);
     column(78);
-    write(fixedText(a.method, 5) + rateText(a.rate) + " ");
+    fixed(a.method, 5);
+    write(rateText(a.rate));
+    write(" ");
     column(89);
     money(a.prior);
     column(100);

@@ -78,6 +78,7 @@ private:
     void write(std::string_view s);
     void line(std::string_view s = {});
     void column(int n);
+    void fixed(std::string_view text, std::size_t width);  // cut or blank-padded
     void money(double value);
     void money(Cents value);
     void amountsLine(const Totals& t);

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "format/money.h"
+#include "format/number_format.h"
 
 namespace dp {
 namespace {
@@ -90,6 +94,37 @@ TEST(MoneyTest, RoundTiesEvenLeavesWhatItCannotCount) {
     EXPECT_EQ(z, 0.0);
     EXPECT_FALSE(std::signbit(z));  // no minus zero reaches the figures
     EXPECT_EQ(roundTiesEven(5e20, -30), 0.0);
+}
+
+// A rounding mode changed elsewhere in the process (a printer driver, a library) must not move
+// a count of cents or units, nor a money column: each rounds to the nearest, ties to even, by
+// itself.
+TEST(MoneyTest, TheRoundingModeMovesNoCount) {
+    const double values[] = {0.125, 0.375, -0.125, 0.135, 0.145, 1.005, 0.025, 1234567.89, -0.004,
+                             2.5,   -2.5,  3.5,    -1234.565, 9.2e16, 4.7e16, 1e-9, 0.005, 99999.995};
+    struct Figures {
+        std::vector<std::int64_t> counts;
+        std::vector<double> whole;
+        std::vector<std::string> columns;
+        bool operator==(const Figures&) const = default;
+    };
+    auto figures = [&] {
+        Figures f;
+        for (double v : values) {
+            f.counts.push_back(Cents::fromDouble(v).units);
+            f.counts.push_back(Mills4::fromDouble(v).units);
+            f.whole.push_back(roundTiesEven(v, 0));
+            f.columns.push_back(moneyColumn(v));
+        }
+        return f;
+    };
+    const Figures nearest = figures();
+    for (int mode : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        ASSERT_EQ(std::fesetround(mode), 0);
+        const Figures got = figures();
+        std::fesetround(FE_TONEAREST);
+        EXPECT_TRUE(got == nearest) << "rounding mode " << mode;
+    }
 }
 
 // Totals stop at the largest count of their sign instead of wrapping to the other sign.
