@@ -1,10 +1,10 @@
 #include "support/client_dir.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 
 #include "entry/session.h"
@@ -17,9 +17,16 @@ namespace fs = std::filesystem;
 namespace dptest {
 
 TempClient::TempClient() {
-    std::string pattern = (fs::temp_directory_path() / "dpclient-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary directory: " + pattern);
-    code_ = pattern;
+    std::random_device rd;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path p = fs::temp_directory_path() / ("dpclient-" + std::to_string(rd()));
+        std::error_code ec;
+        if (fs::create_directory(p, ec)) {
+            code_ = p.string();
+            return;
+        }
+    }
+    throw std::runtime_error("no temporary directory under " + fs::temp_directory_path().string());
 }
 
 TempClient::~TempClient() {
