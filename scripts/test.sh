@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer and runs every test.
+# Builds everything with AddressSanitizer and UndefinedBehaviorSanitizer, warnings as errors, and
+# runs every test. The benchmarks are built only when asked: DP_BENCH=ON bash scripts/test.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
 bash scripts/setup.sh
 build=${BUILD_DIR:-build-test}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DDP_SANITIZE=ON -DDP_TESTS=ON -DDP_BENCH=ON
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=Debug -DDP_SANITIZE=ON -DDP_TESTS=ON -DDP_WERROR=ON \
+  -DDP_BENCH="${DP_BENCH:-OFF}"
 cmake --build "$build" -j"$(nproc)"
 cd "$build"
 ASAN_OPTIONS=detect_leaks=0 ctest --output-on-failure -j"$(nproc)"

@@ -8,6 +8,7 @@
 #include "amort/loan_inputs.h"
 #include "amort/schedule_report.h"
 #include "format/number_format.h"
+#include "format/text.h"
 #include "platform/files.h"
 #include "platform/message.h"
 #include "register/asset_files.h"
@@ -42,11 +43,6 @@ std::string* entryFor(LoanEntries& e, int id) {
         case 213: return &e.perYearExtra;
         default: return nullptr;
     }
-}
-
-std::string trimRight(const std::string& s) {
-    std::size_t end = s.find_last_not_of(' ');
-    return end == std::string::npos ? std::string() : s.substr(0, end + 1);
 }
 
 // How the last showing ended, and which text box is the current field.

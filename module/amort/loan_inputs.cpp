@@ -14,6 +14,24 @@ CheckResult fail(std::string text, std::string title, bool clearDate = false) {
     return r;
 }
 
+// A date typed with separators, such as 7/1/24, as mmddyy: three parts of one or two digits
+// between "/" or "-", each given its leading zero (070124). Any other text is kept as typed.
+std::string separatedDateAsMmddyy(const std::string& text) {
+    const std::size_t first = text.find_first_of("/-");
+    if (first == std::string::npos) return text;
+    const char sep = text[first];
+    const std::size_t second = text.find(sep, first + 1);
+    if (second == std::string::npos) return text;
+    const std::string parts[] = {text.substr(0, first), text.substr(first + 1, second - first - 1),
+                                 text.substr(second + 1)};
+    std::string out;
+    for (const std::string& part : parts) {
+        if (part.empty() || part.size() > 2 || part.find_first_not_of("0123456789") != std::string::npos) return text;
+        out += part.size() == 1 ? "0" + part : part;
+    }
+    return out;
+}
+
 bool tooLarge(double value) { return !std::isfinite(value) || std::fabs(value) >= kMoneyLimit; }
 
 double annualFromText(double value) { return value >= 1 ? value / 100 : value; }
@@ -103,6 +121,7 @@ CheckResult checkOneUnknown(const LoanEntries& e) {
     if (date.size() == 5) date = "0" + date;
     if (!date.empty() && date.size() != 6) return fail("INVALID DATE S/B mmddyy", "Date of 1st payment", true);
     if (date.empty()) return fail("INVALID DATE S/B mmddyy", "Date of first payment");
+    date = separatedDateAsMmddyy(date);
     // The month picks the month's length for the due days; there are twelve.
     const double month = std::nearbyint(leadingNumber(date.substr(0, 2)));
     if (month < 1 || month > 12) return fail("INVALID DATE S/B mmddyy", "Date of 1st payment", true);

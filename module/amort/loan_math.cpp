@@ -21,8 +21,6 @@ std::int64_t divideTiesEven(std::int64_t n, std::int64_t d) {
 Cents toCents(Mills4 m) { return Cents::fromUnits(divideTiesEven(m.units, 100)); }
 Mills4 toMills4(Cents c) { return Mills4::fromUnits(c.units * 100); }
 
-// A running Cents sum grows by a four-decimal amount and is held at cents again.
-Cents addToCents(Cents sum, Mills4 amount) { return toCents(toMills4(sum) + amount); }
 
 double round15(double x) {
     if (!std::isfinite(x)) return x;

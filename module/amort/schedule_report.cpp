@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "format/number_format.h"
+#include "format/text.h"
 
 namespace dp {
 
@@ -62,23 +63,14 @@ std::string plainMoney(std::int64_t cents, std::size_t width, bool group) {
 // Without separators once a balance reaches a million, so the column keeps its width.
 const char* wide(double x) { return x > 999999.99 ? "#########.00" : "#,###,###.00"; }
 
-// The heading's amounts, right-aligned in 12 characters; a longer one is written whole rather
-// than losing its leading digits.
-std::string headingAmount(double value) { return rightAligned(formatNumber(value, "#####,###.00"), 12); }
-
-std::string slashDate(const std::string& mmddyy) {
-    std::string d = mmddyy;
-    d.resize(6, ' ');
-    return d.substr(0, 2) + "/" + d.substr(2, 2) + "/" + d.substr(4, 2);
-}
-
-Cents addToCents(Cents sum, Mills4 amount) {
-    // Held at cents after every addition, ties to even.
-    const std::int64_t n = sum.units * 100 + amount.units;
-    std::int64_t q = n / 100, r = n % 100;
-    if (r < 0) { r += 100; --q; }
-    if (2 * r > 100 || (2 * r == 100 && (q & 1) != 0)) ++q;
-    return Cents::fromUnits(q);
+// The heading's amounts, right-aligned in their 12 characters: from ten million on without the
+// separators, and starred only when even that does not fit.
+std::string headingAmount(double value) {
+    constexpr std::size_t kWidth = 12;
+    std::string text = formatNumber(value, "#####,###.00");
+    if (text.size() > kWidth) text = formatNumber(value, "#.00");
+    if (text.size() > kWidth) text.assign(kWidth, '*');
+    return rightAligned(text, kWidth);
 }
 
 void writeHeading(ReportText& out, const ScheduleHeading& h, int page) {
@@ -259,7 +251,7 @@ void ScheduleReport::line(const ScheduleLine& l) {
             // Payment numbers past 999 are written whole.
             out_.write(rightAligned(std::to_string(l.number), 3));
             out_.write(" ");
-            out_.write(slashDate(l.dueDate));
+            out_.write(slashedDate(l.dueDate));
             out_.write(" ");
             out_.write(fitMoney(l.shownPayment, kPaymentMask));
             out_.write(fitMoney(tb, wide(tb)));

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 #include "format/number_format.h"
 #include "platform/files.h"
@@ -14,7 +15,8 @@ namespace dp {
 // Carry-over
 
 double carriedPriorDepr(double prior, double current) {
-    const double sum = prior + current;
+    // A current amount that is not a number carries nothing; the prior amount stays.
+    const double sum = prior + (std::isfinite(current) ? current : 0.0);
     const std::string text = shortestDecimal(sum);
     const std::size_t point = text.find('.');
     const bool roundIt = point == std::string::npos ? text.size() >= 3 : text.size() - point - 1 > 2;

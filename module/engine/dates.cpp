@@ -2,8 +2,6 @@
 
 #include <array>
 
-#include "platform/message.h"
-
 namespace dp {
 
 namespace {
@@ -94,12 +92,6 @@ std::int32_t reportPeriodMonths(std::string_view reportDate, std::string_view fi
     DateParts r = splitDate(reportDate);
     DateParts f = splitDate(fiscalYearEnd);
     return r.month - f.month + 12 + 12 * (r.year - f.year);
-}
-
-bool acceptReportPeriod(std::int32_t periodMonths) {
-    if (periodWithinFiscalYear(periodMonths)) return true;
-    platform::messageBox(kOutsideFiscalYearText, "", platform::MsgIcon::Error);
-    return false;
 }
 
 }  // namespace dp

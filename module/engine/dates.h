@@ -36,10 +36,4 @@ inline bool periodWithinFiscalYear(std::int32_t periodMonths) {
     return periodMonths >= 1 && periodMonths <= 12;
 }
 
-inline constexpr const char* kOutsideFiscalYearText = "Schedule MUST be within current fiscal year";
-
-// The report's period test: true when periodMonths is 1..12; otherwise the refusal is shown
-// (error icon, empty title) and false is returned.
-bool acceptReportPeriod(std::int32_t periodMonths);
-
 }  // namespace dp

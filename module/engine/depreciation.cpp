@@ -4,12 +4,12 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <memory>
 
 #include "engine/dates.h"
 #include "engine/rate_tables.h"
 #include "format/money.h"
 #include "format/number_format.h"
-#include "register/records.h"
 
 namespace dp {
 
@@ -93,25 +93,23 @@ double midQuarterFactor(std::int32_t acquisitionMonth, std::int32_t fyeMonth) {
     return kFactors[offset / 3];
 }
 
-}  // namespace
+// What the method routines read of one asset: the amounts of the chosen block (those that are
+// not numbers as 0), the code, the dates and the values of the per-asset preparation.
+struct AssetFacts {
+    const EngineInputs* in = nullptr;
+    std::string_view method;  // trailing blanks removed
+    char letter = '\0';
+    double rate = 0, cost = 0, bonus = 0, salvage = 0, expense = 0, bonus3050 = 0, prior = 0;
+    double annualFraction = 0;
+    std::int32_t lifeMonths = 0;
+    std::string_view acquisition;  // MMDDYYYY, empty when the record holds no date
+    DateParts acq, fye, rep;
+    std::int32_t recoveryYear = 0;
+    std::int32_t acquiredMonth = 0;  // month serial of the acquisition, a late day shifted where it counts
+};
 
-EngineInputs makeEngineInputs(const ReportOptions& options, std::string_view fiscalYearEndText) {
-    EngineInputs in;
-    in.reportDate = normalizeDate(options.reportDate);
-    in.fiscalYearEnd = normalizeDate(fiscalYearEndText);
-    in.basis = options.reportBasis == "B" ? 'B' : 'T';
-    in.roundWholeDollars = options.roundWholeDollars == "Y";
-    in.periodMonths = reportPeriodMonths(in.reportDate, in.fiscalYearEnd);
-    return in;
-}
-
-AssetFigures computeDepreciation(const AssetRecord& record, const EngineInputs& in) {
-    AssetFigures f;
-    f.record = record;
-    f.periodMonths = in.periodMonths;
-    BasisBlock& block = f.record.block(in.basis);
-
-    AssetAmounts& a = f.amounts;
+AssetAmounts amountsOf(const BasisBlock& block) {
+    AssetAmounts a;
     a.Method = trimRight(std::string_view(block.Method).substr(0, 4));
     a.Rate = block.Rate;
     a.Manual = block.Manual;
@@ -123,170 +121,214 @@ AssetFigures computeDepreciation(const AssetRecord& record, const EngineInputs& 
     a.PriorDepr = block.PriorDepr;
     a.CurrentDepr = block.CurrentDepr;
     a.Cancelled = block.Cancelled;
+    return a;
+}
 
+// An acquisition after the 15th counts from the next month, except for the A, B and F codes and
+// the odd-numbered G and H tables, whose conventions count the month in full.
+bool shiftsLateAcquisition(std::string_view method, char letter) {
+    if (letter == 'G' || letter == 'H') return std::fmod(numberAfterLetter(method), 2.0) == 0;
+    return letter == '\0' || std::string_view("ABFGH").find(letter) == std::string_view::npos;
+}
+
+AssetFacts assetFacts(const AssetAmounts& amounts, std::string_view acquisition, const EngineInputs& in) {
+    AssetFacts a;
+    a.in = &in;
+    a.method = amounts.Method;
+    a.letter = a.method.empty() ? '\0' : a.method[0];
     // Amounts that are not numbers (NaN, infinite) count as 0 in the calculation.
-    const double rate = finiteOr0(a.Rate);
-    const double cost = finiteOr0(a.Cost);
-    const double bonus = finiteOr0(a.Bonus);
-    const double salvage = finiteOr0(a.Salvage);
-    const double expense = finiteOr0(a.Expense);
-    const double bonus3050 = finiteOr0(a.Bonus3050);
-    const double prior = finiteOr0(a.PriorDepr);
-    double cancelled = finiteOr0(a.Cancelled);
+    a.rate = finiteOr0(amounts.Rate);
+    a.cost = finiteOr0(amounts.Cost);
+    a.bonus = finiteOr0(amounts.Bonus);
+    a.salvage = finiteOr0(amounts.Salvage);
+    a.expense = finiteOr0(amounts.Expense);
+    a.bonus3050 = finiteOr0(amounts.Bonus3050);
+    a.prior = finiteOr0(amounts.PriorDepr);
+    if (a.rate >= 1) {  // a life in years
+        a.annualFraction = 1 / a.rate;
+        a.lifeMonths = toInt16Range(std::nearbyint(12 * a.rate));
+    } else {  // a yearly fraction
+        a.annualFraction = a.rate;
+        if (a.rate != 0) a.lifeMonths = toInt16Range(12 * std::floor(1 / a.rate));
+    }
+    a.acquisition = acquisition;
+    a.acq = splitDate(acquisition);
+    a.fye = splitDate(in.fiscalYearEnd);
+    a.rep = splitDate(in.reportDate);
+    a.recoveryYear = 1 + calendarYear(in.reportDate) - calendarYear(acquisition);
+    a.acquiredMonth = monthSerial(acquisition) + (a.acq.day > 15 && shiftsLateAcquisition(a.method, a.letter) ? 1 : 0);
+    return a;
+}
 
-    f.manual = isManualFlag(a.Manual);
-    const std::string& method = a.Method;
-    const char letter = method.empty() ? '\0' : method[0];
+// Months in service up to the report date, or up to a sale on or before it.
+std::int32_t serviceMonthsOf(const AssetFacts& a, const std::string& sale) {
+    const EngineInputs& in = *a.in;
+    const std::int32_t periodEnd = monthSerial(in.reportDate) + (a.rep.day > 15 ? 1 : 0);
+    const std::int32_t periodStart = periodEnd - in.periodMonths;
+    if (sale.empty() || daySerial(sale) > daySerial(in.reportDate)) return periodEnd - a.acquiredMonth;
+    const std::int32_t saleMonth = monthSerial(sale) + (splitDate(sale).day > 15 ? 1 : 0);
+    return a.acquiredMonth < periodStart ? saleMonth - periodStart : saleMonth - a.acquiredMonth;
+}
+
+// The full-year amounts of the method families.
+
+double straightLineYear(const AssetFacts& a) {
+    return round2(a.annualFraction * (a.cost - a.salvage - a.expense - a.bonus3050));
+}
+
+// Declining balance (D codes) and MACRS declining balance (B codes), each switching to straight
+// line when that gives more.
+double decliningBalanceYear(const AssetFacts& a, std::int32_t periodServiceMonths) {
+    // B lives above 20 years are straight line, without salvage.
+    if (a.letter == 'B' && a.rate > 20) return round2(a.annualFraction * (a.cost - a.expense - a.bonus3050));
+    const double number = numberAfterLetter(a.method, 3);
+    const double dbFactor = number == 0 ? 1.0 : roundTiesEven(number / 100, 4);
+    double cd = round2(dbFactor * a.annualFraction * (a.cost - a.prior - a.expense - a.bonus3050));
+    if (a.letter == 'B' && a.rate > 0 && dbFactor > 0) {
+        // Straight line over the life remaining from the acquisition date.
+        const float m = 12.0f * static_cast<float>(a.rate) -
+                        12.0f * static_cast<float>(std::max(0, a.fye.year - 1 - a.acq.year)) -
+                        static_cast<float>(a.fye.month) + static_cast<float>(a.acq.month) - 1.0f;
+        const float remainingYears = m / 12.0f;
+        if (remainingYears > 0) {
+            const double s = inCents((a.cost - a.prior - a.expense - a.bonus - a.bonus3050) / remainingYears);
+            cd = std::max(cd, s);
+        }
+    }
+    // Straight line over the rest of the life: the months already depreciated are those of
+    // service before the current fiscal year. Without a life there is nothing to spread it over.
+    if (a.lifeMonths > 0) {
+        const std::int32_t fiscalYearStart = monthSerial(a.in->fiscalYearEnd) + (a.fye.day > 15 ? 1 : 0) - 12;
+        const std::int32_t remainingLife = a.lifeMonths - std::max(0, fiscalYearStart - a.acquiredMonth);
+        const double r = inCents(a.cost - a.prior - a.expense - a.bonus3050);
+        double straight = r;
+        if (remainingLife > periodServiceMonths && remainingLife > 0) straight = inCents(round2(r / remainingLife * 12));
+        cd = std::max(cd, straight);
+    }
+    return cd;
+}
+
+// MACRS straight line: no salvage, half a year in the first fiscal year below 27.5 years.
+double macrsStraightLineYear(const AssetFacts& a) {
+    double cd = round2(a.annualFraction * (a.cost - a.expense - a.bonus3050));
+    if (daySerial(a.acquisition) > daySerial(a.in->fiscalYearEnd) - 365 && a.rate < 27.5) cd = round2(cd / 2);
+    return cd;
+}
+
+// Straight line with the mid-quarter first year, no salvage.
+double midQuarterYear(const AssetFacts& a) {
+    double fraction = a.annualFraction;
+    if (a.recoveryYear == 1) fraction *= midQuarterFactor(a.acq.month, a.fye.month);
+    return round2(fraction * (a.cost - a.expense - a.bonus3050));
+}
+
+// The ACRS tables: the recovery year's rate of the code's table, limited to the base.
+double tableYear(const AssetFacts& a, const std::string& tableCode) {
+    if (a.recoveryYear < 1) return 0;
+    const EngineInputs& in = *a.in;
+    const float p = in.tableRate ? in.tableRate(tableCode, a.recoveryYear, a.acquisition, in.fiscalYearEnd)
+                                 : loadTableRate(tableCode, a.recoveryYear, a.acquisition, in.fiscalYearEnd);
+    const double base = a.cost - a.expense - a.bonus3050;
+    return std::max(std::min(round2(finiteOr0(p) * base), base), 0.0);
+}
+
+// The method's amount for a full year. A negative Rate is neither a life nor a fraction of one:
+// such an asset gets nothing, whatever its method. A code that names no method gets nothing.
+double fullYearAmount(const AssetFacts& a, AssetFigures& f) {
+    if (a.rate < 0) return 0;
+    if (a.method == "SL") return straightLineYear(a);
+    switch (a.letter) {
+        case 'D':
+        case 'B':
+            return decliningBalanceYear(a, f.periodServiceMonths);
+        case 'F':
+            return macrsStraightLineYear(a);
+        case 'E':
+            return midQuarterYear(a);
+        case 'A':
+        case 'G':
+        case 'H':
+            f.tableCode = a.method == "A" ? lifeCode(a.rate) : std::string(a.method);
+            return tableYear(a, f.tableCode);
+        default:
+            return 0;
+    }
+}
+
+// The part of the full-year amount that falls in the report period: the mid-month first year of
+// long-lived F property, or the share of the months in service.
+double shareOfPeriod(const AssetFacts& a, AssetFigures& f, double cd) {
+    if (a.letter == 'F' && a.rate >= 27.5 && daySerial(a.acquisition) > daySerial(kMidMonthStart) &&
+        f.recoveryYear == 1 && f.periodServiceMonths > 0) {
+        f.endedAtMidMonth = true;
+        return round2((f.firstYearMonths - 0.5) / 12 * cd);
+    }
+    if (f.periodServiceMonths <= 0) return 0;
+    if (a.letter == '\0' || std::string_view("AFGHB").find(a.letter) == std::string_view::npos) {
+        cd = round2(f.periodServiceMonths * cd / 12);
+    } else if (f.periodMonths > f.serviceMonths && a.letter != 'F' && a.rate < 27.5) {
+        // The table year is shared out over the months of the first fiscal year that have passed.
+        cd = round2(static_cast<double>(f.serviceMonths) / f.firstYearMonths * cd);
+    } else {
+        cd = round2(static_cast<double>(f.periodServiceMonths) / 12 * cd);
+    }
+    if (a.letter == 'B' && f.recoveryYear == 1 && a.rate < 27.5) cd = round2(cd / 2);  // half-year convention
+    return cd;
+}
+
+}  // namespace
+
+EngineInputs makeEngineInputs(const ReportOptions& options, std::string_view fiscalYearEndText) {
+    EngineInputs in;
+    in.reportDate = normalizeDate(options.reportDate);
+    in.fiscalYearEnd = normalizeDate(fiscalYearEndText);
+    in.basis = options.reportBasis == "B" ? 'B' : 'T';
+    in.roundWholeDollars = options.roundWholeDollars == "Y";
+    in.periodMonths = reportPeriodMonths(in.reportDate, in.fiscalYearEnd);
+    // Each table file is read once for the run, not once per asset.
+    in.tableRate = [tables = std::make_shared<RateTables>()](std::string_view code, int recoveryYear,
+                                                             std::string_view acquisitionDate,
+                                                             std::string_view fiscalYearEnd) {
+        return tables->rate(code, recoveryYear, acquisitionDate, fiscalYearEnd);
+    };
+    return in;
+}
+
+AssetFigures computeDepreciation(const AssetRecord& record, const EngineInputs& in) {
+    AssetFigures f;
+    f.record = record;
+    f.periodMonths = in.periodMonths;
+    BasisBlock& block = f.record.block(in.basis);
+    f.amounts = amountsOf(block);
+    f.manual = isManualFlag(block.Manual);
 
     const std::string acquisition = acquisitionDateText(record);
     const std::string sale = saleDateText(record);
     f.sold = !sale.empty();
-    const DateParts acq = splitDate(acquisition);
-    const DateParts fye = splitDate(in.fiscalYearEnd);
-    const DateParts rep = splitDate(in.reportDate);
-
-    // Per-asset preparation.
-    double annualFraction = 0;
-    std::int32_t lifeMonths = 0;
-    if (rate >= 1) {
-        annualFraction = 1 / rate;
-        lifeMonths = toInt16Range(std::nearbyint(12 * rate));
-    } else if (rate < 1) {
-        annualFraction = rate;
-        if (rate != 0) lifeMonths = toInt16Range(12 * std::floor(1 / rate));
-    }
-    f.firstYearMonths = firstYearMonthsOf(fye, acq);
-    f.recoveryYear = 1 + calendarYear(in.reportDate) - calendarYear(acquisition);
-
-    // Service months.
-    const std::int32_t periodEnd = monthSerial(in.reportDate) + (rep.day > 15 ? 1 : 0);
-    const std::int32_t periodStart = periodEnd - in.periodMonths;
-    bool shiftLateAcquisition = false;
-    if (acq.day > 15) {
-        if (letter == 'G' || letter == 'H') {
-            shiftLateAcquisition = std::fmod(numberAfterLetter(method), 2.0) == 0;
-        } else {
-            shiftLateAcquisition = std::string_view("ABFGH").find(letter) == std::string_view::npos ||
-                                   letter == '\0';
-        }
-    }
-    const std::int32_t acquired = monthSerial(acquisition) + (shiftLateAcquisition ? 1 : 0);
-    if (f.sold && daySerial(sale) <= daySerial(in.reportDate)) {
-        const DateParts s = splitDate(sale);
-        const std::int32_t saleMonth = monthSerial(sale) + (s.day > 15 ? 1 : 0);
-        f.serviceMonths = acquired < periodStart ? saleMonth - periodStart : saleMonth - acquired;
-    } else {
-        f.serviceMonths = periodEnd - acquired;
-    }
+    const AssetFacts a = assetFacts(f.amounts, acquisition, in);
+    f.firstYearMonths = firstYearMonthsOf(a.fye, a.acq);
+    f.recoveryYear = a.recoveryYear;
+    f.serviceMonths = serviceMonthsOf(a, sale);
     f.periodServiceMonths = std::min(in.periodMonths, f.serviceMonths);
 
-    if (f.manual) {
-        double cd = finiteOr0(a.CurrentDepr);
-        if (in.roundWholeDollars) cd = roundTiesEven(cd, 0);
-        a.CurrentDepr = cd;
-        a.Cancelled = cancelled;
-        block.CurrentDepr = cd;
-        block.Cancelled = cancelled;
-        return f;
-    }
-
-    // The method's full-year amount.
     double cd = 0;
-    if (method == "SL") {
-        cd = round2(annualFraction * (cost - salvage - expense - bonus3050));
-    } else if (letter == 'D' || letter == 'B') {
-        if (letter == 'B' && rate > 20) {
-            // Lives above 20 years are straight line, without salvage.
-            cd = round2(annualFraction * (cost - expense - bonus3050));
-        } else {
-            const double number = numberAfterLetter(method, 3);
-            const double dbFactor = number == 0 ? 1.0 : roundTiesEven(number / 100, 4);
-            const double d = dbFactor * annualFraction;
-            cd = round2(d * (cost - prior - expense - bonus3050));
-            if (letter == 'B' && rate > 0 && dbFactor > 0) {
-                // Straight line over the life remaining from the acquisition date.
-                const float m = 12.0f * static_cast<float>(rate) -
-                                12.0f * static_cast<float>(std::max(0, fye.year - 1 - acq.year)) -
-                                static_cast<float>(fye.month) + static_cast<float>(acq.month) - 1.0f;
-                const float remainingYears = m / 12.0f;
-                if (remainingYears > 0) {
-                    const double s = inCents((cost - prior - expense - bonus - bonus3050) / remainingYears);
-                    if (s > cd) cd = s;
-                }
-            }
-            // Straight line over the rest of the life: the months already depreciated are those
-            // of service before the current fiscal year. Without a life (Rate 0 or negative)
-            // there is nothing to spread it over, and the asset gets no depreciation, as with
-            // every other routine.
-            if (lifeMonths > 0) {
-                const std::int32_t fiscalYearStart =
-                    monthSerial(in.fiscalYearEnd) + (fye.day > 15 ? 1 : 0) - 12;
-                const std::int32_t monthsUsed = std::max(0, fiscalYearStart - acquired);
-                const std::int32_t remainingLife = lifeMonths - monthsUsed;
-                const double r = inCents(cost - prior - expense - bonus3050);
-                double straight = r;
-                if (remainingLife > f.periodServiceMonths && remainingLife > 0)
-                    straight = inCents(round2(r / remainingLife * 12));
-                if (straight > cd) cd = straight;
-            }
-        }
-    } else if (letter == 'F') {
-        cd = round2(annualFraction * (cost - expense - bonus3050));
-        if (daySerial(acquisition) > daySerial(in.fiscalYearEnd) - 365 && rate < 27.5) cd = round2(cd / 2);
-    } else if (letter == 'E') {
-        double fraction = annualFraction;
-        if (f.recoveryYear == 1) fraction *= midQuarterFactor(acq.month, fye.month);
-        cd = round2(fraction * (cost - expense - bonus3050));
-    } else if (letter == 'A' || letter == 'G' || letter == 'H') {
-        f.tableCode = method == "A" ? lifeCode(rate) : method;
-        if (f.recoveryYear >= 1) {
-            const float p = in.tableRate
-                                ? in.tableRate(f.tableCode, f.recoveryYear, acquisition, in.fiscalYearEnd)
-                                : loadTableRate(f.tableCode, f.recoveryYear, acquisition, in.fiscalYearEnd);
-            const double base = cost - expense - bonus3050;
-            cd = round2(finiteOr0(p) * base);
-            if (cd > base) cd = base;
-            if (cd < 0) cd = 0;
-        }
-    }
-    // Any other code names no method: nothing is depreciated.
-
-    if (letter == 'F' && rate >= 27.5 && daySerial(acquisition) > daySerial(kMidMonthStart) &&
-        f.recoveryYear == 1 && f.periodServiceMonths > 0) {
-        // Mid-month first year of long-lived property.
-        cd = round2((f.firstYearMonths - 0.5) / 12 * cd);
-        f.endedAtMidMonth = true;
+    double cancelled = finiteOr0(f.amounts.Cancelled);
+    if (f.manual) {
+        // The method is not looked at: the stored amount stands.
+        cd = finiteOr0(f.amounts.CurrentDepr);
     } else {
-        // Share of the period.
-        if (f.periodServiceMonths <= 0) {
-            cd = 0;
-        } else if (std::string_view("AFGHB").find(letter) == std::string_view::npos || letter == '\0') {
-            cd = round2(f.periodServiceMonths * cd / 12);
-        } else if (in.periodMonths > f.serviceMonths && letter != 'F' && rate < 27.5) {
-            cd = round2(static_cast<double>(f.serviceMonths) / f.firstYearMonths * cd);
-        } else {
-            cd = round2(static_cast<double>(f.periodServiceMonths) / 12 * cd);
-        }
-        if (letter == 'B' && f.recoveryYear == 1 && rate < 27.5) cd = round2(cd / 2);
+        cd = fullYearAmount(a, f);
+        cd = shareOfPeriod(a, f, cd);
+        // Limits and sale: applied to the mid-month first year as well, so that a long-lived
+        // asset sold in its first year is limited and cancelled like any other.
+        const double remainingBase = a.cost - a.bonus - a.salvage - a.expense - a.bonus3050 - a.prior;
+        if (cd > remainingBase) cd = std::max(remainingBase, 0.0);
+        if (f.sold) cancelled = cd + a.prior;
     }
-
-    // Limits and sale: applied to the mid-month first year as well, so that a long-lived asset
-    // sold in its first year is limited and cancelled like any other.
-    const double remainingBase = cost - bonus - salvage - expense - bonus3050 - prior;
-    if (cd > remainingBase) {
-        cd = remainingBase;
-        if (cd < 0) cd = 0;
-    }
-    if (f.sold) cancelled = cd + prior;
-
     if (in.roundWholeDollars) cd = roundTiesEven(cd, 0);
-    cd = finiteOr0(cd);
-    cancelled = finiteOr0(cancelled);
 
-    a.CurrentDepr = cd;
-    a.Cancelled = cancelled;
-    block.CurrentDepr = cd;
-    block.Cancelled = cancelled;
+    f.amounts.CurrentDepr = block.CurrentDepr = finiteOr0(cd);
+    f.amounts.Cancelled = block.Cancelled = finiteOr0(cancelled);
     return f;
 }
 

@@ -1,7 +1,7 @@
 // The current-period depreciation of one asset on one basis (book or tax) up to the report date,
 // and the amount cancelled when it has been sold. The calculation is a pure function of the
-// record, the report's options and the company's fiscal year end; storing the result in depr.fil
-// is a separate step.
+// record, the report's options and the company's fiscal year end; the report stores the result
+// in depr.fil.
 #pragma once
 
 #include <cstdint>
@@ -29,8 +29,9 @@ struct EngineInputs {
     TableRateReader tableRate;  // empty: loadTableRate (files of the current directory)
 };
 
-// The inputs of a report run: the dates normalised and the period months counted. The caller
-// tests periodMonths (acceptReportPeriod) before computing any asset.
+// The inputs of a report run: the dates normalised, the period months counted, and the rate
+// tables of the current directory read once for the run. The caller tests periodMonths
+// (periodWithinFiscalYear) before computing any asset.
 EngineInputs makeEngineInputs(const ReportOptions& options, std::string_view fiscalYearEndText);
 
 // The amounts of the chosen basis block, as the report prints and totals them.
@@ -64,6 +65,9 @@ struct AssetFigures {
     AssetRecord record;              // the record with CurrentDepr and Cancelled of the block set
 };
 
+// The calculation for one ordinary asset row (not a heading, subtotal, empty or deleted row).
+// The returned record holds the new CurrentDepr and Cancelled in the chosen block; the report
+// stores it unless the row is manual.
 AssetFigures computeDepreciation(const AssetRecord& record, const EngineInputs& inputs);
 
 }  // namespace dp

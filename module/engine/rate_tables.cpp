@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "engine/dates.h"
 
@@ -128,33 +129,29 @@ private:
     float value_ = 0;
 };
 
-// Reads the file's values and keeps those with positions first..first+count-1 (from 1) in slots.
-// Slots not reached stay 0. Read in 4 KB pieces, as bytes; stops as soon as the slots are full.
-void readSlots(const char* path, int first, int count, float* slots) {
-    for (int i = 0; i < count; ++i) slots[i] = 0;
+// The values of a file in file order, at most maxValues of them; none when it cannot be opened.
+// Read in 4 KB pieces, as bytes; stops as soon as it has maxValues.
+std::vector<float> readValues(const char* path, std::size_t maxValues) {
+    std::vector<float> values;
     std::FILE* file = std::fopen(path, "rb");
-    if (!file) return;
-    const long last = static_cast<long>(first) + count - 1;
-    long position = 0;  // values seen so far
+    if (!file) return values;
     TableParser parser;
     char buffer[4096];
-    bool done = false;
-    auto take = [&] {
-        ++position;
-        if (position >= first) slots[position - first] = parser.value();
-        if (position >= last) done = true;
-    };
-    while (!done) {
+    while (values.size() < maxValues) {
         const std::size_t n = std::fread(buffer, 1, sizeof buffer, file);
         if (n == 0) {
-            if (parser.finish()) take();
+            if (parser.finish()) values.push_back(parser.value());
             break;
         }
-        for (std::size_t i = 0; i < n && !done; ++i)
-            if (parser.put(buffer[i])) take();
+        for (std::size_t i = 0; i < n && values.size() < maxValues; ++i)
+            if (parser.put(buffer[i])) values.push_back(parser.value());
     }
     std::fclose(file);
+    return values;
 }
+
+// Recovery years a month table is read for; later years give 0.
+constexpr int kMaxMonthTableYears = 1000;
 
 }  // namespace
 
@@ -179,28 +176,39 @@ int tableColumn(std::string_view code, int acquisitionMonth, int fiscalYearEndMo
     return 1;
 }
 
-float loadTableRate(std::string_view code, int recoveryYear, std::string_view acquisitionDate,
-                    std::string_view fiscalYearEnd) {
+float RateTables::rate(std::string_view code, int recoveryYear, std::string_view acquisitionDate,
+                       std::string_view fiscalYearEnd) {
     const TableFile* t = findTable(code);
     if (!t || recoveryYear < 1) return 0;
-    float p = 0;
+    std::size_t slot = 0;
     if (!t->monthTable) {
         if (recoveryYear > kYearListLength) return 0;  // only ten years are held
-        float slot = 0;
-        readSlots(t->file, recoveryYear, 1, &slot);
-        p = slot;
+        slot = static_cast<std::size_t>(recoveryYear - 1);
     } else {
         // Row r is values 12(r-1)+1 .. 12r; a row the file does not hold completely reads as 0s
         // where it is short, so a year past the last row gives 0.
-        if (recoveryYear > 1000) return 0;
-        int column = tableColumn(code, splitDate(acquisitionDate).month, splitDate(fiscalYearEnd).month);
+        if (recoveryYear > kMaxMonthTableYears) return 0;
+        const int column = tableColumn(code, splitDate(acquisitionDate).month, splitDate(fiscalYearEnd).month);
         if (column < 1 || column > kRowLength) return 0;
-        std::array<float, kRowLength> row{};
-        readSlots(t->file, kRowLength * (recoveryYear - 1) + 1, kRowLength, row.data());
-        p = row[static_cast<std::size_t>(column - 1)];
+        slot = static_cast<std::size_t>(kRowLength * (recoveryYear - 1) + column - 1);
     }
+    const std::vector<float>& values = fileValues(t->file, t->monthTable);
+    float p = slot < values.size() ? values[slot] : 0.0f;
     if (p >= 1) p = p / 100.0f;
     return p;
+}
+
+const std::vector<float>& RateTables::fileValues(const char* file, bool monthTable) {
+    for (const auto& [name, values] : files_)
+        if (std::string_view(name) == file) return values;
+    const std::size_t wanted = monthTable ? std::size_t{kRowLength} * kMaxMonthTableYears : kYearListLength;
+    files_.emplace_back(file, readValues(file, wanted));
+    return files_.back().second;
+}
+
+float loadTableRate(std::string_view code, int recoveryYear, std::string_view acquisitionDate,
+                    std::string_view fiscalYearEnd) {
+    return RateTables().rate(code, recoveryYear, acquisitionDate, fiscalYearEnd);
 }
 
 int parseTableValues(std::string_view text, float* values, int maxValues) {

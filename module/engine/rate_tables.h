@@ -1,8 +1,10 @@
-// Rate tables of the ACRS methods: small text files of the installation, one per recovery class,
-// read anew for every asset that uses them (they can be replaced without changing the program).
+// Rate tables of the ACRS methods: small text files of the installation, one per recovery class
+// (they can be replaced without changing the program).
 #pragma once
 
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace dp {
 
@@ -23,10 +25,25 @@ int tableColumn(std::string_view code, int acquisitionMonth, int fiscalYearEndMo
 float loadTableRate(std::string_view code, int recoveryYear, std::string_view acquisitionDate,
                     std::string_view fiscalYearEnd);
 
+// The tables as one report run reads them: each file is read the first time one of its codes is
+// asked for and kept for the rest of the run. The files are installation data that no run
+// changes, so this gives the rates that reading them anew for every asset gives.
+class RateTables {
+public:
+    // As loadTableRate.
+    float rate(std::string_view code, int recoveryYear, std::string_view acquisitionDate,
+               std::string_view fiscalYearEnd);
+
+private:
+    const std::vector<float>& fileValues(const char* file, bool monthTable);
+
+    std::vector<std::pair<const char*, std::vector<float>>> files_;  // by file name, in the order read
+};
+
 // The values of a table text in file order (fields separated by commas or line ends; blank lines
 // give no value, an empty field between commas gives 0, a field that does not start with a number
 // gives 0, a value beyond single precision gives 0). Reads at most maxValues values. Exposed for
-// the tests; loadTableRate parses the file the same way without keeping more than one row.
+// the tests; the files are parsed the same way.
 int parseTableValues(std::string_view text, float* values, int maxValues);
 
 }  // namespace dp

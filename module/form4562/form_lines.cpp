@@ -7,6 +7,7 @@
 
 #include "form4562/form_text.h"
 #include "format/number_format.h"
+#include "format/text.h"
 
 namespace dp {
 
@@ -26,21 +27,16 @@ std::string_view trimPadding(std::string_view s) {
     return s;
 }
 
-std::string_view trimBlanksRight(std::string_view s) {
-    while (!s.empty() && s.back() == ' ') s.remove_suffix(1);
-    return s;
-}
-
 bool isRowMarker(const AssetRecord& asset) {
     const std::string_view d(asset.DateAcquired.data(), asset.DateAcquired.size());
-    const std::string_view t = trimBlanksRight(d);
+    const std::string t = trimRight(d);
     return t == "S" || t == "H";
 }
 
 bool isDeleted(const AssetRecord& asset) {
     std::string_view d = asset.Description;
     while (!d.empty() && d.front() == ' ') d.remove_prefix(1);
-    return trimBlanksRight(d) == kDeletedMark;
+    return trimRight(d) == kDeletedMark;
 }
 
 void addToRow(ClassRow& row, const AssetRecord& asset) {
@@ -68,7 +64,7 @@ void addGeneral(FormTotals& totals, const AssetRecord& asset) {
     }
     ClassRow& r = totals.ClassRows[row];
     addToRow(r, asset);
-    if (row <= Row19e && trimBlanksRight(asset.Book.Method) == "B200") r.decliningBalance = true;
+    if (row <= Row19e && trimRight(asset.Book.Method) == "B200") r.decliningBalance = true;
 }
 
 // Alternative depreciation system: 12 and 40 years have rows of their own, every other period
@@ -270,7 +266,7 @@ std::string valuesLayerBytes(const FormLines& lines, const FormCompany& company)
     // 1: the answer line of the heading.
     // The stored field widths bound every text, so each column is reached by blanks.
     const std::string name = printable(company.CompanyName.substr(0, 25));
-    t.text(trimBlanksRight(name));
+    t.text(trimRight(name));
     t.column(42);
     t.text(printable(fixedText(company.Activity.substr(0, 26), 26)));
     t.column(69);

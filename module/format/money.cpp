@@ -9,14 +9,31 @@ namespace {
 
 constexpr long double kTwoTo63 = 9223372036854775808.0L;
 
-// Nearest integer, ties to the even one. Done by hand rather than through the floating-point
-// environment so that a changed rounding mode elsewhere cannot alter money figures.
+constexpr long double kTwoTo62 = 4611686018427387904.0L;
+
+// Nearest integer, ties to the even one, whatever the rounding mode: the integer the processor
+// gives lies within one of x, and the exact remainder sets it right. (floorl and fmodl would do
+// the same, at several times the cost; every amount of a report passes through here.)
 long double nearestEven(long double x) {
-    long double lower = std::floor(x);
-    long double diff = x - lower;  // exact: both share the exponent range of x
-    if (diff > 0.5L) return lower + 1.0L;
-    if (diff < 0.5L) return lower;
-    return std::fmod(lower, 2.0L) == 0.0L ? lower : lower + 1.0L;
+    if (!(std::fabs(x) < kTwoTo62)) {
+        // Large counts, beyond any report's figures.
+        long double lower = std::floor(x);
+        long double diff = x - lower;
+        if (diff > 0.5L) return lower + 1.0L;
+        if (diff < 0.5L) return lower;
+        return std::fmod(lower, 2.0L) == 0.0L ? lower : lower + 1.0L;
+    }
+    const long long near = std::llrint(x);
+    const long double diff = x - static_cast<long double>(near);  // exact, within (-1, 1)
+    long long n = near;
+    if (diff > 0.5L) {
+        ++n;
+    } else if (diff < -0.5L) {
+        --n;
+    } else if (diff == 0.5L || diff == -0.5L) {
+        if (near % 2 != 0) n += diff > 0 ? 1 : -1;  // of near and its neighbour, the even one
+    }
+    return static_cast<long double>(n);
 }
 
 long double powerOfTen(int n) {
@@ -40,6 +57,22 @@ FixedPoint<Scale> FixedPoint<Scale>::fromDouble(double value) {
 
 template struct FixedPoint<100>;
 template struct FixedPoint<10000>;
+
+Cents addToCents(Cents sum, Mills4 amount) {
+    std::int64_t n = 0;
+    if (__builtin_mul_overflow(sum.units, std::int64_t{100}, &n) || __builtin_add_overflow(n, amount.units, &n)) {
+        const bool up = sum.units > 0 || (sum.units == 0 && amount.units > 0);
+        return Cents::fromUnits(up ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min());
+    }
+    // n / 100 to the nearest, ties to the even quotient.
+    std::int64_t q = n / 100, r = n % 100;
+    if (r < 0) {
+        r += 100;
+        --q;
+    }
+    if (2 * r > 100 || (2 * r == 100 && (q & 1) != 0)) ++q;
+    return Cents::fromUnits(q);
+}
 
 double roundTiesEven(double value, int decimals) {
     if (!std::isfinite(value)) return value;

@@ -6,6 +6,7 @@
 
 #include <compare>
 #include <cstdint>
+#include <limits>
 
 namespace dp {
 
@@ -29,6 +30,27 @@ struct FixedPoint {
 
 using Cents = FixedPoint<100>;
 using Mills4 = FixedPoint<10000>;
+
+// Sums that saturate instead of wrapping: a record with absurd figures must not turn a total
+// into another number. The result stops at the largest count of its sign.
+template <int Scale>
+constexpr FixedPoint<Scale> saturatingAdd(FixedPoint<Scale> a, FixedPoint<Scale> b) {
+    std::int64_t r = 0;
+    if (__builtin_add_overflow(a.units, b.units, &r))
+        r = b.units > 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
+    return FixedPoint<Scale>::fromUnits(r);
+}
+template <int Scale>
+constexpr FixedPoint<Scale> saturatingSub(FixedPoint<Scale> a, FixedPoint<Scale> b) {
+    std::int64_t r = 0;
+    if (__builtin_sub_overflow(a.units, b.units, &r))
+        r = b.units < 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
+    return FixedPoint<Scale>::fromUnits(r);
+}
+
+// A running Cents sum grows by a four-decimal amount and is held at cents again, ties to the
+// even cent. Saturates like saturatingAdd.
+Cents addToCents(Cents sum, Mills4 amount);
 
 // Rounds value x 10^decimals to the nearest integer, ties to even, in extended precision, and
 // divides back (the ROUND2 of the depreciation engine is roundTiesEven(x, 2)). Values that are

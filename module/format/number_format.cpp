@@ -1,10 +1,10 @@
 #include "format/number_format.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <limits>
 #include <vector>
-
-#include "platform/files.h"
 
 namespace dp {
 
@@ -360,7 +360,7 @@ Rendered renderSection(const Section& s, const Decimal& value, bool negative, bo
         F += N;
     }
     r.negativeZero = negative && N.empty();
-    if (static_cast<int>(I.size()) < s.minIntDigits) I.insert(0, s.minIntDigits - I.size(), '0');
+    if (static_cast<int>(I.size()) < s.minIntDigits) I.insert(0, static_cast<std::size_t>(s.minIntDigits) - I.size(), '0');
     // A value below one still shows a "0" before the point when the mask has integer
     // positions, even "#" ones: ".50" in a column of amounts reads badly, and "-0.00" must
     // stay recognisable as minus zero.
@@ -384,7 +384,7 @@ Rendered renderSection(const Section& s, const Decimal& value, bool negative, bo
             }
         };
         if (s.intPositions == 0) {
-            while (di >= 0) pushDigit(I[di--]);
+            while (di >= 0) pushDigit(I[static_cast<std::size_t>(di--)]);
             pushSignIfDone();
         }
         for (std::size_t i = s.intEnd; i-- > s.intBegin;) {
@@ -393,9 +393,9 @@ Rendered renderSection(const Section& s, const Decimal& value, bool negative, bo
             case Tok::Hash:
             case Tok::Zero:
                 if (di >= 0) {
-                    pushDigit(I[di--]);
+                    pushDigit(I[static_cast<std::size_t>(di--)]);
                     if (i == s.firstDigit)
-                        while (di >= 0) pushDigit(I[di--]);
+                        while (di >= 0) pushDigit(I[static_cast<std::size_t>(di--)]);
                     pushSignIfDone();
                 } else if (s.fill) {
                     if (grouping && placed > 0 && placed % 3 == 0) rev.push_back(s.fill);
@@ -459,7 +459,7 @@ Rendered renderSection(const Section& s, const Decimal& value, bool negative, bo
             if (expShown < 0) out += '-';
             else if (t.text[1] == '+') out += '+';
             std::string e = std::to_string(expShown < 0 ? -expShown : expShown);
-            if (static_cast<int>(e.size()) < t.expMin) e.insert(0, t.expMin - e.size(), '0');
+            if (static_cast<int>(e.size()) < t.expMin) e.insert(0, static_cast<std::size_t>(t.expMin) - e.size(), '0');
             out += e;
             break;
         }
@@ -554,6 +554,62 @@ std::string moneyFromDecimal(const Decimal& value, bool million) {
     return std::string(kMoneyWidth - r.text.size(), ' ') + r.text;
 }
 
+// The money column written straight from a count of cents, as moneyFromDecimal writes it: a
+// report writes eight of them for every asset, and the general formatter is the slow part.
+std::string moneyFromCents(std::int64_t units, bool million) {
+    const bool negative = units < 0;
+    const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+    char buffer[40];
+    char* const end = buffer + sizeof buffer;
+    // Right to left: the blank, the cents, the point, the whole units grouped by thousands.
+    auto render = [&](bool grouped) {
+        char* p = end;
+        *--p = ' ';
+        const auto cents = static_cast<unsigned>(magnitude % 100);
+        *--p = static_cast<char>('0' + cents % 10);
+        *--p = static_cast<char>('0' + cents / 10);
+        *--p = '.';
+        std::uint64_t whole = magnitude / 100;
+        int inGroup = 0;
+        do {
+            if (grouped && inGroup == 3) {
+                *--p = ',';
+                inGroup = 0;
+            }
+            *--p = static_cast<char>('0' + whole % 10);
+            whole /= 10;
+            ++inGroup;
+        } while (whole != 0);
+        if (negative) *--p = '-';
+        return p;
+    };
+    const char* text = render(!million);
+    if (static_cast<std::size_t>(end - text) > kMoneyWidth && !million) text = render(false);
+    const auto length = static_cast<std::size_t>(end - text);
+    if (length > kMoneyWidth) return std::string(kMoneyWidth - 1, '*') + ' ';
+    std::string out(kMoneyWidth, ' ');
+    std::copy(text, static_cast<const char*>(end), out.begin() + static_cast<std::ptrdiff_t>(kMoneyWidth - length));
+    return out;
+}
+
+// The value in whole cents, nearest, when that cannot depend on the value being written out to
+// 18 digits first: below a billion those digits lie within 1E-7 of a cent of the value, so away
+// from the half cent both round to the same cent. False near the half cent, where the digits
+// decide.
+bool centsAwayFromHalf(double value, std::int64_t& cents) {
+    if constexpr (std::numeric_limits<long double>::digits < 64) return false;
+    if (!(std::fabs(value) < 1e9)) return false;
+    const long double scaled = static_cast<long double>(value) * 100;  // exact: 53 + 7 bits
+    // The integer the processor gives lies within one of it, whatever the rounding mode; the
+    // exact remainder sets it right.
+    const long long near = std::llrint(scaled);
+    const long double rest = scaled - static_cast<long double>(near);
+    const long double away = std::fabs(rest);
+    if (away > 0.5L - 1e-4L && away < 0.5L + 1e-4L) return false;
+    cents = near + (rest > 0.5L ? 1 : 0) - (rest < -0.5L ? 1 : 0);
+    return true;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -592,16 +648,11 @@ std::string fitToMask(std::int32_t value, std::string_view mask) {
 
 std::string moneyColumn(double value) {
     if (!std::isfinite(value)) return std::string(kMoneyWidth - 1, '*') + ' ';
+    if (std::int64_t cents = 0; centsAwayFromHalf(value, cents)) return moneyFromCents(cents, value >= 1000000.0);
     return moneyFromDecimal(decimalOf(value), value >= 1000000.0);
 }
 
-std::string moneyColumn(Cents value) {
-    return moneyFromDecimal(decimalOfUnits(value.units, -2), value.units >= 100000000);
-}
-
-void printMoneyColumn(platform::TextFile& file, double value) { file.write(moneyColumn(value)); }
-
-void printMoneyColumn(platform::TextFile& file, Cents value) { file.write(moneyColumn(value)); }
+std::string moneyColumn(Cents value) { return moneyFromCents(value.units, value.units >= 100000000); }
 
 std::string trimBlanksAndNuls(std::string_view text) {
     auto strip = [&](char c) {
@@ -664,6 +715,8 @@ std::string shortestDecimal(double value) {
     if (std::isnan(value)) return "NaN";
     if (std::isinf(value)) return value < 0 ? "-Inf" : "Inf";
     if (value == 0.0) return "0";
+    // Whole numbers of up to 15 digits, the common case of lives and counts, are their digits.
+    if (std::fabs(value) < 1e15 && value == std::trunc(value)) return std::to_string(static_cast<long long>(value));
     char buf[64];
     auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific, 14);
     std::string_view s(buf, static_cast<std::size_t>(res.ptr - buf));
@@ -692,7 +745,8 @@ std::string shortestDecimal(double value) {
     } else if (e + 1 >= len) {
         out += digits + std::string(static_cast<std::size_t>(e + 1 - len), '0');
     } else {
-        out += digits.substr(0, e + 1) + '.' + digits.substr(e + 1);
+        const auto wholeDigits = static_cast<std::size_t>(e + 1);
+        out += digits.substr(0, wholeDigits) + '.' + digits.substr(wholeDigits);
     }
     return out;
 }

@@ -7,10 +7,6 @@
 
 #include "format/money.h"
 
-namespace platform {
-class TextFile;
-}
-
 namespace dp {
 
 // Formats value with a mask. Mask characters: # digit, 0 digit or "0", . decimal point,
@@ -34,14 +30,12 @@ std::string fitToMask(double value, std::string_view mask);
 std::string fitToMask(Cents value, std::string_view mask);
 std::string fitToMask(std::int32_t value, std::string_view mask);
 
-// The 11-character money column of the reports ("#,.00 " below one million, "#.00 " from it).
-// Minus zero shows as "0.00 "; an amount too long for the column drops its grouping, and one
-// still too long (or not a number) shows as ten "*" and the blank.
+// The 11-character money column of the reports ("#,.00 " below one million, "#.00 " from it),
+// which the report appends to its line. Minus zero shows as "0.00 "; an amount too long for the
+// column drops its grouping, and one still too long (or not a number) shows as ten "*" and the
+// blank.
 std::string moneyColumn(double value);
 std::string moneyColumn(Cents value);
-// Appends moneyColumn(value) to the open report file, without a line end.
-void printMoneyColumn(platform::TextFile& file, double value);
-void printMoneyColumn(platform::TextFile& file, Cents value);
 
 // Leading and trailing blanks, then NULs, then blanks, then NULs removed.
 std::string trimBlanksAndNuls(std::string_view text);

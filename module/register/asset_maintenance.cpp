@@ -96,10 +96,12 @@ void showNumberLabel(Dialog& dlg, const std::string& assetNumber) {
     dlg.createControl({ControlKind::Label, kNumberLabel, assetNumber, 105, 10, 40, 12});
 }
 
-// The asset-number box comes back two units lower than it was first placed.
+// The asset-number box is created anew, empty, also when no record was open; it comes back two
+// units lower than it was first placed.
 void restoreNumberBox(Dialog& dlg) {
     dlg.destroyControl(kNumberLabel);
-    if (!dlg.exists(kNumberBox)) dlg.createControl(assetNumberBox(10));
+    dlg.destroyControl(kNumberBox);
+    dlg.createControl(assetNumberBox(10));
 }
 
 void grayEditMenu(Dialog& dlg) {

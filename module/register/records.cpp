@@ -8,36 +8,6 @@
 
 namespace dp {
 
-std::string fixedText(std::string_view text, std::size_t width) {
-    std::string s(text.substr(0, width));
-    s.resize(width, ' ');
-    return s;
-}
-
-std::string upperCase(std::string_view text) {
-    std::string s(text);
-    for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
-std::string trimRight(std::string_view text) {
-    std::size_t n = text.size();
-    while (n > 0 && text[n - 1] == ' ') --n;
-    return std::string(text.substr(0, n));
-}
-
-std::string nulsToBlanks(std::string text) {
-    for (char& c : text)
-        if (c == '\0') c = ' ';
-    return text;
-}
-
-std::string trimBoth(std::string_view text) {
-    std::size_t b = 0;
-    while (b < text.size() && text[b] == ' ') ++b;
-    return trimRight(text.substr(b));
-}
-
 void putInt16(unsigned char* p, std::int16_t v) {
     const auto u = static_cast<std::uint16_t>(v);
     p[0] = static_cast<unsigned char>(u & 0xFF);

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "format/text.h"
+
 namespace dp {
 
 inline constexpr std::size_t kAssetRecordLength = 219;
@@ -18,13 +20,6 @@ inline constexpr std::size_t kCompanyRecordLength = 81;
 inline constexpr int kMaxRecords = 32767;  // record numbers are 16-bit
 
 inline constexpr std::string_view kDeletedMark = "***DELETED***";
-
-// Text cut or blank-padded to a fixed width.
-std::string fixedText(std::string_view text, std::size_t width);
-std::string upperCase(std::string_view text);
-std::string trimRight(std::string_view text);  // trailing blanks removed
-std::string trimBoth(std::string_view text);   // leading and trailing blanks removed
-std::string nulsToBlanks(std::string text);     // a stored field's NUL bytes read as blanks
 
 // date6: bytes 0-3 an int32 whose decimal digits are the date as typed (MMDDYY or MMDDYYYY, the
 // leading zero of the month not stored), bytes 4-5 NUL; or the row markers "S     " / "H     ".

@@ -1,114 +1,20 @@
-// The depreciation report: its options dialog, the run over the asset file, and the layout of
-// report.txt (page headings, asset lines, heading and subtotal rows, totals, the recap by method
-// and the method code summary). The layout is written into memory by DepreciationReportLayout,
-// which knows nothing of files, so that every page break and column can be checked on its own.
+// The depreciation report: the run over the asset file that has the engine compute and store
+// each asset's current depreciation and writes report.txt through DepreciationReportLayout
+// (report/report_layout.h), then hands it to the printer path.
 #pragma once
 
-#include <array>
-#include <cstdint>
-#include <map>
-#include <optional>
 #include <string>
-#include <string_view>
 
 #include "engine/report_options.h"
-#include "format/money.h"
 #include "register/client.h"
-#include "register/records.h"
+#include "report/report_layout.h"
+#include "report/report_options_dialog.h"
 
 namespace dp {
-
-// The options dialog: report date, book or tax basis, rounding to whole dollars, starting from
-// the options given. The chosen options, or nothing when the user cancelled.
-std::optional<ReportOptions> showReportOptions(const ReportOptions& current);
 
 // The menu's "Depreciation Report".
 void RunDepreciationReport(const std::string& clientCode);
 // The report after its options are chosen, on a client already open.
 void runDepreciationReport(Client& client, const ReportOptions& options);
-
-// What the page heading shows.
-struct ReportHeading {
-    std::string enteredDate;  // the report date as typed in the dialog
-    std::string companyLine;  // CompanyName and CompanyName2, NULs as blanks, trailing blanks removed
-    std::string basis;        // "B" prints BOOK BASIS, anything else TAX BASIS
-    std::string periodText;   // "For the  12 months ending ..."
-};
-
-// One computed asset as the report prints and totals it: the row's texts as read (NULs already
-// blanks) and the amounts of the chosen basis after the engine has run.
-struct ReportAsset {
-    std::string assetNumber;   // 6 characters
-    std::string description;   // 35 characters
-    std::string acquiredText;  // DateAcquired as written in the record (MMDDYY or MMDDYYYY)
-    std::string method;        // the basis block's Method (first character picks the recap)
-    double rate = 0;
-    double cost = 0, bonus = 0, salvage = 0, expense = 0, bonus3050 = 0;
-    double prior = 0, current = 0, cancelled = 0;
-    std::int32_t periodMonths = 0;
-    std::int32_t serviceMonths = 0;
-    bool sold = false;           // a sale date is stored
-    bool addsToBonus = true;     // false for manual rows and the mid-month first year
-};
-
-// The period line of the heading: months with a leading blank, "month" or "months", the date
-// as entered.
-std::string reportPeriodText(std::int32_t periodMonths, const std::string& enteredDate);
-// The rate part of the method/rate column: five characters.
-std::string rateText(double rate);
-// The recap line (index) of an asset with the method's letter; kMaxRecapIndex catches lives
-// and numbers above it as well as assets that give none.
-inline constexpr int kMaxRecapIndex = 1000;
-int recapIndex(char letter, std::string_view method, double rate);
-
-class DepreciationReportLayout {
-public:
-    explicit DepreciationReportLayout(ReportHeading heading);
-
-    // Page heading; the first call starts page 1.
-    void newReportPage();
-    void headingRow(std::string_view description);
-    void subtotalRow(std::string_view description);
-    void asset(const ReportAsset& a);
-    // Totals, recap, method code summary, the closing form feed.
-    void finish();
-
-    // The bytes written so far and not yet taken.
-    const std::string& text() const { return out_; }
-    // Hands the pending bytes over (the report run writes them to the file as it goes).
-    std::string take();
-
-    int pageNumber() const { return page_; }
-    int lineCount() const { return count_; }
-
-    struct Totals {
-        Cents cost, salvage, expense, bonus3050, prior, current, cancelled;
-        void reset() { *this = Totals{}; }
-    };
-    const Totals& grandTotals() const { return grand_; }
-
-private:
-    void write(std::string_view s);
-    void line(std::string_view s = {});
-    void column(int n);
-    void money(double value);
-    void money(Cents value);
-    void amountsLine(const Totals& t);
-    void recapLine(std::string_view label, Cents amount);
-    void controlX();
-    void recapPageTest();
-    void pageTestAbove(int limit);
-
-    ReportHeading heading_;
-    std::string out_;
-    std::size_t lineBytes_ = 0;
-    int page_ = 0;
-    int count_ = 0;
-
-    Totals sub_, grand_;
-    Cents straightLine_, otherMethods_, bonus_;
-    // Method letters D, B, E, F, G, H, A in recap order, each indexed 0..1000.
-    std::array<std::map<int, Cents>, 7> methodRecap_;
-};
 
 }  // namespace dp

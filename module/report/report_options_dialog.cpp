@@ -1,11 +1,13 @@
 // The depreciation report's options: report date, book or tax basis, whole-dollar rounding.
+#include "report/report_options_dialog.h"
+
 #include <ctime>
 
+#include "engine/dates.h"
 #include "engine/report_options.h"
 #include "platform/clock.h"
-#include "platform/dialog.h"
 #include "platform/files.h"
-#include "report/depreciation_report.h"
+#include "platform/message.h"
 
 namespace dp {
 namespace {
@@ -31,27 +33,6 @@ std::string today() {
     char buf[16];
     std::strftime(buf, sizeof buf, "%m-%d-%Y", &tm);
     return buf;
-}
-
-platform::DialogTemplate optionsDialog(const std::string& date) {
-    using platform::ControlKind;
-    platform::DialogTemplate t;
-    t.caption = "Depreciation Report";
-    t.width = 200;
-    t.height = 100;
-    t.centred = true;
-    t.topmost = true;
-    t.systemMenu = false;
-    t.controls = {
-        {ControlKind::Label, kDateLabel, "Report Date", 10, 5, 60, 12},
-        {ControlKind::Edit, kDateBox, date, 105, 3, 45, 12},
-        {ControlKind::CheckBox, kBookBox, "Use Book Basis", 10, 18, 60, 12},
-        {ControlKind::CheckBox, kTaxBox, "Use Tax Basis", 10, 33, 60, 12},
-        {ControlKind::CheckBox, kRoundBox, "Round to whole dollars", 10, 48, 100, 12},
-        {ControlKind::Button, kOk, "Ok", 30, 70, 40, 14},
-        {ControlKind::Button, kCancel, "Cancel", 90, 70, 40, 14},
-    };
-    return t;
 }
 
 // What the dialog works on: the options as they are being chosen, and whether the user backed out.
@@ -110,17 +91,44 @@ void optionsHandler(Choice& choice, platform::Dialog& dlg, const platform::Event
 
 }  // namespace
 
+platform::DialogTemplate buildReportOptionsDialog(const std::string& date) {
+    using platform::ControlKind;
+    platform::DialogTemplate t;
+    t.caption = "Depreciation Report";
+    t.width = 200;
+    t.height = 100;
+    t.centred = true;
+    t.topmost = true;
+    t.systemMenu = false;
+    t.controls = {
+        {ControlKind::Label, kDateLabel, "Report Date", 10, 5, 60, 12},
+        {ControlKind::Edit, kDateBox, date, 105, 3, 45, 12},
+        {ControlKind::CheckBox, kBookBox, "Use Book Basis", 10, 18, 60, 12},
+        {ControlKind::CheckBox, kTaxBox, "Use Tax Basis", 10, 33, 60, 12},
+        {ControlKind::CheckBox, kRoundBox, "Round to whole dollars", 10, 48, 100, 12},
+        {ControlKind::Button, kOk, "Ok", 30, 70, 40, 14},
+        {ControlKind::Button, kCancel, "Cancel", 90, 70, 40, 14},
+    };
+    return t;
+}
+
 std::optional<ReportOptions> showReportOptions(const ReportOptions& current) {
     Choice choice{current};
     ReportOptions& o = choice.options;
     if (o.reportDate.empty()) o.reportDate = today();
-    platform::DialogTemplate t = optionsDialog(o.reportDate);
+    platform::DialogTemplate t = buildReportOptionsDialog(o.reportDate);
     // Every showing starts on the tax basis, whatever was chosen last time; the rounding choice
     // is kept from the last report although its box starts unchecked.
     o.reportBasis = kTaxBasis;
     platform::showModal(t, [&choice](platform::Dialog& dlg, const platform::Event& ev) { optionsHandler(choice, dlg, ev); });
     if (choice.cancelled) return std::nullopt;
     return choice.options;
+}
+
+bool acceptReportPeriod(std::int32_t periodMonths) {
+    if (periodWithinFiscalYear(periodMonths)) return true;
+    platform::messageBox("Schedule MUST be within current fiscal year", "", platform::MsgIcon::Error);
+    return false;
 }
 
 }  // namespace dp

@@ -188,10 +188,29 @@ TEST(Schedule, DueYearsWrapAtTheCentury) {
     auto pays = ofKind(run(prepared(e)), LineKind::Payment);
     EXPECT_EQ(pays[0].dueDate, "120199");
     EXPECT_EQ(pays[1].dueDate, "010100");
-    e.firstPaymentDate = "7/1/24";
-    pays = ofKind(run(prepared(e)), LineKind::Payment);
-    EXPECT_EQ(pays[0].dueDate, "071/24");
-    EXPECT_EQ(pays[1].dueDate, "081/24");
+}
+
+// A date typed with separators and one-digit parts counts by its parts, so that the report
+// shows 07/01/24 rather than 07/1//24; texts that are not such a date are taken as typed.
+TEST(Schedule, DatesTypedWithSeparatorsGetTwoDigitParts) {
+    const struct {
+        const char* typed;
+        const char* first;
+        const char* second;
+    } cases[] = {
+        {"7/1/24", "070124", "080124"},
+        {"7-1-24", "070124", "080124"},
+        {"12/1/4", "120104", "010105"},
+        {"02-524", "02-524", "03-524"},  // not three parts of digits: as typed
+    };
+    for (const auto& c : cases) {
+        LoanEntries e = baseEntries();
+        e.firstPaymentDate = c.typed;
+        auto pays = ofKind(run(prepared(e)), LineKind::Payment);
+        ASSERT_GE(pays.size(), 2u) << c.typed;
+        EXPECT_EQ(pays[0].dueDate, c.first) << c.typed;
+        EXPECT_EQ(pays[1].dueDate, c.second) << c.typed;
+    }
 }
 
 TEST(Schedule, OneTimeExtraComesFirstAsPaymentOne) {

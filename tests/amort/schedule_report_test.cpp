@@ -252,16 +252,31 @@ TEST(ScheduleReport, MillionDollarLoanSwitchesMasks) {
     EXPECT_EQ(l[14], "  1 01/01/24  11,006.89  3951459.11  1,006.39  1498993.61 10,000.50  2452465.50");
 }
 
-TEST(ScheduleReport, HeadingAmountsOfTenMillionAreWrittenWhole) {
-    dp::ScheduleHeading h;
-    h.amount = 12345678.9;
-    h.payment = 98765.43;
-    h.rateText = "6.000";
-    h.ratePositive = true;
-    dp::ScheduleReport r(h);
-    const auto l = linesOf(r.finish());
-    EXPECT_EQ(l[5], "Loan Amount       12,345,678.90                  Interest Rate        6.000%");
-    EXPECT_EQ(l[6], "Payment Amount       98,765.43                   No. Payments         0 ");
+// The heading's amounts keep their 12 characters, so the rate stays at column 50: from ten
+// million on without separators, starred only when even that does not fit.
+TEST(ScheduleReport, HeadingAmountsKeepTheirTwelveCharacters) {
+    const struct {
+        double amount;
+        const char* shown;
+    } cases[] = {
+        {9999999.99, "9,999,999.99"},
+        {12345678.9, " 12345678.90"},
+        {-12345678.9, "-12345678.90"},
+        {999999999.99, "999999999.99"},
+        {1000000000000.0, "************"},
+    };
+    for (const auto& c : cases) {
+        dp::ScheduleHeading h;
+        h.amount = c.amount;
+        h.payment = 98765.43;
+        h.rateText = "6.000";
+        h.ratePositive = true;
+        dp::ScheduleReport r(h);
+        const auto l = linesOf(r.finish());
+        EXPECT_EQ(l[5], std::string("Loan Amount       ") + c.shown + std::string(19, ' ') + "Interest Rate        6.000%")
+            << c.amount;
+        EXPECT_EQ(l[6], "Payment Amount       98,765.43                   No. Payments         0 ");
+    }
 }
 
 TEST(ScheduleReport, HundredPercentRateKeepsItsLastSixCharacters) {

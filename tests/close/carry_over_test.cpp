@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 
 #include "close/close_period.h"
 #include "support/client_dir.h"
@@ -28,6 +29,10 @@ TEST(CarryOverTest, PriorTakesInCurrentRoundedToCentsOnlyWhenNeeded) {
         {1000, 0, 1000},           // whole numbers of three digits or more go through the mask unchanged
         {7, 5, 12},
         {1e14, 0.004, 1e14},       // 15 digits leave no decimals to round
+        // A current amount that is not a number counts as 0; the prior stays.
+        {1.0, std::numeric_limits<double>::quiet_NaN(), 1.0},
+        {150.38, std::numeric_limits<double>::infinity(), 150.38},
+        {-2.5, -std::numeric_limits<double>::infinity(), -2.5},
     };
     for (const SumCase& c : cases)
         EXPECT_EQ(carriedPriorDepr(c.prior, c.current), c.expected) << c.prior << " + " << c.current;

@@ -38,6 +38,27 @@ TEST_F(BadInput, RateZeroGivesNothingForStraightLineAndDecliningBalance) {
     }
 }
 
+// A negative Rate is neither a life nor a fraction of one: no depreciation in any family (the
+// B200 asset of 10,000 once showed -50,000.00), and a sale cancels only the prior amount.
+TEST_F(BadInput, NegativeRateGivesNoDepreciationInEveryFamily) {
+    for (const char* m : {"SL", "D200", "D", "B200", "B150", "E", "F", "A", "A5", "G1", "H1"}) {
+        for (double r : {-0.1, -0.3, -5.0, -27.5, -40.0}) {
+            Asset a;
+            a.method = m;
+            a.rate = r;
+            a.prior = 300;
+            a.current = 77;
+            EXPECT_EQ(compute(a).amounts.CurrentDepr, 0) << m << " rate " << r;
+            a.acquired = 1102003;  // a later year of its life
+            EXPECT_EQ(compute(a, inputs("06302004", "12312004")).amounts.CurrentDepr, 0) << m << " rate " << r;
+            a.sold = 6102004;
+            const auto sold = compute(a);
+            EXPECT_EQ(sold.amounts.CurrentDepr, 0) << m << " rate " << r;
+            EXPECT_EQ(sold.amounts.Cancelled, 300) << m << " rate " << r;
+        }
+    }
+}
+
 TEST_F(BadInput, RatesThatAreNotLives) {
     const double rates[] = {kNaN, kInf, -kInf, -5, -0.3, 1e300, -1e300, 1e-300, 5e-324, 0.2, 1000000};
     for (const char* m : kMethods) {

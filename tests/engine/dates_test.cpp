@@ -1,9 +1,6 @@
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "engine/dates.h"
-#include "platform/backend.h"
 
 namespace {
 
@@ -66,20 +63,6 @@ TEST(ReportPeriod, MonthsOfTheFiscalYearUpToTheReportDate) {
     // One month after the fiscal year end, or twelve months before it, lies outside.
     EXPECT_EQ(dp::reportPeriodMonths("01312005", "12312004"), 13);
     EXPECT_EQ(dp::reportPeriodMonths("12312003", "12312004"), 0);
-}
-
-TEST(ReportPeriod, RefusalMessage) {
-    std::ostringstream transcript;
-    auto previous = platform::setBackend(platform::makeScriptedBackend("", &transcript));
-    EXPECT_TRUE(dp::acceptReportPeriod(12));
-    EXPECT_TRUE(dp::acceptReportPeriod(1));
-    EXPECT_EQ(transcript.str(), "");
-    EXPECT_FALSE(dp::acceptReportPeriod(13));
-    EXPECT_FALSE(dp::acceptReportPeriod(0));
-    platform::setBackend(std::move(previous));
-    EXPECT_EQ(transcript.str(),
-              "message:  | Schedule MUST be within current fiscal year\n"
-              "message:  | Schedule MUST be within current fiscal year\n");
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 // Builders of asset records and engine inputs for the engine tests.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -84,24 +82,6 @@ public:
 
 private:
     std::filesystem::path previous_;
-};
-
-// A fresh empty directory under the build tree, removed afterwards.
-class TempDir {
-public:
-    explicit TempDir(const std::string& name) {
-        path_ = std::filesystem::path(DP_BINARY_DIR) / "engine_tmp" / (name + "_" + std::to_string(::getpid()));
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ec;
-        std::filesystem::remove_all(path_, ec);
-    }
-    const std::filesystem::path& path() const { return path_; }
-
-private:
-    std::filesystem::path path_;
 };
 
 inline std::filesystem::path dataDir() { return std::filesystem::path(DP_SOURCE_DIR) / "data"; }

@@ -1,16 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <vector>
 
 #include "engine/rate_tables.h"
 #include "engine_test_util.h"
+#include "support/client_dir.h"
 
 namespace {
 
 using enginetest::InDirectory;
-using enginetest::TempDir;
 
 void writeFile(const std::filesystem::path& p, const std::string& text) {
     std::ofstream out(p, std::ios::binary);
@@ -135,10 +136,10 @@ TEST(RateTableFiles, EveryMonthTableColumnAddsUpToTheWholeCost) {
 
 class RateTableReading : public ::testing::Test {
 protected:
-    TempDir dir{"rates"};
-    void table(const std::string& name, const std::string& text) { writeFile(dir.path() / name, text); }
+    dptest::TempClient dir;
+    void table(const std::string& name, const std::string& text) { writeFile(dir.path(name), text); }
     float rate(const char* code, int year, const char* acquired = "01152004") {
-        InDirectory in(dir.path());
+        InDirectory in(dir.code());
         return dp::loadTableRate(code, year, acquired, "12312004");
     }
 };
@@ -211,6 +212,49 @@ TEST_F(RateTableReading, HugeFilesAndNumbersStayBounded) {
     EXPECT_EQ(rate("H1", -3), 0.0f);
     // A month outside 1..12 gives a column outside the row.
     EXPECT_EQ(rate("H1", 1, "99152004"), 0.0f);
+}
+
+// A report run reads each file once: a file changed or removed during the run still gives what
+// the run first read, and the next run reads it again.
+TEST_F(RateTableReading, ARunReadsEachFileOnce) {
+    table("ACRS5.tbl", "20,32,19.2\n");
+    InDirectory in(dir.code());
+    dp::RateTables run;
+    EXPECT_FLOAT_EQ(run.rate("A5", 2, "01152004", "12312004"), 0.32f);
+    table("ACRS5.tbl", "1,2,3\n");
+    std::remove(dir.path("ACRS3.tbl").c_str());
+    EXPECT_FLOAT_EQ(run.rate("A5", 2, "01152004", "12312004"), 0.32f);
+    EXPECT_EQ(run.rate("A3", 1, "01152004", "12312004"), 0.0f);
+    table("ACRS3.tbl", "33\n");
+    EXPECT_EQ(run.rate("A3", 1, "01152004", "12312004"), 0.0f);  // missing when first asked
+    dp::RateTables next;
+    EXPECT_FLOAT_EQ(next.rate("A5", 2, "01152004", "12312004"), 0.02f);
+    EXPECT_FLOAT_EQ(next.rate("A3", 1, "01152004", "12312004"), 0.33f);
+
+    // The engine's inputs of one run share one set of tables.
+    const dp::EngineInputs inputs = enginetest::inputs();
+    enginetest::Asset a;
+    a.method = "A5";
+    const double first = enginetest::compute(a, inputs).amounts.CurrentDepr;
+    table("ACRS5.tbl", "90\n");
+    EXPECT_EQ(enginetest::compute(a, inputs).amounts.CurrentDepr, first);
+    EXPECT_NE(enginetest::compute(a).amounts.CurrentDepr, first);
+}
+
+// Kept for the run, the installation's tables give every rate that reading them anew gives.
+TEST(RateTableFiles, ReadOnceGivesTheRatesOfReadingAnew) {
+    InDirectory in(enginetest::dataDir());
+    dp::RateTables run;
+    int nonZero = 0;
+    for (const char* code : {"A3", "A5", "A7", "A10", "A15", "A18", "G1", "G2", "G3", "H1", "G4", "A4"})
+        for (int year = 0; year <= 40; ++year)
+            for (int month = 1; month <= 12; ++month) {
+                const std::string acquired = (month < 10 ? "0" : "") + std::to_string(month) + "152004";
+                const float once = run.rate(code, year, acquired, "12312004");
+                ASSERT_EQ(once, dp::loadTableRate(code, year, acquired, "12312004")) << code << " " << year;
+                nonZero += once != 0;
+            }
+    EXPECT_GT(nonZero, 500);
 }
 
 TEST(RateTableParsing, FieldsInFileOrder) {

@@ -35,6 +35,7 @@ double sampleAmount(std::mt19937_64& rng) {
     const int magnitude = static_cast<int>((r >> 32) % 15) - 3;  // 1e-3 .. 1e11
     double v = mantissa * std::pow(10.0, magnitude);
     if ((r >> 40) % 5 == 0) v = std::round(v * 100.0) / 100.0;  // whole cents
+    if ((r >> 40) % 5 == 1) v = (std::round(v * 100.0) + 0.5) / 100.0;  // half cents, where rounding is decided
     return ((r >> 48) & 1) ? -v : v;
 }
 

@@ -1,10 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <cfenv>
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "format/money.h"
+#include "format/number_format.h"
 
 namespace dp {
 namespace {
@@ -90,6 +94,83 @@ TEST(MoneyTest, RoundTiesEvenLeavesWhatItCannotCount) {
     EXPECT_EQ(z, 0.0);
     EXPECT_FALSE(std::signbit(z));  // no minus zero reaches the figures
     EXPECT_EQ(roundTiesEven(5e20, -30), 0.0);
+}
+
+// A rounding mode changed elsewhere in the process (a printer driver, a library) must not move
+// a count of cents or units, nor a money column: each rounds to the nearest, ties to even, by
+// itself.
+TEST(MoneyTest, TheRoundingModeMovesNoCount) {
+    const double values[] = {0.125, 0.375, -0.125, 0.135, 0.145, 1.005, 0.025, 1234567.89, -0.004,
+                             2.5,   -2.5,  3.5,    -1234.565, 9.2e16, 4.7e16, 1e-9, 0.005, 99999.995};
+    struct Figures {
+        std::vector<std::int64_t> counts;
+        std::vector<double> whole;
+        std::vector<std::string> columns;
+        bool operator==(const Figures&) const = default;
+    };
+    auto figures = [&] {
+        Figures f;
+        for (double v : values) {
+            f.counts.push_back(Cents::fromDouble(v).units);
+            f.counts.push_back(Mills4::fromDouble(v).units);
+            f.whole.push_back(roundTiesEven(v, 0));
+            f.columns.push_back(moneyColumn(v));
+        }
+        return f;
+    };
+    const Figures nearest = figures();
+    for (int mode : {FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+        ASSERT_EQ(std::fesetround(mode), 0);
+        const Figures got = figures();
+        std::fesetround(FE_TONEAREST);
+        EXPECT_TRUE(got == nearest) << "rounding mode " << mode;
+    }
+}
+
+// Totals stop at the largest count of their sign instead of wrapping to the other sign.
+TEST(MoneyTest, SaturatingSumsAndDifferences) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    const struct {
+        std::int64_t a, b, sum, difference;
+    } cases[] = {
+        {150, 25, 175, 125},
+        {-150, 25, -125, -175},
+        {kMax, 1, kMax, kMax - 1},
+        {kMax - 5, 10, kMax, kMax - 15},
+        {kMin, -1, kMin, kMin + 1},
+        {kMin, 1, kMin + 1, kMin},
+        {0, kMin, kMin, kMax},
+        {kMax, kMax, kMax, 0},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(saturatingAdd(Cents::fromUnits(c.a), Cents::fromUnits(c.b)).units, c.sum) << c.a << " + " << c.b;
+        EXPECT_EQ(saturatingSub(Cents::fromUnits(c.a), Cents::fromUnits(c.b)).units, c.difference)
+            << c.a << " - " << c.b;
+    }
+}
+
+// A four-decimal amount joins a cents sum rounded to the cent, an exact half cent to the even one.
+TEST(MoneyTest, AddToCentsHoldsTheSumAtCents) {
+    constexpr std::int64_t kMax = std::numeric_limits<std::int64_t>::max();
+    constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
+    const struct {
+        std::int64_t cents, mills4, expected;
+    } cases[] = {
+        {100, 3133655, 31437},       // 1.00 + 313.3655 = 314.3655 -> 314.37
+        {0, 50, 0},                  // 0.005: half a cent, to the even 0.00
+        {0, 150, 2},                 // 0.015 -> 0.02
+        {0, 149, 1},
+        {0, -50, 0},
+        {0, -150, -2},
+        {-100, 49, -100},
+        {kMax / 10, 0, kMax},        // beyond the count: held at the limit
+        {kMin / 10, 0, kMin},
+        {kMax / 100, kMax, kMax},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(addToCents(Cents::fromUnits(c.cents), Mills4::fromUnits(c.mills4)).units, c.expected)
+            << c.cents << " + " << c.mills4;
 }
 
 }  // namespace

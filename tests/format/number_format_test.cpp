@@ -285,6 +285,34 @@ TEST(MoneyColumnTest, ElevenCharactersWithGroupingBelowAMillion) {
     }
 }
 
+// Near a half cent the 18-digit text of the value decides, as in every mask; elsewhere the column
+// is written from whole cents. Both must read alike on each side of the boundary.
+TEST(MoneyColumnTest, HalfCentsRoundAsTheMaskRoundsThem) {
+    const MoneyCase cases[] = {
+        {1.125, "      1.12 "},          // exact tie: to even
+        {1.135, "      1.14 "},          // just above the tie in binary
+        {1.175, "      1.18 "},
+        {2.675, "      2.67 "},          // just below the tie
+        {0.005, "      0.01 "},
+        {-0.005, "     -0.01 "},
+        {0.015, "      0.01 "},
+        {123456.785, "123,456.79 "},     // 123456.78500000000349...
+        {999999.995, "999,999.99 "},     // 999999.99499999999534...
+        {1000000.005, "1000000.00 "},    // above the tie in binary, a tie in 18 digits: to even
+        {0.004999999, "      0.00 "},
+        {-0.0049, "      0.00 "},        // minus zero
+        {1e8 + 0.125, "********** "},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(moneyColumn(c.value), c.expected) << c.value;
+        // The same as the mask formatter gives.
+        const std::string masked = formatNumber(c.value, c.value >= 1000000.0 ? "#.00" : "#,.00");
+        if (masked.size() <= 10 && masked != "-0.00") {
+            EXPECT_EQ(moneyColumn(c.value), std::string(10 - masked.size(), ' ') + masked + " ") << c.value;
+        }
+    }
+}
+
 TEST(MoneyColumnTest, CentsVariant) {
     EXPECT_EQ(moneyColumn(Cents::fromUnits(123456750)), "1234567.50 ");
     EXPECT_EQ(moneyColumn(Cents::fromUnits(99999999)), "999,999.99 ");

@@ -278,6 +278,31 @@ TEST_F(MaintenanceTest, SaveAfterAbortWritesNothing) {
     EXPECT_EQ(state().changeFlag, dp::ChangeFlag::None);
 }
 
+// "&Abort" stays enabled after an abort; pressing it again with no record open still gives a new,
+// empty asset-number box, and the number typed before it is forgotten.
+TEST_F(MaintenanceTest, SecondAbortRecreatesTheNumberBoxEmpty) {
+    dptest::ScriptRun run("");
+    Driven d(cl(), state());
+    d.lookUp("AB5");
+    d.click(197);
+    d.type(201, "xy12");
+    EXPECT_EQ(state().assetNumberText, "XY12  ");
+    d.click(197);
+    ASSERT_TRUE(d.dlg.exists(201));
+    EXPECT_EQ(d.dlg.text(201), "");
+    EXPECT_EQ(d.dlg.focus(), 201);
+    EXPECT_EQ(state().assetNumberText, "      ");
+    int boxes = 0;
+    for (const auto& c : d.dlg.controls())
+        if (c.id == 201) {
+            ++boxes;
+            EXPECT_EQ(c.y, 10);
+        }
+    EXPECT_EQ(boxes, 1);
+    d.click(194);  // nothing to look up
+    EXPECT_EQ(state().editMode, dp::EditMode::None);
+}
+
 TEST_F(MaintenanceTest, NoToTheDeleteQuestionStillClosesTheEdit) {
     client.writeRegister({asset("AB1", "Truck")});
     const auto before = client.bytes("depr.fil");

@@ -6,6 +6,7 @@
 
 #include "../../platform/src/terminal_ui.h"
 #include "platform/backend.h"
+#include "support/client_dir.h"
 
 namespace {
 
@@ -112,14 +113,13 @@ TEST(RunAndWait, ReturnsTheExitCode) {
     EXPECT_EQ(b->runAndWait("exit 3"), 3);
     EXPECT_EQ(b->runAndWait("this-command-does-not-exist-anywhere 2>/dev/null"), 127);
     EXPECT_EQ(b->runAndWait("kill -TERM $$"), 128 + 15);
-    const std::string mark = ::testing::TempDir() + "/dp_run_mark";
-    std::remove(mark.c_str());
+    dptest::TempClient dir;
+    const std::string mark = dir.path("dp_run_mark");
     EXPECT_EQ(b->runAndWait("echo ran > '" + mark + "'"), 0);
     std::ifstream in(mark);
     std::string word;
     in >> word;
     EXPECT_EQ(word, "ran") << "the command has ended before runAndWait returns";
-    std::remove(mark.c_str());
 }
 
 }  // namespace

@@ -15,7 +15,7 @@ using dp::ReportAsset;
 const std::string kControl = std::string("\x1bk") + char(66) + "\x1b\"y\x1b\"Q" + char(17) + "\x1b" "E\r\n";
 const std::string kRecapControl = std::string("\x1bX") + char(30) + char(20) + char(0) + "\r\n";
 
-dp::ReportHeading heading(const std::string& basis = "T") {
+dp::DepreciationReportHeading heading(const std::string& basis = "T") {
     return {"12312004", "Acme Tools Ltd. East", basis, "For the  12 months ending 12312004"};
 }
 
@@ -90,7 +90,7 @@ TEST(ReportLayout, LaterPagesStartWithAFormFeedAndCentreBookBasisAtColumn61) {
 }
 
 TEST(ReportLayout, CompanyLineControlCharactersBecomeBlanks) {
-    dp::ReportHeading h = heading();
+    dp::DepreciationReportHeading h = heading();
     h.companyLine = std::string("AB\x01\x1b") + "C";
     DepreciationReportLayout layout(h);
     layout.newReportPage();
@@ -381,6 +381,47 @@ TEST(ReportLayout, LongRecapContinuesOnANewPageWithItsHeading) {
     EXPECT_NE(t.find(kRecapControl + "Recap of depreciation methods continued\r\n"
                      "---------------------------------------\r\n"),
               std::string::npos);
+}
+
+// A recap section title always has its first line below it on the same page, wherever the page
+// ends: the page test after a title waits for that line.
+TEST(ReportLayout, RecapSectionTitleNeverEndsAPage) {
+    const std::vector<std::string> titles = {"Declining Balance D Method", "Declining Balance B Method",
+                                             "Depreciation E Method", "Depreciation F Method"};
+    int pagesEndingInRecap = 0;
+    for (int lives = 0; lives <= 50; ++lives) {
+        DepreciationReportLayout layout(heading());
+        layout.newReportPage();
+        for (int life = 1; life <= lives; ++life) layout.asset(asset("D" + std::to_string(life), 100, "D200", life));
+        layout.asset(asset("B1", 100, "B200", 7));
+        layout.asset(asset("E1", 100, "E", 7));
+        layout.asset(asset("F1", 100, "F", 7));
+        layout.finish();
+        const std::string t = layout.text();
+        for (std::size_t end = t.find('\f'); end != std::string::npos; end = t.find('\f', end + 1)) {
+            const std::vector<std::string> page = lines(t.substr(0, end));
+            const std::string last = page.empty() ? "" : page.back().empty() && page.size() > 1 ? page[page.size() - 2] : page.back();
+            for (const std::string& title : titles) EXPECT_NE(last, title) << lives << " D lines";
+            pagesEndingInRecap += last.find(" - ") != std::string::npos;
+        }
+    }
+    EXPECT_GT(pagesEndingInRecap, 0);  // the recap did reach page ends
+}
+
+// The heading's date is MM/DD/YY whatever form it was typed in.
+TEST(ReportLayout, HeadingDateTypedWithOneDigitPartsHasTwoDigitParts) {
+    const struct {
+        const char* typed;
+        const char* shown;
+    } cases[] = {
+        {"6/30/2004", "06/30/04"}, {"6/3/04", "06/03/04"}, {"12-31-2004", "12/31/04"},
+        {"12312004", "12/31/04"},  {"123104", "12/31/04"}, {"63004", "06/30/04"},
+    };
+    for (const auto& c : cases) {
+        DepreciationReportLayout layout({c.typed, "Acme", "T", "For the  12 months ending x"});
+        layout.newReportPage();
+        EXPECT_EQ(lines(layout.text())[1].substr(0, 9), std::string(c.shown) + " ") << c.typed;
+    }
 }
 
 }  // namespace

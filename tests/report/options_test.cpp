@@ -2,8 +2,10 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <sstream>
 
 #include "engine/report_options.h"
+#include "platform/backend.h"
 #include "report/depreciation_report.h"
 #include "report_test_util.h"
 
@@ -152,6 +154,20 @@ TEST_F(Options, CancelAndCloseBothAbandonTheReport) {
         });
         EXPECT_FALSE(dp::showReportOptions(o)) << (close ? "close" : "cancel");
     }
+}
+
+TEST(ReportPeriod, RefusalMessage) {
+    std::ostringstream transcript;
+    auto previous = platform::setBackend(platform::makeScriptedBackend("", &transcript));
+    EXPECT_TRUE(dp::acceptReportPeriod(12));
+    EXPECT_TRUE(dp::acceptReportPeriod(1));
+    EXPECT_EQ(transcript.str(), "");
+    EXPECT_FALSE(dp::acceptReportPeriod(13));
+    EXPECT_FALSE(dp::acceptReportPeriod(0));
+    platform::setBackend(std::move(previous));
+    EXPECT_EQ(transcript.str(),
+              "message:  | Schedule MUST be within current fiscal year\n"
+              "message:  | Schedule MUST be within current fiscal year\n");
 }
 
 }  // namespace

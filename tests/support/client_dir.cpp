@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <stdexcept>
 
 #include "entry/session.h"
 #include "platform/backend.h"
@@ -29,14 +30,15 @@ const bool suiteLibrariesFound = [] {
 
 TempClient::TempClient() {
     std::random_device rd;
-    for (;;) {
-        fs::path p = fs::temp_directory_path() / ("dpclient-" + std::to_string(rd()));
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path p = fs::temp_directory_path() / ("dpclient-" + std::to_string(rd()));
         std::error_code ec;
         if (fs::create_directory(p, ec)) {
             code_ = p.string();
-            break;
+            return;
         }
     }
+    throw std::runtime_error("no temporary directory under " + fs::temp_directory_path().string());
 }
 
 TempClient::~TempClient() {

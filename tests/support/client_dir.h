@@ -9,7 +9,8 @@
 
 namespace dptest {
 
-// A fresh, empty directory under the system's temporary directory; removed with the object.
+// A fresh, empty directory under the system's temporary directory, removed with the object: a
+// client's data directory, or any directory a test needs.
 class TempClient {
 public:
     TempClient();

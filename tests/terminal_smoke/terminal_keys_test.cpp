@@ -18,6 +18,7 @@
 #include "platform/dialog.h"
 #include "platform/message.h"
 #include "platform/process.h"
+#include "support/client_dir.h"
 #include "tmux_window.h"
 
 namespace {
@@ -133,13 +134,13 @@ public:
 
 // Starts this program's scenario dialog in a tmux window of 100x40 on terminal type termType,
 // its handler writing to `log`.
-::testing::AssertionResult startScenario(smoke::TmuxWindow& w, const smoke::TempDir& dir, const std::string& log,
+::testing::AssertionResult startScenario(smoke::TmuxWindow& w, const dptest::TempClient& dir, const std::string& log,
                                          const std::string& termType) {
     char self[PATH_MAX];
     const ssize_t n = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0 || dir.path().empty()) return ::testing::AssertionFailure() << "no program or directory";
+    if (n <= 0 || dir.code().empty()) return ::testing::AssertionFailure() << "no program or directory";
     self[n] = '\0';
-    const std::string script = dir.path() + "/run.sh";
+    const std::string script = dir.code() + "/run.sh";
     {
         // From the source data directory, where the help viewer finds its text.
         std::ofstream out(script);
@@ -147,7 +148,7 @@ public:
             << "unset DP_SCRIPT DP_TRANSCRIPT DP_TERMINAL_MOUSE\n"
             << "TERM=" << termType << "; export TERM\n"
             << kScenarioEnv << "='" << log << "' '" << self
-            << "' --gtest_filter=TerminalKeys.ScenarioDialog >'" << dir.path() << "/out.txt' 2>&1\n"
+            << "' --gtest_filter=TerminalKeys.ScenarioDialog >'" << dir.code() << "/out.txt' 2>&1\n"
             << "echo exit $? >> '" << log << "'\n";
     }
     if (!w.start(100, 40, script)) return ::testing::AssertionFailure() << "tmux did not start";
@@ -159,8 +160,8 @@ class TerminalKeysOn : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(TerminalKeysOn, DrivenByKeys) {
     ASSERT_TRUE(smoke::tmuxInstalled());
-    smoke::TempDir dir;
-    const std::string log = dir.path() + "/events.log";
+    dptest::TempClient dir;
+    const std::string log = dir.code() + "/events.log";
     const std::string termType = GetParam();
     smoke::TmuxWindow w("dpkeys" + std::to_string(::getpid()) + termType);
     ASSERT_TRUE(startScenario(w, dir, log, termType));
@@ -266,8 +267,8 @@ std::pair<int, int> locate(const std::string& screen, const std::string& text) {
 
 TEST_P(TerminalMouseOn, ClickedWithTheMouse) {
     ASSERT_TRUE(smoke::tmuxInstalled());
-    smoke::TempDir dir;
-    const std::string log = dir.path() + "/events.log";
+    dptest::TempClient dir;
+    const std::string log = dir.code() + "/events.log";
     const std::string termType = GetParam();
     smoke::TmuxWindow w("dpmouse" + std::to_string(::getpid()) + termType);
     ASSERT_TRUE(startScenario(w, dir, log, termType));

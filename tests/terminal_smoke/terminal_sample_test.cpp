@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "register/records.h"
+#include "support/client_dir.h"
 #include "tmux_window.h"
 
 namespace {
@@ -82,21 +83,21 @@ class SampleOnTerminal : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(smoke::tmuxInstalled());
-        ASSERT_FALSE(dir_.path().empty());
+        ASSERT_FALSE(dir_.code().empty());
         fs::copy(std::string(DP_SOURCE_DIR) + "/examples/SAMPLE", path("SAMPLE"), fs::copy_options::recursive);
         for (const auto& e : fs::directory_iterator(std::string(DP_SOURCE_DIR) + "/data"))
             if (e.path().extension() == ".tbl" || e.path().filename() == "writeup.txt")
                 fs::copy(e.path(), path(e.path().filename().string()));
     }
 
-    std::string path(const std::string& name) const { return dir_.path() + "/" + name; }
+    std::string path(const std::string& name) const { return dir_.code() + "/" + name; }
 
     // Runs the host with `client` in the window; its exit status goes to exit.txt.
     ::testing::AssertionResult startHost(const std::string& client = "SAMPLE") {
         const std::string script = path("run.sh");
         {
             std::ofstream out(script);
-            out << "cd '" << dir_.path() << "' || exit 1\n"
+            out << "cd '" << dir_.code() << "' || exit 1\n"
                 << "unset DP_SCRIPT DP_TRANSCRIPT DP_TERMINAL_MOUSE\n"
                 << "export DP_SUITE_LIBDIR='" << DP_BINARY_DIR << "/suite/devpick:" << DP_BINARY_DIR << "/suite/listout'\n"
                 << "'" << DP_BINARY_DIR << "/suite/dphost' " << client << "\n"
@@ -168,7 +169,7 @@ protected:
         return w_.waitFor({"Change Records " + asset});
     }
 
-    smoke::TempDir dir_;
+    dptest::TempClient dir_;
     smoke::TmuxWindow w_{"dpsample" + std::to_string(::getpid()) +
                          ::testing::UnitTest::GetInstance()->current_test_info()->name()};
 };
@@ -381,13 +382,13 @@ TEST(Host, RefusesAnEmptyClientCodeAndRunsWithoutATerminalNot) {
     const std::string host = std::string(DP_BINARY_DIR) + "/suite/dphost";
     EXPECT_EQ(exitStatus("'" + host + "' '' 2>/dev/null"), 2);
     // setsid: a session without a controlling terminal, standard input and output no terminal.
-    smoke::TempDir dir;
-    const std::string err = dir.path() + "/err.txt";
-    EXPECT_EQ(exitStatus("cd '" + dir.path() + "' && setsid -w '" + host + "' SAMPLE </dev/null >/dev/null 2>'" + err +
+    dptest::TempClient dir;
+    const std::string err = dir.code() + "/err.txt";
+    EXPECT_EQ(exitStatus("cd '" + dir.code() + "' && setsid -w '" + host + "' SAMPLE </dev/null >/dev/null 2>'" + err +
                          "'"),
               4);
     EXPECT_NE(readAll(err).find("there is no terminal for the dialogs"), std::string::npos) << readAll(err);
-    EXPECT_FALSE(fs::exists(dir.path() + "/SAMPLE")) << "nothing is created without a terminal";
+    EXPECT_FALSE(fs::exists(dir.code() + "/SAMPLE")) << "nothing is created without a terminal";
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/client_dir.h"
 #include "tmux_window.h"
 
 namespace {
@@ -19,15 +20,15 @@ TEST(TerminalSmoke, MenuShowsAndAltXLeavesWithExitCodeZero) {
     ASSERT_TRUE(smoke::tmuxInstalled());
     const std::string host = std::string(DP_BINARY_DIR) + "/suite/dphost";
     ASSERT_TRUE(std::filesystem::exists(host)) << host;
-    smoke::TempDir dir;
-    ASSERT_FALSE(dir.path().empty());
-    ASSERT_TRUE(std::filesystem::create_directory(dir.path() + "/SMOKE"));
-    const std::string exitFile = dir.path() + "/exit.txt";
-    const std::string script = dir.path() + "/run.sh";
+    dptest::TempClient dir;
+    ASSERT_FALSE(dir.code().empty());
+    ASSERT_TRUE(std::filesystem::create_directory(dir.code() + "/SMOKE"));
+    const std::string exitFile = dir.code() + "/exit.txt";
+    const std::string script = dir.code() + "/run.sh";
     {
         // Without a script the host takes the terminal backend.
         std::ofstream out(script);
-        out << "cd '" << dir.path() << "' || exit 1\n"
+        out << "cd '" << dir.code() << "' || exit 1\n"
             << "unset DP_SCRIPT DP_TRANSCRIPT\n"
             << "'" << host << "' SMOKE\n"
             << "echo EXIT=$? > '" << exitFile << "'\n";

@@ -40,25 +40,6 @@ inline std::string readFile(const std::string& path) {
     return s.str();
 }
 
-// A fresh directory under the temporary directory, removed with the object.
-class TempDir {
-public:
-    TempDir() {
-        std::string tmpl = (std::filesystem::temp_directory_path() / "dpsmokeXXXXXX").string();
-        if (::mkdtemp(tmpl.data())) path_ = tmpl;
-    }
-    ~TempDir() {
-        std::error_code ec;
-        if (!path_.empty()) std::filesystem::remove_all(path_, ec);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
-
 // A captured screen without its attributes: escape sequences dropped, characters shifted into
 // the line-drawing set (between SO and SI) as '+'.
 inline std::string plainText(const std::string& raw) {

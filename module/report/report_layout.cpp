@@ -1,20 +1,10 @@
-#include "report/depreciation_report.h"
+#include "report/report_layout.h"
 
-#include <algorithm>
-#include <cmath>
-#include <cstring>
-#include <limits>
 #include <utility>
-#include <vector>
 
 #include "engine/dates.h"
-#include "engine/depreciation.h"
-#include "engine/report_options.h"
 #include "format/number_format.h"
-#include "platform/files.h"
-#include "platform/message.h"
-#include "register/asset_files.h"
-#include "report/print_report.h"
+#include "format/text.h"
 
 namespace dp {
 namespace {
@@ -56,21 +46,6 @@ constexpr RecapMethod kRecapMethods[7] = {
     {'A', "Depreciation A Method"},
 };
 
-// Totals saturate instead of wrapping: a record with absurd figures must not turn the report's
-// sums into other numbers.
-Cents plus(Cents a, Cents b) {
-    std::int64_t r = 0;
-    if (__builtin_add_overflow(a.units, b.units, &r))
-        r = b.units > 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
-    return Cents::fromUnits(r);
-}
-Cents minus(Cents a, Cents b) {
-    std::int64_t r = 0;
-    if (__builtin_sub_overflow(a.units, b.units, &r))
-        r = b.units < 0 ? std::numeric_limits<std::int64_t>::max() : std::numeric_limits<std::int64_t>::min();
-    return Cents::fromUnits(r);
-}
-
 int recapSlot(char letter) {
     for (int i = 0; i < 7; ++i)
         if (kRecapMethods[i].letter == letter) return i;
@@ -88,19 +63,11 @@ int centredColumn(std::size_t length) {
     return c < 1 ? 1 : static_cast<int>(c);
 }
 
-// Characters 1-2, "/", 3-4, "/", the last two: how the report writes a date text.
-std::string slashedDate(const std::string& d) {
-    auto mid = [&d](std::size_t from, std::size_t n) { return from < d.size() ? d.substr(from, n) : std::string(); };
-    const std::string last = d.size() >= 2 ? d.substr(d.size() - 2) : d;
-    return mid(0, 2) + "/" + mid(2, 2) + "/" + last;
-}
-
 // A number as the report writes it in running text: a blank in front unless it is negative.
 std::string withLeadingBlank(double v) {
     const std::string s = shortestDecimal(v);
     return !s.empty() && s[0] == '-' ? s : " " + s;
 }
-
 
 }  // namespace
 
@@ -127,10 +94,7 @@ int recapIndex(char letter, std::string_view method, double rate) {
     return kMaxRecapIndex;
 }
 
-// ---------------------------------------------------------------------------------------------
-// Layout
-
-DepreciationReportLayout::DepreciationReportLayout(ReportHeading heading) : heading_(std::move(heading)) {
+DepreciationReportLayout::DepreciationReportLayout(DepreciationReportHeading heading) : heading_(std::move(heading)) {
     for (char& c : heading_.companyLine)
         if (static_cast<unsigned char>(c) < 28) c = ' ';
 }
@@ -161,6 +125,15 @@ void DepreciationReportLayout::column(int n) {
     }
 }
 
+void DepreciationReportLayout::fixed(std::string_view text, std::size_t width) {
+    const std::string_view kept = text.substr(0, width);
+    write(kept);
+    if (kept.size() < width) {
+        out_.append(width - kept.size(), ' ');
+        lineBytes_ += width - kept.size();
+    }
+}
+
 void DepreciationReportLayout::money(double value) { write(moneyColumn(value)); }
 void DepreciationReportLayout::money(Cents value) { write(moneyColumn(value)); }
 
@@ -169,7 +142,8 @@ void DepreciationReportLayout::newReportPage() {
     line(kPageControl);
     ++page_;
     count_ = 1;
-    write(slashedDate(heading_.enteredDate));
+    // The date as the run reads it, so that a typed 6/30/2004 shows as 06/30/04.
+    write(slashedDate(normalizeDate(heading_.enteredDate)));
     column(centredColumn(heading_.companyLine.size()));
     write(heading_.companyLine);
     column(123);
@@ -201,16 +175,16 @@ void DepreciationReportLayout::headingRow(std::string_view description) {
 }
 
 void DepreciationReportLayout::amountsLine(const Totals& t) {
-    const Cents deductions = plus(plus(t.expense, t.salvage), t.bonus3050);
+    const Cents deductions = saturatingAdd(saturatingAdd(t.expense, t.salvage), t.bonus3050);
     column(44);
     money(t.cost);
     money(deductions);
-    money(minus(t.cost, deductions));
+    money(saturatingSub(t.cost, deductions));
     column(89);
     money(t.prior);
     money(t.current);
     money(t.cancelled);
-    money(minus(plus(t.current, t.prior), t.cancelled));
+    money(saturatingSub(saturatingAdd(t.current, t.prior), t.cancelled));
     line();
 }
 
@@ -226,9 +200,10 @@ void DepreciationReportLayout::subtotalRow(std::string_view description) {
 
 void DepreciationReportLayout::asset(const ReportAsset& a) {
     const double deductions = a.expense + a.salvage + a.bonus3050;
-    write(fixedText(a.assetNumber, 6) + " ");
+    fixed(a.assetNumber, 6);
+    write(" ");
     column(8);
-    write(fixedText(a.description, 26));
+    fixed(a.description, 26);
     column(35);
     write(slashedDate(a.acquiredText));
     column(44);
@@ -238,7 +213,9 @@ void DepreciationReportLayout::asset(const ReportAsset& a) {
     column(66);
     money(a.cost - deductions);
     column(78);
-    write(fixedText(a.method, 5) + rateText(a.rate) + " ");
+    fixed(a.method, 5);
+    write(rateText(a.rate));
+    write(" ");
     column(89);
     money(a.prior);
     column(100);
@@ -278,10 +255,10 @@ void DepreciationReportLayout::asset(const ReportAsset& a) {
         ++count_;
         if (count_ > kPageLimit) newReportPage();
         for (Totals* t : {&sub_, &grand_}) {
-            t->cost = minus(t->cost, cost);
-            t->salvage = minus(t->salvage, salvage);
-            t->expense = minus(t->expense, expense);
-            t->bonus3050 = minus(t->bonus3050, bonus3050);
+            t->cost = saturatingSub(t->cost, cost);
+            t->salvage = saturatingSub(t->salvage, salvage);
+            t->expense = saturatingSub(t->expense, expense);
+            t->bonus3050 = saturatingSub(t->bonus3050, bonus3050);
         }
     }
 
@@ -292,24 +269,24 @@ void DepreciationReportLayout::asset(const ReportAsset& a) {
     const Cents current = Cents::fromDouble(a.current);
     const Cents cancelled = Cents::fromDouble(a.cancelled);
     for (Totals* t : {&sub_, &grand_}) {
-        t->cost = plus(t->cost, cost);
-        t->salvage = plus(t->salvage, salvage);
-        t->expense = plus(t->expense, expenseShare);
-        t->bonus3050 = plus(t->bonus3050, bonus3050);
-        t->prior = plus(t->prior, prior);
-        t->current = plus(t->current, current);
-        t->cancelled = plus(t->cancelled, cancelled);
+        t->cost = saturatingAdd(t->cost, cost);
+        t->salvage = saturatingAdd(t->salvage, salvage);
+        t->expense = saturatingAdd(t->expense, expenseShare);
+        t->bonus3050 = saturatingAdd(t->bonus3050, bonus3050);
+        t->prior = saturatingAdd(t->prior, prior);
+        t->current = saturatingAdd(t->current, current);
+        t->cancelled = saturatingAdd(t->cancelled, cancelled);
     }
 
     const char letter = a.method.empty() ? ' ' : a.method[0];
-    if (letter == 'S') straightLine_ = plus(straightLine_, current);
+    if (letter == 'S') straightLine_ = saturatingAdd(straightLine_, current);
     if (const int slot = recapSlot(letter); slot >= 0) {
         Cents& line = methodRecap_[static_cast<std::size_t>(slot)][recapIndex(letter, a.method, a.rate)];
-        line = plus(line, current);
+        line = saturatingAdd(line, current);
     }
-    if (std::string_view("ABSEFGH").find(letter) == std::string_view::npos) otherMethods_ = plus(otherMethods_, current);
+    if (std::string_view("ABSEFGH").find(letter) == std::string_view::npos) otherMethods_ = saturatingAdd(otherMethods_, current);
     if (a.addsToBonus && wholeYearShare && a.prior == 0)
-        bonus_ = plus(bonus_, Cents::fromDouble(roundTiesEven(a.bonus, 0)));
+        bonus_ = saturatingAdd(bonus_, Cents::fromDouble(roundTiesEven(a.bonus, 0)));
 }
 
 void DepreciationReportLayout::controlX() { line(kRecapControl); }
@@ -354,9 +331,9 @@ void DepreciationReportLayout::finish() {
         bool any = false;
         for (const auto& [index, amount] : table) any = any || amount != Cents{};
         if (!any) continue;
+        // No page test after the title: the test after its first line keeps the two together.
         line(kRecapMethods[i].title);
         ++count_;
-        recapPageTest();
         for (const auto& [index, amount] : table) {
             if (amount == Cents{}) continue;
             recapLine(std::string(1, kRecapMethods[i].letter) + " - " + withLeadingBlank(index), amount);
