@@ -1,6 +1,7 @@
 #include "register/index_check.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 namespace dp {
@@ -15,10 +16,36 @@ std::string comparable(std::string_view number) {
     return assetKey(s);
 }
 
-AssetRecord recordAt(const std::vector<unsigned char>& assetBytes, std::int64_t r) {
-    AssetRecord::Bytes b{};
-    std::memcpy(b.data(), assetBytes.data() + static_cast<std::size_t>(r - 1) * kAssetRecordLength, b.size());
-    return AssetRecord::decode(b);
+// The two fields the check reads, straight from the record's bytes: the asset number (0-5) and
+// the start of the description (6-40), where the deletion mark stands.
+std::string_view numberAt(const std::vector<unsigned char>& assetBytes, std::int64_t r) {
+    const char* p = reinterpret_cast<const char*>(assetBytes.data()) + static_cast<std::size_t>(r - 1) * kAssetRecordLength;
+    return std::string_view(p, 6);
+}
+
+bool markedDeletedAt(const std::vector<unsigned char>& assetBytes, std::int64_t r) {
+    const char* p = reinterpret_cast<const char*>(assetBytes.data()) + static_cast<std::size_t>(r - 1) * kAssetRecordLength;
+    return std::string_view(p + 6, kDeletedMark.size()) == kDeletedMark;
+}
+
+// One character of an asset number as compared: a NUL reads as a blank, letters as capitals.
+char comparedChar(char c) {
+    if (c == '\0') return ' ';
+    return static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+}
+
+// Whether two stored asset numbers name the same asset (without building strings: the check
+// runs over every record at every opening).
+bool sameNumber(std::string_view a, std::string_view b) {
+    for (std::size_t i = 0; i < 6; ++i)
+        if (comparedChar(i < a.size() ? a[i] : ' ') != comparedChar(i < b.size() ? b[i] : ' ')) return false;
+    return true;
+}
+
+bool blankNumber(std::string_view n) { return sameNumber(n, "      "); }
+
+bool liveAt(const std::vector<unsigned char>& assetBytes, std::int64_t r) {
+    return !blankNumber(numberAt(assetBytes, r)) && !markedDeletedAt(assetBytes, r);
 }
 
 IndexBytes entryAt(const std::vector<unsigned char>& indexBytes, std::int64_t i) {
@@ -90,13 +117,12 @@ IndexCheck checkIndex(const std::vector<unsigned char>& indexBytes, const std::v
             continue;
         }
         owner[static_cast<std::size_t>(r)] = i;
-        if (comparable(recordAt(assetBytes, r).AssetNumber) != comparable(key))
+        if (!sameNumber(numberAt(assetBytes, r), key))
             note(check, {IndexProblem::Kind::WrongRecord, i, r, key});
     }
     for (std::int64_t r = 1; r <= records; ++r) {
         if (owner[static_cast<std::size_t>(r)] != 0) continue;
-        const AssetRecord rec = recordAt(assetBytes, r);
-        if (isLiveRecord(rec)) note(check, {IndexProblem::Kind::MissingEntry, 0, r, rec.AssetNumber});
+        if (liveAt(assetBytes, r)) note(check, {IndexProblem::Kind::MissingEntry, 0, r, std::string(numberAt(assetBytes, r))});
     }
     return check;
 }
@@ -105,8 +131,8 @@ std::vector<IndexBytes> rebuildIndex(const std::vector<unsigned char>& assetByte
     const auto records = static_cast<std::int64_t>(assetBytes.size() / kAssetRecordLength);
     std::vector<IndexBytes> index;
     for (std::int64_t r = 1; r <= std::min<std::int64_t>(records, kMaxRecords); ++r) {
-        const std::string number = comparable(recordAt(assetBytes, r).AssetNumber);
-        if (trimRight(number).empty()) continue;  // an empty slot
+        if (blankNumber(numberAt(assetBytes, r))) continue;  // an empty slot
+        const std::string number = comparable(numberAt(assetBytes, r));
         index.push_back(makeIndexBytes(number, static_cast<std::int16_t>(r)));
     }
     std::sort(index.begin(), index.end());
