@@ -2,7 +2,8 @@
 # Installs what the build and the tests need (Debian packages), when something is missing.
 set -euo pipefail
 packages=(build-essential cmake g++ libgtest-dev googletest libgmock-dev libbenchmark-dev libncurses-dev
-          tmux cups-client libcairo2-dev fonts-dejavu-core poppler-utils)
+          tmux cups-client pkg-config libcairo2-dev libfreetype-dev libfontconfig-dev
+          fonts-dejavu-core fonts-dejavu-extra poppler-utils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -56,6 +56,12 @@ struct Pager {
     int top = 0;
 };
 
+struct PageView {
+    std::string title;
+    const std::vector<ViewPage>* pages = nullptr;
+    term::PageViewState at;
+};
+
 struct MessageView {
     std::string text, title;
     MsgIcon icon = MsgIcon::None;
@@ -68,6 +74,7 @@ struct Layer {
     DialogView* view = nullptr;
     MessageView* message = nullptr;
     Pager* pager = nullptr;
+    PageView* pageView = nullptr;
 };
 
 std::string moduleDirectory() {
@@ -125,7 +132,7 @@ public:
         if (dialog.ended()) return;  // ended while it was being set up: nothing to show
         Session session(*this);
         DialogView view;
-        LayerGuard guard(*this, Layer{&dialog, &view, nullptr, nullptr});
+        LayerGuard guard(*this, Layer{&dialog, &view, nullptr, nullptr, nullptr});
         while (!dialog.ended()) {
             settleFocus(dialog, view);
             if (dialog.ended()) break;
@@ -139,7 +146,7 @@ public:
                       MsgButtons buttons) override {
         Session session(*this);
         MessageView mv{text, title, icon, buttons, 0};
-        LayerGuard guard(*this, Layer{nullptr, nullptr, &mv, nullptr});
+        LayerGuard guard(*this, Layer{nullptr, nullptr, &mv, nullptr, nullptr});
         for (;;) {
             draw();
             const KeyEvent key = readKey();
@@ -171,6 +178,24 @@ public:
             draw();
         }
         return rc;
+    }
+
+    void showPages(const std::string& title, const std::vector<ViewPage>& pages) override {
+        PageView v{title, &pages, {}};
+        Session session(*this);
+        Layer layer;
+        layer.pageView = &v;
+        LayerGuard guard(*this, layer);
+        for (;;) {
+            draw();
+            const KeyEvent key = readKey();
+            int cols = 0, rows = 0;
+            getmaxyx(stdscr, rows, cols);
+            const auto [pageRows, pageWidth] = pageSize(v);
+            if (!term::pageViewKey(v.at, static_cast<int>(pages.size()), pageRows, pageWidth, std::max(1, rows - 2),
+                                   cols, key))
+                return;
+        }
     }
 
     void refresh(Dialog&) override {
@@ -695,6 +720,8 @@ private:
                 drawMessage(*l.message, cols, rows);
             } else if (l.pager) {
                 drawPager(*l.pager, cols, rows);
+            } else if (l.pageView) {
+                drawPageView(*l.pageView, cols, rows);
             }
         }
         if (cursorPos_.first >= 0) {
@@ -1010,6 +1037,68 @@ private:
         cursorPos_ = {-1, -1};
     }
 
+    // ---- page viewer ------------------------------------------------------------------------
+
+    static std::pair<int, int> pageSize(const PageView& v) {
+        if (v.pages->empty()) return {0, 0};
+        const ViewPage& p = (*v.pages)[static_cast<std::size_t>(v.at.page)];
+        std::size_t width = 0;
+        for (const std::u32string& r : p.rows) width = std::max(width, r.size());
+        return {static_cast<int>(p.rows.size()), static_cast<int>(width)};
+    }
+
+    static chtype cellGlyph(char32_t c) {
+        switch (term::cellShape(c)) {
+            case term::CellShape::Text: return static_cast<chtype>(c);
+            case term::CellShape::HLine: return ACS_HLINE;
+            case term::CellShape::VLine: return ACS_VLINE;
+            case term::CellShape::ULCorner: return ACS_ULCORNER;
+            case term::CellShape::URCorner: return ACS_URCORNER;
+            case term::CellShape::LLCorner: return ACS_LLCORNER;
+            case term::CellShape::LRCorner: return ACS_LRCORNER;
+            case term::CellShape::LTee: return ACS_LTEE;
+            case term::CellShape::RTee: return ACS_RTEE;
+            case term::CellShape::TTee: return ACS_TTEE;
+            case term::CellShape::BTee: return ACS_BTEE;
+            case term::CellShape::Plus: return ACS_PLUS;
+            case term::CellShape::Solid: return ' ' | A_REVERSE;
+            case term::CellShape::Shade: return ACS_CKBOARD;
+            case term::CellShape::Unknown: break;
+        }
+        return '?';
+    }
+
+    void drawPageView(PageView& v, int cols, int rows) {
+        ::werase(stdscr);
+        const int visible = std::max(1, rows - 2);
+        const int count = static_cast<int>(v.pages->size());
+        const auto [pageRows, pageWidth] = pageSize(v);
+        term::clampPageView(v.at, count, pageRows, pageWidth, visible, cols);
+        std::string head = " " + v.title + "   Page " + std::to_string(count ? v.at.page + 1 : 0) + " of " +
+                           std::to_string(count);
+        head.resize(static_cast<std::size_t>(std::max(0, cols)), ' ');
+        put(0, 0, head, A_REVERSE | A_BOLD, cols);
+        if (count > 0) {
+            const ViewPage& p = (*v.pages)[static_cast<std::size_t>(v.at.page)];
+            for (int i = 0; i < visible && v.at.top + i < pageRows; ++i) {
+                const std::size_t r = static_cast<std::size_t>(v.at.top + i);
+                const std::u32string& line = p.rows[r];
+                for (int c = 0; c < cols && v.at.left + c < static_cast<int>(line.size()); ++c) {
+                    const std::size_t at = static_cast<std::size_t>(v.at.left + c);
+                    const char a = at < p.attrs[r].size() ? p.attrs[r][at] : 0;
+                    chtype g = cellGlyph(line[at]);
+                    if (a & kViewBold) g |= A_BOLD;
+                    if (a & kViewInverse) g |= A_REVERSE;
+                    ::mvwaddch(stdscr, 1 + i, c, g);
+                }
+            }
+        }
+        std::string foot = " PgDn/Space next page, PgUp/b previous, arrows scroll, Home/End first/last, q or Esc closes";
+        foot.resize(static_cast<std::size_t>(std::max(0, cols)), ' ');
+        put(rows - 1, 0, foot, A_REVERSE, cols);
+        cursorPos_ = {-1, -1};
+    }
+
     // ---- help viewer ------------------------------------------------------------------------
 
     void showHelp(const term::HelpRequest& req) {
@@ -1050,7 +1139,7 @@ private:
             p.lines.push_back("Press q or Esc to return.");
         }
         Session session(*this);
-        LayerGuard guard(*this, Layer{nullptr, nullptr, nullptr, &p});
+        LayerGuard guard(*this, Layer{nullptr, nullptr, nullptr, &p, nullptr});
         for (;;) {
             draw();
             KeyEvent key = readKey();

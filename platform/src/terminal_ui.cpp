@@ -713,4 +713,58 @@ int pagerScroll(int top, int lineCount, int visible, Key key) {
     return std::clamp(top, 0, last);
 }
 
+// ---- page viewer ------------------------------------------------------------------------------
+
+CellShape cellShape(char32_t c) {
+    if (c >= 0x20 && c < 0x7F) return CellShape::Text;
+    switch (c) {
+        case 0x2500: case 0x2550: return CellShape::HLine;
+        case 0x2502: case 0x2551: return CellShape::VLine;
+        case 0x250C: return CellShape::ULCorner;
+        case 0x2510: return CellShape::URCorner;
+        case 0x2514: return CellShape::LLCorner;
+        case 0x2518: return CellShape::LRCorner;
+        case 0x251C: return CellShape::LTee;
+        case 0x2524: return CellShape::RTee;
+        case 0x252C: return CellShape::TTee;
+        case 0x2534: return CellShape::BTee;
+        case 0x253C: return CellShape::Plus;
+        case 0x2580: case 0x2584: case 0x2588: case 0x258C: case 0x2590: return CellShape::Solid;
+        case 0x2591: case 0x2592: case 0x2593: return CellShape::Shade;
+        default: break;
+    }
+    // The double and mixed lines U+2552..U+256C come in threes, one three per joint shape.
+    if (c >= 0x2552 && c <= 0x256C) {
+        static const CellShape joints[9] = {CellShape::ULCorner, CellShape::URCorner, CellShape::LLCorner,
+                                            CellShape::LRCorner, CellShape::LTee,     CellShape::RTee,
+                                            CellShape::TTee,     CellShape::BTee,     CellShape::Plus};
+        return joints[(c - 0x2552) / 3];
+    }
+    return CellShape::Unknown;
+}
+
+void clampPageView(PageViewState& s, int pageCount, int rows, int width, int visibleRows, int visibleCols) {
+    s.page = std::clamp(s.page, 0, std::max(0, pageCount - 1));
+    s.top = std::clamp(s.top, 0, std::max(0, rows - visibleRows));
+    s.left = std::clamp(s.left, 0, std::max(0, width - visibleCols));
+}
+
+bool pageViewKey(PageViewState& s, int pageCount, int rows, int width, int visibleRows, int visibleCols,
+                 const KeyEvent& key) {
+    const int page = s.page;
+    const char ch = key.key == Key::Char ? key.ch : 0;
+    if (key.key == Key::Esc || ch == 'q' || ch == 'Q') return false;
+    if (key.key == Key::Up) s.top -= 1;
+    else if (key.key == Key::Down || key.key == Key::Enter) s.top += 1;
+    else if (key.key == Key::Left) s.left -= 8;
+    else if (key.key == Key::Right) s.left += 8;
+    else if (key.key == Key::PageDown || ch == ' ' || ch == 'n') s.page += 1;
+    else if (key.key == Key::PageUp || ch == 'b' || ch == 'p') s.page -= 1;
+    else if (key.key == Key::Home || ch == 'g') s.page = 0;
+    else if (key.key == Key::End || ch == 'G') s.page = pageCount - 1;
+    clampPageView(s, pageCount, rows, width, visibleRows, visibleCols);
+    if (s.page != page) s.top = 0;
+    return true;
+}
+
 }  // namespace platform::term

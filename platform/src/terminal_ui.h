@@ -220,4 +220,26 @@ std::vector<std::string> wrapLines(const std::vector<std::string>& lines, int wi
 // The first line shown by a pager after a key, kept within the text.
 int pagerScroll(int top, int lineCount, int visible, Key key);
 
+// ---- page viewer ------------------------------------------------------------------------------
+
+// How a character of a printed page is shown on the character screen: as itself (ASCII), as one
+// of the terminal's line-drawing characters, as a solid or shaded cell, or as "?".
+enum class CellShape {
+    Text, Unknown, HLine, VLine, ULCorner, URCorner, LLCorner, LRCorner, LTee, RTee, TTee, BTee, Plus, Solid, Shade,
+};
+CellShape cellShape(char32_t c);
+
+// Which page is shown and where the screen stands on it.
+struct PageViewState {
+    int page = 0;  // from 0
+    int top = 0;   // first row shown
+    int left = 0;  // first column shown
+};
+// The view after a key, for a page of `rows` rows of at most `width` characters and a screen
+// area of `visibleRows` x `visibleCols`. Returns false when the key closes the view.
+bool pageViewKey(PageViewState& s, int pageCount, int rows, int width, int visibleRows, int visibleCols,
+                 const KeyEvent& key);
+// Keeps the position within the page (after the page or the screen size changed).
+void clampPageView(PageViewState& s, int pageCount, int rows, int width, int visibleRows, int visibleCols);
+
 }  // namespace platform::term
