@@ -63,7 +63,7 @@ platform::DialogTemplate buildChoiceDialog(const std::string& title) {
         {ControlKind::ListBox, kDeviceList, "", 10, 32, 200, 60, platform::StyleVScroll | platform::StyleSunken},
         {ControlKind::Label, kFileLabel, "File name", 10, 98, 50, 12},
         {ControlKind::Edit, kFileName, "", 60, 96, 150, 12, platform::StyleDisabled | platform::StyleSunken},
-        {ControlKind::CheckBox, kRawBox, "The printer takes the control codes (send as is)", 10, 111, 200, 10},
+        {ControlKind::CheckBox, kRawBox, "Send as is (the printer knows the codes)", 10, 111, 200, 10},
         {ControlKind::Button, kOk, "OK", 50, 125, 40, 14},
         {ControlKind::Button, kCancel, "Cancel", 130, 125, 40, 14},
     };

@@ -227,6 +227,11 @@ void drawRun(cairo_t* cr, const Run& run, const Fonts& fonts) {
     cairo_matrix_init(&m, s.points * scaleX, 0, 0, s.points, 0, 0);
     cairo_set_font_matrix(cr, &m);
     if (s.outline) {
+        // Hollow letters: paper-white inside (the text stays text for readers and searches),
+        // the outline in the ink.
+        cairo_set_source_rgb(cr, 1, 1, 1);
+        cairo_show_glyphs(cr, text.glyphs.data(), static_cast<int>(text.glyphs.size()));
+        setInk(cr, s.ink);
         cairo_new_path(cr);
         cairo_glyph_path(cr, text.glyphs.data(), static_cast<int>(text.glyphs.size()));
         cairo_set_line_width(cr, std::max(0.3, s.points * 0.03));

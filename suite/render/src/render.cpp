@@ -153,8 +153,13 @@ RenderResult renderFile(const RenderRequest& request) {
 
 bool textPagesOfFile(const std::string& input, std::vector<TextPage>& pages, std::string& error,
                      Diagnostics* notes) {
-    // The screen shows characters only: the proportional widths do not need the fonts.
-    Parser parser(ParseOptions{}, [&pages](Page&& page) {
+    // The screen shows characters only; the fonts, where they are installed, still give the
+    // proportional text the widths it has on paper, so the same characters reach the edge.
+    std::string fontError;
+    const Fonts* fonts = Fonts::get(fontError);
+    ParseOptions options;
+    options.widths = fonts ? fonts->proportionalWidths() : FaceWidths::uniform(0.5f);
+    Parser parser(options, [&pages](Page&& page) {
         pages.push_back(textView(page));
         return true;
     });

@@ -41,23 +41,64 @@ double gridPitch(const Page& page) {
     return best;
 }
 
+// Where a character shows on the paper, in 1/216 inch from the top of form: a rule through the
+// middle of its line, a letter at its baseline.
+int visualDots(int top, unsigned char c) { return top + (boxArms(c).any() ? kLineDots / 2 : kLineDots * 3 / 4); }
+
+// The screen rows: print positions closer than this share a row; an empty printed line between
+// two positions leaves an empty row.
+constexpr int kSameRowDots = 10;
+
+struct RowMap {
+    std::vector<int> starts;  // the first position of each group
+    std::vector<std::size_t> rows;
+
+    explicit RowMap(std::vector<int> positions) {
+        std::sort(positions.begin(), positions.end());
+        positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
+        std::size_t row = 0;
+        int groupStart = 0;
+        for (std::size_t i = 0; i < positions.size(); ++i) {
+            const int p = positions[i];
+            if (i == 0) {
+                row = static_cast<std::size_t>(p / kLineDots);
+                groupStart = p;
+            } else if (p - groupStart > kSameRowDots) {
+                const int gap = p - groupStart;
+                row += 1 + static_cast<std::size_t>(std::max(0, (2 * gap - kLineDots) / (2 * kLineDots)));
+                groupStart = p;
+            }
+            starts.push_back(p);
+            rows.push_back(row);
+        }
+    }
+    std::size_t rowOf(int position) const {
+        const auto it = std::lower_bound(starts.begin(), starts.end(), position);
+        return rows[static_cast<std::size_t>(it - starts.begin())];
+    }
+};
+
 struct Grid {
     std::vector<std::vector<unsigned char>> bytes;
     std::vector<std::string> attrs;
+    std::vector<std::vector<bool>> text;  // cells inside a piece of text: rules stay out of them
 
     void ensure(std::size_t row, std::size_t col) {
         if (bytes.size() <= row) {
             bytes.resize(row + 1);
             attrs.resize(row + 1);
+            text.resize(row + 1);
         }
         if (bytes[row].size() <= col) {
             bytes[row].resize(col + 1, ' ');
             attrs[row].resize(col + 1, kTextPlain);
+            text[row].resize(col + 1, false);
         }
     }
 
-    // Later print goes over earlier print, except that rules never cover letters, blanks never
-    // cover anything, and two rules crossing in one cell become their joint.
+    // Later print goes over earlier print, except that rules never cover letters or the blanks
+    // between them, blanks never cover anything, and two rules crossing in one cell become
+    // their joint.
     void put(std::size_t row, std::size_t col, unsigned char c, char attr) {
         ensure(row, col);
         unsigned char& cell = bytes[row][col];
@@ -68,7 +109,7 @@ struct Grid {
                 const BoxArms joint{std::max(now.up, before.up), std::max(now.right, before.right),
                                     std::max(now.down, before.down), std::max(now.left, before.left)};
                 if (const unsigned char j = boxWithArms(joint)) c = j;
-            } else if (cell != ' ') {
+            } else if (cell != ' ' || text[row][col]) {
                 return;
             }
         }
@@ -76,18 +117,57 @@ struct Grid {
         cell = c;
         a = attr;
     }
+
+    // A vertical rule interrupted by a row of text (the rules of a form lie between its lines
+    // of text) is carried through the empty cells of that row.
+    void joinVerticals() {
+        for (std::size_t r = 1; r + 1 < bytes.size(); ++r) {
+            for (std::size_t c = 0; c < bytes[r - 1].size(); ++c) {
+                if (!boxArms(bytes[r - 1][c]).down || at(r, c) != ' ' || (c < text[r].size() && text[r][c])) continue;
+                std::size_t below = r + 1;
+                while (below < bytes.size() && below <= r + 2 && at(below, c) == ' ') ++below;
+                if (below >= bytes.size() || !boxArms(at(below, c)).up) continue;
+                for (std::size_t k = r; k < below; ++k) {
+                    ensure(k, c);
+                    if (!text[k][c]) bytes[k][c] = 179;
+                }
+            }
+        }
+    }
+
+    unsigned char at(std::size_t row, std::size_t col) const {
+        return col < bytes[row].size() ? bytes[row][col] : ' ';
+    }
 };
 
 }  // namespace
 
 TextPage textView(const Page& page) {
     const double grid = gridPitch(page);
+    std::vector<int> positions;
+    for (const Run& run : page.runs)
+        for (char ch : run.bytes) positions.push_back(visualDots(run.top, static_cast<unsigned char>(ch)));
+    const RowMap rows(std::move(positions));
+    const auto firstColumn = [grid](const Run& run) {
+        return static_cast<std::size_t>(std::max(0L, std::lround(run.x * grid / kPointsPerInch)));
+    };
     Grid g;
+    // Where the text is, first: the rules printed before it must not show between its words.
     for (const Run& run : page.runs) {
-        if (run.top < 0) continue;
-        const std::size_t row = static_cast<std::size_t>(run.top / kLineDots);
-        const long start = std::lround(run.x * grid / kPointsPerInch);
-        const std::size_t col0 = static_cast<std::size_t>(std::max(0L, start));
+        std::size_t first = std::string::npos, last = 0;
+        for (std::size_t i = 0; i < run.bytes.size(); ++i) {
+            if (boxArms(static_cast<unsigned char>(run.bytes[i])).any()) continue;
+            first = std::min(first, i);
+            last = i;
+        }
+        if (first == std::string::npos) continue;
+        const std::size_t row = rows.rowOf(visualDots(run.top, ' '));
+        const std::size_t col0 = firstColumn(run);
+        g.ensure(row, col0 + last);
+        for (std::size_t i = first; i <= last; ++i) g.text[row][col0 + i] = true;
+    }
+    for (const Run& run : page.runs) {
+        const std::size_t col0 = firstColumn(run);
         char attr = run.style.bold ? kTextBold : kTextPlain;
         if (lightInk(run.style.ink)) attr |= kTextInverse;
         for (std::size_t i = 0; i < run.bytes.size(); ++i) {
@@ -95,9 +175,10 @@ TextPage textView(const Page& page) {
             if (c == ' ' || c == 255) continue;
             char a = attr;
             if (blockFill(c).density >= 1) a |= kTextInverse;
-            g.put(row, col0 + i, c, a);
+            g.put(rows.rowOf(visualDots(run.top, c)), col0 + i, c, a);
         }
     }
+    g.joinVerticals();
     TextPage out;
     out.rows.reserve(g.bytes.size());
     for (std::size_t r = 0; r < g.bytes.size(); ++r) {

@@ -79,8 +79,8 @@ struct FaceWidths {
 struct ParseOptions {
     Sheet sheet;
     FaceWidths widths = FaceWidths::uniform();
-    std::size_t maxGlyphsPerPage = 4'000'000;
-    std::size_t maxRunsPerPage = 1'000'000;
+    std::size_t maxGlyphsPerPage = 2'000'000;
+    std::size_t maxRunsPerPage = 200'000;
     int maxPages = 100'000;
 };
 
