@@ -146,18 +146,57 @@ void setInk(cairo_t* cr, std::uint32_t ink, double alpha = 1) {
 
 // One arm of a box-drawing character as rectangles added to the path: along the axis from
 // `from` to `to`, at `across` on the other axis. A double arm is two lines either side.
-void addArm(cairo_t* cr, bool horizontal, double from, double to, double across, int weight, double t) {
+struct Rect {
+    double x, y, w, h;
+};
+
+// The rectangles of a run's rules and blocks. Pieces on one level that touch are joined, so a
+// rule across the page is one rectangle, not one per character.
+class Shapes {
+public:
+    void add(double x, double y, double w, double h) {
+        if (!rects_.empty()) {
+            Rect& last = rects_.back();
+            if (last.y == y && last.h == h && x >= last.x && x <= last.x + last.w + 1e-6) {
+                last.w = std::max(last.w, x + w - last.x);
+                return;
+            }
+        }
+        rects_.push_back({x, y, w, h});
+    }
+    bool empty() const { return rects_.empty(); }
+    void fill(cairo_t* cr) {
+        std::stable_sort(rects_.begin(), rects_.end(), [](const Rect& a, const Rect& b) {
+            return a.y != b.y ? a.y < b.y : a.h != b.h ? a.h < b.h : a.x < b.x;
+        });
+        cairo_new_path(cr);
+        for (std::size_t i = 0; i < rects_.size();) {
+            Rect r = rects_[i++];
+            while (i < rects_.size() && rects_[i].y == r.y && rects_[i].h == r.h && rects_[i].x <= r.x + r.w + 1e-6)
+                r.w = std::max(r.w, rects_[i].x + rects_[i].w - r.x), ++i;
+            cairo_rectangle(cr, r.x, r.y, r.w, r.h);
+        }
+        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+        cairo_fill(cr);
+        rects_.clear();
+    }
+
+private:
+    std::vector<Rect> rects_;
+};
+
+void addArm(Shapes& out, bool horizontal, double from, double to, double across, int weight, double t) {
     if (weight == 0) return;
     const double a = std::min(from, to), len = std::abs(to - from);
     const double gap = weight == 2 ? 1.5 * t : 0;
     for (const double off : {-gap, gap}) {
-        if (horizontal) cairo_rectangle(cr, a, across + off - t / 2, len, t);
-        else cairo_rectangle(cr, across + off - t / 2, a, t, len);
+        if (horizontal) out.add(a, across + off - t / 2, len, t);
+        else out.add(across + off - t / 2, a, t, len);
         if (gap == 0) break;
     }
 }
 
-void addShape(cairo_t* cr, unsigned char c, double x, double top, double cell, const Style& s) {
+void addShape(Shapes& out, unsigned char c, double x, double top, double cell, const Style& s) {
     const BoxArms arms = boxArms(c);
     if (arms.any()) {
         const double t = s.fineRules ? 0.45 : 0.8;
@@ -167,16 +206,16 @@ void addShape(cairo_t* cr, unsigned char c, double x, double top, double cell, c
         const auto half = [t](int weight) { return weight == 2 ? 2.0 * t : t / 2; };
         const double vReach = std::max({t / 2, half(arms.left), half(arms.right)});
         const double hReach = std::max({t / 2, half(arms.up), half(arms.down)});
-        addArm(cr, false, cy + vReach, top - kSeam, cx, arms.up, t);
-        addArm(cr, false, cy - vReach, top + kLinePt + kSeam, cx, arms.down, t);
-        addArm(cr, true, cx + hReach, x - kSeam, cy, arms.left, t);
-        addArm(cr, true, cx - hReach, x + cell + kSeam, cy, arms.right, t);
+        addArm(out, false, cy + vReach, top - kSeam, cx, arms.up, t);
+        addArm(out, false, cy - vReach, top + kLinePt + kSeam, cx, arms.down, t);
+        addArm(out, true, cx + hReach, x - kSeam, cy, arms.left, t);
+        addArm(out, true, cx - hReach, x + cell + kSeam, cy, arms.right, t);
         return;
     }
     const BlockFill b = blockFill(c);
     const double seam = b.density >= 1 ? kSeam : 0;
-    cairo_rectangle(cr, x + b.left * cell - seam, top + b.top * kLinePt - seam, (b.right - b.left) * cell + 2 * seam,
-                    (b.bottom - b.top) * kLinePt + 2 * seam);
+    out.add(x + b.left * cell - seam, top + b.top * kLinePt - seam, (b.right - b.left) * cell + 2 * seam,
+            (b.bottom - b.top) * kLinePt + 2 * seam);
 }
 
 struct RunLayout {
@@ -197,28 +236,25 @@ void drawRun(cairo_t* cr, const Run& run, const Fonts& fonts) {
 
     RunLayout text;
     text.glyphs.reserve(run.bytes.size());
-    bool shapes = false;
+    Shapes shapes;
     double x = run.x;
     for (char ch : run.bytes) {
         const auto c = static_cast<unsigned char>(ch);
         const double w = s.proportional ? widths[c] * s.points : cell;
         if (isDrawnShape(c)) {
-            if (!shapes) cairo_new_path(cr);
-            addShape(cr, c, x, top, w, s);
-            shapes = true;
+            addShape(shapes, c, x, top, w, s);
         } else if (c != ' ' && c != 255) {
             text.glyphs.push_back({fonts.glyph(s.proportional, s.bold, c), x + inset, baseline});
         }
         x += w;
     }
-    if (shapes) {
+    if (!shapes.empty()) {
         // Shade characters are the only ones drawn lighter than the ink.
         const unsigned char first = static_cast<unsigned char>(run.bytes[0]);
         const BlockFill b = blockFill(first);
         setInk(cr, s.ink, b.density > 0 && b.density < 1 && run.bytes.find_first_not_of(run.bytes[0]) == std::string::npos
                               ? b.density : 1.0);
-        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-        cairo_fill(cr);
+        shapes.fill(cr);
     }
     if (text.glyphs.empty()) return;
     setInk(cr, s.ink);
