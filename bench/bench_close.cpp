@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "close/close_period.h"
-#include "entry/session.h"
 #include "platform/backend.h"
 #include "platform/files.h"
 #include "register/asset_files.h"
@@ -72,7 +71,6 @@ void BM_CloseFullRegister(benchmark::State& state) {
     FullRegister reg;
     std::ostringstream transcript;
     platform::setBackend(platform::makeScriptedBackend("", &transcript));
-    dp::session().clientCode = reg.dir.string();
     for (auto _ : state) {
         state.PauseTiming();
         reg.restore();

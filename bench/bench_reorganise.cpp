@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "entry/session.h"
 #include "platform/files.h"
 #include "register/asset_files.h"
 #include "register/reorganise.h"
@@ -17,14 +16,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Client {
+struct TempDirectory {
     std::string dir;
-    Client() {
+    TempDirectory() {
         std::random_device rd;
         dir = (fs::temp_directory_path() / ("dpbench-" + std::to_string(rd()))).string();
         fs::create_directory(dir);
     }
-    ~Client() {
+    ~TempDirectory() {
         std::error_code ec;
         fs::remove_all(dir, ec);
     }
@@ -51,18 +50,18 @@ void writeRegister(const std::string& dir, int n) {
 }
 
 void run(benchmark::State& state, int changeFlag) {
-    Client c;
-    dp::session().clientCode = c.dir;
+    TempDirectory c;
     const int n = static_cast<int>(state.range(0));
     for (auto _ : state) {
         state.PauseTiming();
         platform::closeAllFiles();
         writeRegister(c.dir, n);
-        dp::resetRegisterState();
-        dp::LoadAssetIndex();
-        dp::reg().ChangeFlag = changeFlag;
+        std::unique_ptr<dp::Client> opened = dp::Client::open(c.dir, "bench");
+        dp::MaintenanceState st;
+        dp::LoadAssetIndex(*opened);
+        st.changeFlag = static_cast<dp::ChangeFlag>(changeFlag);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(dp::ReorganiseAssetFiles());
+        benchmark::DoNotOptimize(dp::ReorganiseAssetFiles(*opened, st));
     }
     state.SetItemsProcessed(state.iterations() * n);
 }

@@ -7,7 +7,6 @@
 #include "amort/amortization.h"
 #include "amort/loan_inputs.h"
 #include "amort/schedule_report.h"
-#include "entry/session.h"
 #include "format/number_format.h"
 #include "platform/files.h"
 #include "platform/message.h"
@@ -113,7 +112,6 @@ void handleEvent(DialogState& st, platform::Dialog& dlg, const platform::Event& 
             dlg.end();
             return;
         case kExit:
-            session().abortRequested = 1;
             st.outcome = AmortOutcome::Exit;
             dlg.end();
             return;
@@ -131,15 +129,24 @@ AmortPrinter& printer() {
     return p;
 }
 
-void writeAndPrint(const std::string& clientCode, const std::string& bytes, const std::string& jobName) {
-    const std::string path = dataPath(clientCode, "report.txt");
-    {
-        platform::TextFile file;
-        file.create(path);
+// The schedule goes to report.txt whole, or not at all: a file that could not be written is
+// never handed to the printer. False after telling the user.
+bool writeAndPrint(const Client& client, const std::string& bytes, const std::string& jobName) {
+    const std::string path = client.path("report.txt");
+    platform::TextFile file;
+    bool written = file.createReplacing(path);
+    if (written) {
         file.write(bytes);
-        file.close();
+        written = file.commit();
+    }
+    if (!written) {
+        platform::messageBox("The schedule could not be written to " + path + ": " +
+                                 platform::describeFileError(file.error()) + ".\r\nNothing was printed.",
+                             "Amortization Schedule", platform::MsgIcon::Error);
+        return false;
     }
     printer()(path, path, jobName);
+    return true;
 }
 
 }  // namespace
@@ -217,14 +224,12 @@ AmortOutcome showAmortDialog(const std::string& clientCode) {
     return outcome;
 }
 
-void RunAmortization(const std::string& clientCode) {
+void runAmortization(const Client& client) {
+    const std::string& clientCode = client.code();
     LoanEntries& e = amortEntries();
     bool afterFailure = false;
     for (;;) {
-        if (showAmortDialog(clientCode) == AmortOutcome::Exit) {
-            session().abortRequested = 0;
-            return;
-        }
+        if (showAmortDialog(clientCode) == AmortOutcome::Exit) return;
         // After a refused entry, "A" or "0" as the heading leaves the amortization.
         if (afterFailure && (e.heading == "A" || e.heading == "0")) return;
 
@@ -245,7 +250,7 @@ void RunAmortization(const std::string& clientCode) {
                 afterFailure = true;
                 continue;
             }
-            writeAndPrint(clientCode, balloonReport(bothGivenHeading(c.loan), b), "amort");
+            writeAndPrint(client, balloonReport(bothGivenHeading(c.loan), b), "amort");
             platform::closeAllFiles();
             return;
         }
@@ -257,12 +262,22 @@ void RunAmortization(const std::string& clientCode) {
             afterFailure = true;
             continue;
         }
-        writeAndPrint(clientCode, oneUnknownReport(c.loan), "AMORT");
+        if (c.loan.in.paymentUnknown)
+            platform::showStatus("Payment " + formatNumber(c.loan.solution.computedPayment, "#,.00"));
+        // A schedule that could not be written leaves the entries as they are, to print again.
+        if (!writeAndPrint(client, oneUnknownReport(c.loan), "AMORT")) continue;
         // The next loan starts with a fresh heading; a solved rate stays as its annual percentage.
         e.heading.clear();
         if (c.loan.rateSolved) e.rate = c.loan.rateText;
         afterFailure = false;
     }
+}
+
+void RunAmortization(const std::string& clientCode) {
+    std::unique_ptr<Client> client = Client::open(clientCode, "Amortization Schedule");
+    if (!client) return;
+    runAmortization(*client);
+    platform::closeAllFiles();
 }
 
 }  // namespace dp

@@ -59,6 +59,8 @@ CheckResult checkOneUnknown(const LoanEntries& e) {
 
     in.amount = leadingNumber(e.amount);
     if (tooLarge(in.amount)) return fail("TOO LARGE", "Loan amount");
+    // Nothing to amortize: an empty, zero or negative amount, or one too large to read.
+    if (!(in.amount > 0)) return fail("REENTER", "Loan amount");
 
     if (!in.rateUnknown) {
         const double value = leadingNumber(e.rate);
@@ -131,12 +133,15 @@ CheckResult checkOneUnknown(const LoanEntries& e) {
 
     const double additional = std::nearbyint(leadingNumber(e.additionalPayment));
     if (additional < -32768 || additional > 32767) return fail("TOO LARGE", "Additional payments");
+    if (additional < 0) return fail("CANNOT BE NEGATIVE", "Additional payments");
     in.additionalPayment = static_cast<std::int16_t>(additional);
     const double oneTime = leadingNumber(e.oneTimeExtra);
     if (tooLarge(oneTime)) return fail("TOO LARGE", "One-time extra payment");
+    if (oneTime < 0) return fail("CANNOT BE NEGATIVE", "One-time extra payment");
     in.oneTimeExtra = Cents::fromDouble(oneTime);
     const double perYear = leadingNumber(e.perYearExtra);
     if (tooLarge(perYear)) return fail("TOO LARGE", "Per year extra payment");
+    if (perYear < 0) return fail("CANNOT BE NEGATIVE", "Per year extra payment");
     in.perYearExtra = Cents::fromDouble(perYear);
 
     p.totals = scheduledTotals(in, p.solution);
@@ -156,6 +161,8 @@ CheckResult checkBothGiven(const LoanEntries& e) {
     in.biweekly = e.biweekly == "Y";
     in.amount = leadingNumber(e.amount);
     if (tooLarge(in.amount)) return fail("TOO LARGE", "Loan amount");
+    // Nothing to amortize: an empty, zero or negative amount, or one too large to read.
+    if (!(in.amount > 0)) return fail("REENTER", "Loan amount");
     in.annualRate = annualFromText(leadingNumber(e.rate));
     // A negative rate would make the overpaid balance grow without end.
     if (in.annualRate < 0) return fail("REENTER", "Interest Rate");

@@ -81,7 +81,7 @@ Cents addToCents(Cents sum, Mills4 amount) {
     return Cents::fromUnits(q);
 }
 
-void writeHeading(ReportText& out, const ReportHeading& h, int page) {
+void writeHeading(ReportText& out, const ScheduleHeading& h, int page) {
     if (page > 1) out.put('\f');
     out.column(20);
     out.line("A M O R T I Z A T I O N   S C H E D U L E");
@@ -179,8 +179,8 @@ std::string payoffLabel(double paymentInUse, double computedPayment) {
     return "";
 }
 
-ReportHeading oneUnknownHeading(const PreparedLoan& loan) {
-    ReportHeading h;
+ScheduleHeading oneUnknownHeading(const PreparedLoan& loan) {
+    ScheduleHeading h;
     h.description = loan.in.heading;
     h.amount = loan.in.amount;
     h.rateText = loan.rateText;
@@ -191,8 +191,8 @@ ReportHeading oneUnknownHeading(const PreparedLoan& loan) {
     return h;
 }
 
-ReportHeading bothGivenHeading(const PreparedLoan& loan) {
-    ReportHeading h;
+ScheduleHeading bothGivenHeading(const PreparedLoan& loan) {
+    ScheduleHeading h;
     h.description = loan.in.heading;
     h.amount = loan.in.amount;
     h.rateText = loan.rateText;
@@ -203,7 +203,7 @@ ReportHeading bothGivenHeading(const PreparedLoan& loan) {
     return h;
 }
 
-ScheduleReport::ScheduleReport(ReportHeading heading) : heading_(std::move(heading)) {
+ScheduleReport::ScheduleReport(ScheduleHeading heading) : heading_(std::move(heading)) {
     out_.reserve(8192);
     pageHeading();
 }
@@ -359,7 +359,7 @@ std::string oneUnknownReport(const PreparedLoan& loan, ScheduleResult* result) {
     return report.finish();
 }
 
-std::string balloonReport(const ReportHeading& heading, const BalloonSchedule& schedule) {
+std::string balloonReport(const ScheduleHeading& heading, const BalloonSchedule& schedule) {
     ReportText out;
     int page = 0, counter = 0;
     auto newPage = [&] {

@@ -41,7 +41,7 @@ private:
 };
 
 // What every page heading shows.
-struct ReportHeading {
+struct ScheduleHeading {
     std::string description;       // the heading entry
     double amount = 0;
     std::string rateText;          // "##.000"
@@ -55,13 +55,13 @@ struct ReportHeading {
 // cents), "WITH BALLOON PAYMENT" when it is lower, else empty.
 std::string payoffLabel(double paymentInUse, double computedPayment);
 
-ReportHeading oneUnknownHeading(const PreparedLoan& loan);
-ReportHeading bothGivenHeading(const PreparedLoan& loan);
+ScheduleHeading oneUnknownHeading(const PreparedLoan& loan);
+ScheduleHeading bothGivenHeading(const PreparedLoan& loan);
 
 // The one-unknown report, fed line by line by runSchedule.
 class ScheduleReport : public ScheduleSink {
 public:
-    explicit ScheduleReport(ReportHeading heading);
+    explicit ScheduleReport(ScheduleHeading heading);
     void line(const ScheduleLine& l) override;
     // The closing form feed; returns the finished bytes.
     std::string finish();
@@ -69,7 +69,7 @@ public:
 private:
     void pageHeading();
 
-    ReportHeading heading_;
+    ScheduleHeading heading_;
     ReportText out_;
     int page_ = 0;
     int counter_ = 0;
@@ -79,7 +79,7 @@ private:
 std::string oneUnknownReport(const PreparedLoan& loan, ScheduleResult* result = nullptr);
 
 // The both-given report of a balloon schedule.
-std::string balloonReport(const ReportHeading& heading, const BalloonSchedule& schedule);
+std::string balloonReport(const ScheduleHeading& heading, const BalloonSchedule& schedule);
 
 // fitToMask for the plain money masks of the rows, without the general formatter where the
 // text cannot differ from its (the rows of a long schedule are most of its cost).

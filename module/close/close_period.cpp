@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
-#include "entry/session.h"
 #include "format/number_format.h"
 #include "platform/files.h"
 #include "platform/message.h"
+#include "register/index_repair.h"
 
 namespace dp {
 
@@ -69,75 +69,60 @@ ClosedYear closeYear(std::vector<CloseEntry> entries, const Date6c& fiscalYearEn
 
 namespace {
 
+const char* const kTitle = "DEPRECIATION - CLOSE YEAR";
+
 // A failed file step, with the number the error message shows. The numbers keep their
 // traditional meanings:
-//   76  path not found: the client's data directory does not exist;
 //   53  file not found: a file of the opening stage cannot be opened or created;
 //   57  device I/O error: reading depr.idx or depr.fil fails;
 //   61  disk full: writing or flushing a work file fails;
-//   75  path/file access error: the company work file cannot be made, or the new files cannot
-//       be put in place;
+//   75  path/file access error: the company work file or the copies of the old year cannot be
+//       made, or the new files cannot be put in place;
 //    6  overflow: more surviving records than record numbers (32767).
 struct CloseError {
     int number;
+    std::string reason;  // what the system said, for the user
 };
 
+[[noreturn]] void fail(int number) {
+    throw CloseError{number, platform::describeFileError(platform::lastFileError())};
+}
+
 struct CloseRun {
-    std::string client;
+    explicit CloseRun(Client& c) : client(c) {}
+    Client& client;
     int stepCode = 0;
-    platform::RecordFile idx, fil, newIdx, newFil;
+    platform::RecordFile newIdx, newFil;
     std::int64_t entryCount = 0;
     CompanyRecord company;
     std::string fiscalYearEndText;
     std::optional<std::string> newFiscalYearEnd;
 
-    std::string path(const char* name) const { return dataPath(client, name); }
+    std::string path(const char* name) const { return client.path(name); }
 };
 
 std::string blankNumber(int n) { return " " + std::to_string(n); }
 
-void openingStage(CloseRun& run) {
-    platform::closeAllFiles();
-    if (!platform::directoryExists(run.client)) throw CloseError{76};
-    // A replacement an earlier close left half done is finished before anything is read.
-    platform::finishPendingReplacement(run.client);
-    if (!run.idx.open(run.path("depr.idx"), kIndexEntryLength)) throw CloseError{53};
-    if (!run.fil.open(run.path("depr.fil"), kAssetRecordLength)) throw CloseError{53};
-    if (!run.newIdx.open(run.path(kNewIndexName), kIndexEntryLength, true)) throw CloseError{53};
-    if (!run.newFil.open(run.path(kNewAssetName), kAssetRecordLength, true)) throw CloseError{53};
-    run.entryCount = run.idx.recordCount();
-    // The company file is only read here: a missing one is not created, it has no fiscal year end.
-    readCompanyFile(run.client, run.company);
-    RegisterState& s = reg();
-    s.company = run.company;
-    s.companyName = run.company.CompanyName;
-    s.fiscalYearEndText = date6cToText(run.company.FiscalYearEnd);
-    run.fiscalYearEndText = s.fiscalYearEndText;
-    run.newFiscalYearEnd = nextFiscalYearEnd(run.company.FiscalYearEnd);
+// The close's work files exist only while it runs.
+void removeWorkFiles(const Client& client) {
+    for (const char* name : {kNewIndexName, kNewAssetName, kNewCompanyName})
+        if (platform::fileExists(client.path(name))) platform::removeFile(client.path(name));
 }
 
-// The opening stage with its recovery: a missing directory is created, a file that cannot be
-// opened leaves an empty register; either way the stage runs once more. A second failure of the
-// same kind goes to the error message like any other.
-void openWithRecovery(CloseRun& run) {
-    bool madeDirectory = false, retriedFiles = false;
-    for (;;) {
-        try {
-            openingStage(run);
-            return;
-        } catch (const CloseError& e) {
-            platform::closeAllFiles();
-            if (e.number == 76 && !madeDirectory) {
-                madeDirectory = true;
-                platform::makeDirectory(run.client);
-            } else if (e.number == 53 && !retriedFiles) {
-                retriedFiles = true;
-                run.entryCount = 0;
-            } else {
-                throw;
-            }
-        }
-    }
+void openingStage(CloseRun& run) {
+    run.client.closeFiles();
+    if (!run.client.idx.open(run.path("depr.idx"), kIndexEntryLength)) fail(53);
+    if (!run.client.fil.open(run.path("depr.fil"), kAssetRecordLength)) fail(53);
+    if (!run.newIdx.open(run.path(kNewIndexName), kIndexEntryLength, true)) fail(53);
+    if (!run.newFil.open(run.path(kNewAssetName), kAssetRecordLength, true)) fail(53);
+    run.entryCount = run.client.idx.recordCount();
+    // The company file is only read here: a missing one is not created, it has no fiscal year end.
+    readCompanyFile(run.client.code(), run.company);
+    run.client.company = run.company;
+    run.client.companyName = run.company.CompanyName;
+    run.client.fiscalYearEndText = date6cToText(run.company.FiscalYearEnd);
+    run.fiscalYearEndText = run.client.fiscalYearEndText;
+    run.newFiscalYearEnd = nextFiscalYearEnd(run.company.FiscalYearEnd);
 }
 
 // Index entries in file order with their records. Both files are read in one piece each.
@@ -146,11 +131,11 @@ std::vector<CloseEntry> readRegister(CloseRun& run) {
     if (run.entryCount <= 0) return entries;
     run.stepCode = 3;
     std::vector<unsigned char> index(static_cast<std::size_t>(run.entryCount) * kIndexEntryLength);
-    if (!run.idx.readRecords(1, run.entryCount, index.data())) throw CloseError{57};
-    const std::int64_t records = run.fil.recordCount();
+    if (!run.client.idx.readRecords(1, run.entryCount, index.data())) fail(57);
+    const std::int64_t records = run.client.fil.recordCount();
     std::vector<unsigned char> assets(static_cast<std::size_t>(records) * kAssetRecordLength);
     run.stepCode = 4;
-    if (records > 0 && !run.fil.readRecords(1, records, assets.data())) throw CloseError{57};
+    if (records > 0 && !run.client.fil.readRecords(1, records, assets.data())) fail(57);
     entries.reserve(static_cast<std::size_t>(run.entryCount));
     for (std::int64_t i = 0; i < run.entryCount; ++i) {
         IndexBytes e{};
@@ -171,7 +156,7 @@ std::vector<CloseEntry> readRegister(CloseRun& run) {
 }
 
 void writeNewRegister(CloseRun& run, const CarriedRegister& carried) {
-    if (carried.records.size() > static_cast<std::size_t>(kMaxRecords)) throw CloseError{6};
+    if (carried.records.size() > static_cast<std::size_t>(kMaxRecords)) throw CloseError{6, "too many records"};
     const auto count = static_cast<std::int64_t>(carried.records.size());
     std::vector<unsigned char> index, assets;
     index.reserve(carried.index.size() * kIndexEntryLength);
@@ -182,88 +167,143 @@ void writeNewRegister(CloseRun& run, const CarriedRegister& carried) {
         assets.insert(assets.end(), b.begin(), b.end());
     }
     if (count > 0 && (!run.newIdx.writeRecords(1, count, index.data()) || !run.newFil.writeRecords(1, count, assets.data())))
-        throw CloseError{61};
-    if (!run.newIdx.flush() || !run.newFil.flush()) throw CloseError{61};
-    run.newIdx.close();
-    run.newFil.close();
-    run.idx.close();
-    run.fil.close();
+        fail(61);
+    if (!run.newIdx.finish() || !run.newFil.finish()) fail(61);
+    run.client.closeFiles();
 }
 
 // The company file of the new year, beside the old one: a copy with the fiscal year end and the
 // current period of records 1 and 2 advanced; everything else stays byte for byte.
 void writeNewCompany(CloseRun& run) {
     const std::string work = run.path(kNewCompanyName);
-    if (!platform::copyFile(run.path("company.fil"), work)) throw CloseError{75};
+    if (!platform::copyFile(run.path("company.fil"), work)) fail(75);
     CompanyRecord next = run.company;
     next.FiscalYearEnd = date6cFromText(*run.newFiscalYearEnd);
     next.CurrentPeriod = next.FiscalYearEnd;
     platform::RecordFile f;
-    if (!f.open(work, kCompanyRecordLength)) throw CloseError{75};
+    if (!f.open(work, kCompanyRecordLength)) fail(75);
     for (int n = 1; n <= 2; ++n) {
         const CompanyRecord::Bytes b = next.encodeRecord(n);
-        if (!f.write(n, b.data())) throw CloseError{61};
+        if (!f.write(n, b.data())) fail(61);
     }
-    if (!f.flush()) throw CloseError{61};
+    if (!f.finish()) fail(61);
+}
+
+// The files of the year being closed, kept under names that say which fiscal year they hold.
+void keepOldYear(CloseRun& run) {
+    const std::string year = run.fiscalYearEndText.substr(4);
+    for (const OldYearFile& f : oldYearFiles(year))
+        if (platform::fileExists(run.path(f.current)) && !platform::copyFile(run.path(f.current), run.path(f.kept.c_str())))
+            fail(75);
+    if (!platform::syncDirectory(run.client.code())) fail(75);
 }
 
 void putNewYearInPlace(CloseRun& run) {
     const std::vector<std::pair<std::string, std::string>> renames = {
         {kNewIndexName, "depr.idx"}, {kNewAssetName, "depr.fil"}, {kNewCompanyName, "company.fil"}};
-    if (platform::replaceFilesTogether(run.client, renames)) return;
+    if (platform::replaceFilesTogether(run.client.code(), renames)) return;
+    const std::string why = platform::describeFileError(platform::lastFileError());
     // Once the journal is in place the replacement is as good as done: finish it now if we can.
-    platform::finishPendingReplacement(run.client);
-    const bool pending = platform::fileExists(run.client + "/" + platform::kReplaceJournalName);
+    platform::finishPendingReplacement(run.client.code());
+    const bool pending = platform::fileExists(run.path(platform::kReplaceJournalName));
     bool workLeft = false;
     for (const auto& r : renames) workLeft = workLeft || platform::fileExists(run.path(r.first.c_str()));
-    if (pending || workLeft) throw CloseError{75};
+    if (pending || workLeft) throw CloseError{75, why};
 }
 
-}  // namespace
+// The year is carried over and the new files put in place.
+void closeTheYear(CloseRun& run) {
+    const CarriedRegister carried = carryOverRegister(readRegister(run));
+    writeNewRegister(run, carried);
+    run.stepCode = 8;
+    writeNewCompany(run);
+    keepOldYear(run);
+    putNewYearInPlace(run);
+}
 
-void RunClosePeriod(const std::string& clientCode) {
-    Session& s = session();
-    if (clientCode.empty()) {
-        platform::messageBox("invalid Client Code", "Error in Client Code", platform::MsgIcon::Error);
-        platform::closeAllFiles();
-        return;
+std::string slashedDate(const std::string& mmddyyyy) {
+    return mmddyyyy.substr(0, 2) + "/" + mmddyyyy.substr(2, 2) + "/" + mmddyyyy.substr(4);
+}
+
+void failedClose(CloseRun& run, const CloseError& e) {
+    run.client.closeFiles();
+    platform::closeAllFiles();
+    // A replacement that got as far as its journal is completed later; anything short of it
+    // leaves the old year as it was, and the work files go.
+    const bool pending = platform::fileExists(run.path(platform::kReplaceJournalName));
+    if (!pending) removeWorkFiles(run.client);
+    std::string text = "Error " + blankNumber(e.number) + " has occurred - click ok to exit";
+    text += pending ? "\r\nThe new year could not be put in place completely (" + e.reason +
+                          "); it is completed the next time the client's files are opened."
+                    : "\r\nThe year was not closed (" + e.reason + "); nothing was changed.";
+    platform::messageBox(text, blankNumber(run.stepCode), platform::MsgIcon::Error);
+}
+
+// The opening stage, the check of the index and the confirmation. False when the close goes
+// no further.
+bool prepareClose(CloseRun& run) {
+    const IndexVerdict verdict = verifyAssetIndex(run.client, kTitle, "the period close");
+    if (verdict == IndexVerdict::Repaired)
+        platform::messageBox("Check the register, then close the period again.", kTitle, platform::MsgIcon::Information);
+    if (verdict != IndexVerdict::Trusted) return false;
+    openingStage(run);
+    if (!run.newFiscalYearEnd) {
+        platform::messageBox("The company file has no fiscal year end. Enter it in Company File "
+                             "Maintenance, then close the period.",
+                             kTitle, platform::MsgIcon::Error);
+        return false;
     }
-    CloseRun run;
-    run.client = clientCode;
+    return true;
+}
+
+void closeClient(Client& client) {
+    CloseRun run(client);
     try {
-        platform::finishPendingReplacement(clientCode);
         run.stepCode = 0;
-        openWithRecovery(run);
-        if (!run.newFiscalYearEnd) {
+        if (!prepareClose(run)) {
+            client.closeFiles();
             platform::closeAllFiles();
-            platform::messageBox("The company file has no fiscal year end. Enter it in Company File "
-                                 "Maintenance, then close the period.",
-                                 "DEPRECIATION - CLOSE YEAR", platform::MsgIcon::Error);
-            s.abortRequested = 0;
+            removeWorkFiles(client);
             return;
         }
         const platform::MsgResult answer = platform::messageBox(
             "Current Year END Date:" + run.fiscalYearEndText + "\r\n" + "New Year End Date:    " +
                 *run.newFiscalYearEnd,
-            "DEPRECIATION - CLOSE YEAR", platform::MsgIcon::Question, platform::MsgButtons::OkCancel);
-        if (answer == platform::MsgResult::Cancel) s.abortRequested = 1;
+            kTitle, platform::MsgIcon::Question, platform::MsgButtons::OkCancel);
         run.stepCode = 1;
-        if (s.abortRequested == 0) {
-            const CarriedRegister carried = carryOverRegister(readRegister(run));
-            writeNewRegister(run, carried);
-            run.stepCode = 8;
-            writeNewCompany(run);
-            putNewYearInPlace(run);
-        }
-        if (s.abortRequested != 0)
+        if (answer == platform::MsgResult::Cancel) {
+            client.closeFiles();
+            platform::closeAllFiles();
+            removeWorkFiles(client);
             platform::messageBox("Close aborted . . . Returning to menu", "", platform::MsgIcon::Error);
+            return;
+        }
+        closeTheYear(run);
+        platform::showStatus("Fiscal year closed: now ends " + slashedDate(*run.newFiscalYearEnd));
     } catch (const CloseError& e) {
-        platform::closeAllFiles();
-        platform::messageBox("Error " + blankNumber(e.number) + " has occurred - click ok to exit",
-                             blankNumber(run.stepCode), platform::MsgIcon::Error);
+        failedClose(run, e);
     }
+}
+
+}  // namespace
+
+std::vector<OldYearFile> oldYearFiles(const std::string& year) {
+    return {{"depr.fil", "DEPR" + year + ".FIL"}, {"depr.idx", "DEPR" + year + ".IDX"}, {"company.fil", "COMP" + year + ".FIL"}};
+}
+
+void RunClosePeriod(const std::string& clientCode) {
+    // A missing data directory is made: the close of an empty client still advances its year.
+    if (clientCodeProblem(clientCode).empty() && !platform::directoryExists(clientCode) &&
+        !platform::makeDirectory(clientCode)) {
+        platform::messageBox("Error " + blankNumber(76) + " has occurred - click ok to exit\r\nThe data directory " +
+                                 clientCode + " cannot be made (" +
+                                 platform::describeFileError(platform::lastFileError()) + ").",
+                             blankNumber(0), platform::MsgIcon::Error);
+        return;
+    }
+    std::unique_ptr<Client> client = Client::open(clientCode, "Close Current Period");
+    if (client) closeClient(*client);
     platform::closeAllFiles();
-    s.abortRequested = 0;
 }
 
 }  // namespace dp

@@ -5,7 +5,8 @@
 // The new register and company file are written completely beside the old ones (NEW.IDX,
 // NEW.FIL, NEWCOMP.FIL), flushed, and then put in place together through the replacement
 // journal, so an interruption at any moment leaves either the whole old year or the whole new
-// year, never records of one with the fiscal year end of the other.
+// year, never records of one with the fiscal year end of the other. The files of the old year
+// stay in the data directory as DEPRyyyy.FIL, DEPRyyyy.IDX and COMPyyyy.FIL.
 #pragma once
 
 #include <cstdint>
@@ -58,6 +59,14 @@ struct ClosedYear {
     std::optional<std::string> newFiscalYearEnd;
 };
 ClosedYear closeYear(std::vector<CloseEntry> entries, const Date6c& fiscalYearEnd);
+
+// The files of a closed year kept in the data directory: (file now, name it is kept under).
+struct OldYearFile {
+    const char* current;
+    std::string kept;
+};
+// For the fiscal year that ends in `year` (four digits): DEPRyyyy.FIL, DEPRyyyy.IDX, COMPyyyy.FIL.
+std::vector<OldYearFile> oldYearFiles(const std::string& year);
 
 // Names of the work files the close writes in the data directory.
 inline constexpr const char* kNewIndexName = "NEW.IDX";

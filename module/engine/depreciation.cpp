@@ -9,7 +9,7 @@
 #include "engine/rate_tables.h"
 #include "format/money.h"
 #include "format/number_format.h"
-#include "register/asset_files.h"
+#include "register/records.h"
 
 namespace dp {
 
@@ -288,18 +288,6 @@ AssetFigures computeDepreciation(const AssetRecord& record, const EngineInputs& 
     block.CurrentDepr = cd;
     block.Cancelled = cancelled;
     return f;
-}
-
-bool storeDepreciation(const AssetFigures& figures, std::int64_t recordNumber) {
-    if (figures.manual) return false;
-    return writeAssetRecord(reg().fil, recordNumber, figures.record);
-}
-
-AssetFigures computeAssetDepreciation(const AssetRecord& record, std::int64_t recordNumber,
-                                      const EngineInputs& inputs) {
-    AssetFigures figures = computeDepreciation(record, inputs);
-    storeDepreciation(figures, recordNumber);
-    return figures;
 }
 
 }  // namespace dp

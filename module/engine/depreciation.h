@@ -66,12 +66,4 @@ struct AssetFigures {
 
 AssetFigures computeDepreciation(const AssetRecord& record, const EngineInputs& inputs);
 
-// Stores the computed record as record number recordNumber of the open depr.fil (not for manual
-// rows). False when nothing was written.
-bool storeDepreciation(const AssetFigures& figures, std::int64_t recordNumber);
-
-// compute, then store: the report's call for each ordinary asset row.
-AssetFigures computeAssetDepreciation(const AssetRecord& record, std::int64_t recordNumber,
-                                      const EngineInputs& inputs);
-
 }  // namespace dp

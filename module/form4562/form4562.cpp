@@ -9,6 +9,7 @@
 #include "platform/files.h"
 #include "platform/message.h"
 #include "register/asset_files.h"
+#include "register/index_repair.h"
 #include "report/print_report.h"
 
 namespace dp {
@@ -21,9 +22,11 @@ std::string form4562ErrorText(int errorNumber) {
 
 namespace {
 
-void showError(int errorNumber) {
-    platform::messageBox(form4562ErrorText(errorNumber), "Error", platform::MsgIcon::Error,
-                         platform::MsgButtons::Ok, true);
+// The error, with what the system said about the form file.
+void showError(int errorNumber, platform::FileError why) {
+    platform::messageBox(form4562ErrorText(errorNumber) + "\r\nT4562.FRM could not be written: " +
+                             platform::describeFileError(why) + ". Nothing was printed.",
+                         "Error", platform::MsgIcon::Error, platform::MsgButtons::Ok, true);
 }
 
 }  // namespace
@@ -50,14 +53,19 @@ FormTotals totalRegister(const std::string& clientCode) {
 }
 
 void RunForm4562(const std::string& clientCode) {
-    // Without a client there is no data directory: nothing is written or printed.
-    if (clientCode.empty()) return;
+    if (clientCodeProblem(clientCode).empty() && !platform::directoryExists(clientCode)) {
+        showError(kErrPathNotFound, platform::FileError::NotFound);
+        return;
+    }
+    std::unique_ptr<Client> client = Client::open(clientCode, "Form 4562");
+    if (!client) return;
+    if (verifyAssetIndex(*client, "Form 4562", "the printing of Form 4562") == IndexVerdict::Refused) return;
 
     CompanyRecord company;
     readCompanyFile(clientCode, company);
     FormCompany heading;
     heading.CompanyName = company.CompanyName;
-    if (platform::fileSize(dataPath(clientCode, "company.fil")) > static_cast<std::int64_t>(kCompanyRecordLength)) {
+    if (platform::fileSize(client->path("company.fil")) > static_cast<std::int64_t>(kCompanyRecordLength)) {
         heading.Activity = company.Activity;
         heading.IdNumber = company.IdNumber;
     }
@@ -65,24 +73,23 @@ void RunForm4562(const std::string& clientCode) {
     std::int32_t taxYear = 0;
     if (!roundToInt32(leadingNumber(yearText), taxYear)) taxYear = 0;
 
-    const std::string formPath = dataPath(clientCode, "T4562.FRM");
+    const std::string formPath = client->path("T4562.FRM");
     platform::TextFile formFile;
-    if (!formFile.create(formPath)) {
-        showError(platform::directoryExists(clientCode) ? kErrAccess : kErrPathNotFound);
+    if (!formFile.createReplacing(formPath)) {
+        showError(kErrAccess, formFile.error());
         return;
     }
     WriteFormBackground(formFile, yearText);
-
     const FormLines lines = computeFormLines(totalRegister(clientCode), taxYear);
     formFile.write(valuesLayerBytes(lines, heading));
-    const bool written = formFile.good();
-    formFile.close();
-    if (!written) {
+    if (!formFile.commit()) {
         // An incomplete form is not printed.
-        showError(kErrDiskFull);
+        showError(formFile.error() == platform::FileError::DiskFull ? kErrDiskFull : kErrAccess, formFile.error());
         return;
     }
+    client->closeFiles();
     printReportFile(formPath, "", "4562");
+    platform::closeAllFiles();
 }
 
 }  // namespace dp

@@ -1,59 +1,135 @@
 #include "register/asset_files.h"
 
-#include <cstring>
+#include <algorithm>
 
-#include "entry/session.h"
 #include "platform/message.h"
 
 namespace dp {
+namespace {
+
+const char* const kSaveTitle = "Save Asset Record";
+
+void tellNotSaved(const std::string& assetNumber, const std::string& why) {
+    platform::messageBox("Asset " + trimRight(assetNumber) + " was not saved: " + why + ".", kSaveTitle,
+                         platform::MsgIcon::Error);
+}
+
+std::string lastReason() { return platform::describeFileError(platform::lastFileError()); }
+
+// The first index element whose asset number is the key; 0 when there is none.
+std::size_t findElement(const Client& client, const std::string& key) {
+    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(std::max<int>(client.entryCount, 0)),
+                                                client.AssetIndex.size() - 1);
+    for (std::size_t i = 1; i <= n; ++i)
+        if (indexKey(client.AssetIndex[i]) == key) return i;
+    return 0;
+}
+
+// The record an existing asset is written to; 0 after telling the user why there is none.
+std::int64_t recordOfAsset(Client& client, const std::string& key) {
+    const std::size_t i = findElement(client, key);
+    if (i == 0) {
+        tellNotSaved(key, "it is no longer in the index depr.idx");
+        return 0;
+    }
+    const std::int64_t r = indexRecordNumber(client.AssetIndex[i]);
+    if (r < 1 || r > client.fil.recordCount()) {
+        tellNotSaved(key, "its index entry points to record " + std::to_string(r) + ", which depr.fil does not hold");
+        return 0;
+    }
+    return r;
+}
+
+// An addition: the record goes in first, its index entry after it, so that an entry never points
+// at a record that is not there. When the entry cannot be written the record is taken back.
+WriteOutcome addRecord(Client& client, MaintenanceState& state, const std::string& key) {
+    const std::int64_t r = client.fil.recordCount() + 1;
+    const std::int64_t n = client.idx.recordCount() + 1;
+    if (r > kMaxRecords || n > kMaxRecords) {
+        platform::messageBox("The asset file is full: it holds " + std::to_string(kMaxRecords) +
+                                 " records. Close the period or delete assets to make room.",
+                             "Add Asset Record", platform::MsgIcon::Error);
+        return WriteOutcome::Failed;
+    }
+    state.WorkingRecord.AssetNumber = fixedText(upperCase(state.assetNumberText), 6);
+    const IndexBytes entry = makeIndexBytes(key, static_cast<std::int16_t>(r));
+    if (!putAssetRecord(client.fil, r, state.WorkingRecord) || !client.fil.flush()) {
+        const std::string why = lastReason();
+        client.fil.truncateRecords(r - 1);
+        tellNotSaved(key, why);
+        return WriteOutcome::Failed;
+    }
+    if (!client.idx.write(n, entry.data()) || !client.idx.flush()) {
+        const std::string why = lastReason();
+        client.idx.truncateRecords(n - 1);
+        client.fil.truncateRecords(r - 1);
+        tellNotSaved(key, why);
+        return WriteOutcome::Failed;
+    }
+    if (client.AssetIndex.size() < static_cast<std::size_t>(n) + 1) client.AssetIndex.resize(static_cast<std::size_t>(n) + 1);
+    client.AssetIndex[static_cast<std::size_t>(n)] = entry;
+    client.entryCount = static_cast<std::int16_t>(n);
+    state.changeFlag = ChangeFlag::Added;
+    return WriteOutcome::Written;
+}
+
+// Rewrites record r and flushes it; when that fails the record is put back as it was read, so
+// that a failure reported is a change not made. False with the reason in why.
+bool rewriteRecord(Client& client, std::int64_t r, const AssetRecord& rec, std::string& why) {
+    AssetRecord::Bytes before{};
+    if (!client.fil.read(r, before.data())) {
+        why = lastReason();
+        return false;
+    }
+    if (putAssetRecord(client.fil, r, rec) && client.fil.flush()) return true;
+    why = lastReason();
+    client.fil.write(r, before.data());
+    return false;
+}
+
+WriteOutcome changeRecord(Client& client, MaintenanceState& state, const std::string& key) {
+    const std::int64_t r = recordOfAsset(client, key);
+    if (r == 0) return WriteOutcome::Failed;
+    std::string why;
+    if (!rewriteRecord(client, r, state.WorkingRecord, why)) {
+        tellNotSaved(key, why);
+        return WriteOutcome::Failed;
+    }
+    return WriteOutcome::Written;
+}
+
+WriteOutcome markDeleted(Client& client, MaintenanceState& state, const std::string& key) {
+    if (platform::messageBox("Are you Sure ?", "Delete Asset Record", platform::MsgIcon::Question,
+                             platform::MsgButtons::YesNo) != platform::MsgResult::Yes)
+        return WriteOutcome::Unchanged;
+    const std::int64_t r = recordOfAsset(client, key);
+    if (r == 0) return WriteOutcome::Failed;
+    AssetRecord marked = state.WorkingRecord;
+    marked.Description = fixedText(kDeletedMark, 35);
+    std::string why;
+    if (!rewriteRecord(client, r, marked, why)) {
+        platform::messageBox("Asset " + trimRight(key) + " was not deleted: " + why + ".",
+                             "Delete Asset Record", platform::MsgIcon::Error);
+        return WriteOutcome::Failed;
+    }
+    state.WorkingRecord = marked;
+    state.changeFlag = ChangeFlag::Deleted;
+    return WriteOutcome::Written;
+}
+
+}  // namespace
 
 std::string dataPath(const std::string& clientCode, const std::string& fileName) {
     return platform::resolvePath(clientCode, fileName);
 }
 
-RegisterState& reg() {
-    static RegisterState state;
+MaintenanceState& maintenanceState() {
+    static MaintenanceState state;
     return state;
-}
-
-void resetRegisterState() {
-    RegisterState& s = reg();
-    s.idx.close();
-    s.fil.close();
-    s.companyFile.close();
-    s.WorkingRecord = AssetRecord{};
-    s.AssetIndex.assign(1, IndexBytes{});
-    s.ChangeFlag = 0;
-    s.entryCount = 0;
-    s.company = CompanyRecord{};
-    s.companyName.clear();
-    s.fiscalYearEndText.clear();
-    s.EditMode.clear();
-    s.assetNumberText.clear();
-    s.dateAcquiredText.clear();
-    s.dateSoldText.clear();
-    s.pickMarker = 0;
-}
-
-std::string indexKey(const IndexBytes& e) { return std::string(reinterpret_cast<const char*>(e.data()), 6); }
-
-std::int16_t indexRecordNumber(const IndexBytes& e) { return getInt16(e.data() + 6); }
-
-IndexBytes makeIndexBytes(std::string_view assetNumber, std::int16_t recordNumber) {
-    IndexEntry e;
-    e.AssetNumber = fixedText(assetNumber, 6);
-    e.RecordNumber = recordNumber;
-    return e.encode();
-}
-
-std::string assetKey(std::string_view assetNumber) {
-    return upperCase(fixedText(std::string(assetNumber) + "      ", 6));
 }
 
 int readCompanyFile(const std::string& clientCode, CompanyRecord& rec) {
     rec = CompanyRecord{};
-    // A close interrupted while putting the new year in place is finished first.
-    if (!clientCode.empty()) platform::finishPendingReplacement(clientCode);
     platform::RecordFile f;
     if (!f.openExisting(dataPath(clientCode, "company.fil"), kCompanyRecordLength)) return 0;
     int n = 0;
@@ -67,7 +143,7 @@ int readCompanyFile(const std::string& clientCode, CompanyRecord& rec) {
     return n;
 }
 
-bool readAssetRecord(platform::RecordFile& fil, std::int64_t r, AssetRecord& rec) {
+bool readAssetRecord(const platform::RecordFile& fil, std::int64_t r, AssetRecord& rec) {
     // An index entry pointing nowhere must never hand back the previous record.
     if (r < 1 || r > fil.recordCount()) return false;
     AssetRecord::Bytes b{};
@@ -76,119 +152,61 @@ bool readAssetRecord(platform::RecordFile& fil, std::int64_t r, AssetRecord& rec
     return true;
 }
 
-bool writeAssetRecord(platform::RecordFile& fil, std::int64_t r, const AssetRecord& rec) {
+bool putAssetRecord(platform::RecordFile& fil, std::int64_t r, const AssetRecord& rec) {
     if (r < 1 || r > kMaxRecords) return false;
     const AssetRecord::Bytes b = rec.encode();
     return fil.write(r, b.data());
 }
 
-void CloseAllFiles() { platform::closeAllFiles(); }
-
-void OpenAssetFiles() {
-    RegisterState& s = reg();
-    const std::string& client = session().clientCode;
-    s.idx.close();
-    s.fil.close();
-    s.companyFile.close();
-    platform::finishPendingReplacement(client);
-    s.idx.open(dataPath(client, "depr.idx"), kIndexEntryLength);
-    s.fil.open(dataPath(client, "depr.fil"), kAssetRecordLength);
-    {
-        platform::RecordFile newIdx, newFil;
-        newIdx.open(dataPath(client, "NEW.IDX"), kIndexEntryLength);
-        newFil.open(dataPath(client, "NEW.FIL"), kAssetRecordLength);
-    }
-    std::int64_t n = s.idx.recordCount();
+bool OpenAssetFiles(Client& client) {
+    client.closeFiles();
+    const bool opened = client.idx.open(client.path("depr.idx"), kIndexEntryLength) &&
+                        client.fil.open(client.path("depr.fil"), kAssetRecordLength) &&
+                        client.companyFile.open(client.path("company.fil"), kCompanyRecordLength);
+    std::int64_t n = client.idx.recordCount();
     if (n > kMaxRecords) n = kMaxRecords;
-    s.entryCount = static_cast<std::int16_t>(n);
-    if (s.companyFile.open(dataPath(client, "company.fil"), kCompanyRecordLength)) {
-        for (int i = 1; i <= 2; ++i) {
-            CompanyRecord::Bytes b{};
-            if (s.companyFile.read(i, b.data())) s.company.decodeRecord(i, b);
-        }
+    client.entryCount = static_cast<std::int16_t>(n);
+    for (int i = 1; i <= 2 && client.companyFile.isOpen(); ++i) {
+        CompanyRecord::Bytes b{};
+        if (client.companyFile.read(i, b.data())) client.company.decodeRecord(i, b);
     }
-    s.companyName = s.company.CompanyName;
-    s.fiscalYearEndText = date6cToText(s.company.FiscalYearEnd);
+    client.companyName = client.company.CompanyName;
+    client.fiscalYearEndText = date6cToText(client.company.FiscalYearEnd);
+    return opened;
 }
 
-void LoadAssetIndex() {
-    OpenAssetFiles();
-    RegisterState& s = reg();
-    const int n = s.entryCount;
-    if (n <= 0) return;  // an empty file leaves the array as it was
-    s.AssetIndex.assign(static_cast<std::size_t>(n) + 1, IndexBytes{});
-    for (int i = 1; i <= n; ++i) {
-        IndexBytes e{};
-        if (s.idx.read(i, e.data())) s.AssetIndex[static_cast<std::size_t>(i)] = e;
+bool LoadAssetIndex(Client& client) {
+    if (!OpenAssetFiles(client)) return false;
+    const int n = client.entryCount;
+    if (n <= 0) return true;  // an empty file leaves the array as it was
+    std::vector<IndexBytes> index(static_cast<std::size_t>(n) + 1, IndexBytes{});
+    if (!client.idx.readRecords(1, n, index.data() + 1)) return false;
+    client.AssetIndex = std::move(index);
+    return true;
+}
+
+std::int16_t FindAsset(Client& client, const std::string& assetNumber) {
+    LoadAssetIndex(client);
+    const std::size_t i = findElement(client, assetKey(assetNumber));
+    return i == 0 ? 0 : indexRecordNumber(client.AssetIndex[i]);
+}
+
+WriteOutcome WriteAssetRecord(Client& client, MaintenanceState& state, EditMode mode) {
+    if (mode == EditMode::None) return WriteOutcome::Unchanged;
+    if (!OpenAssetFiles(client)) {
+        tellNotSaved(state.assetNumberText, "the asset files cannot be opened: " + lastReason());
+        return WriteOutcome::Failed;
     }
-}
-
-std::int16_t FindAsset(const std::string& assetNumber) {
-    LoadAssetIndex();
-    RegisterState& s = reg();
-    const std::string key = assetKey(assetNumber);
-    const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(std::max<int>(s.entryCount, 0)),
-                                                s.AssetIndex.size() - 1);
-    for (std::size_t i = 1; i <= n; ++i)
-        if (indexKey(s.AssetIndex[i]) == key) return indexRecordNumber(s.AssetIndex[i]);
-    return 0;
-}
-
-namespace {
-
-// The first index element whose asset number is the key; 0 when there is none.
-std::size_t findElement(const std::string& key, std::size_t n) {
-    RegisterState& s = reg();
-    n = std::min(n, s.AssetIndex.size() - 1);
-    for (std::size_t i = 1; i <= n; ++i)
-        if (indexKey(s.AssetIndex[i]) == key) return i;
-    return 0;
-}
-
-}  // namespace
-
-void WriteAssetRecord(const std::string& mode) {
-    RegisterState& s = reg();
-    OpenAssetFiles();
-    date6FromText(s.WorkingRecord.DateAcquired, s.dateAcquiredText, false);
-    date6FromText(s.WorkingRecord.DateSold, s.dateSoldText, true);
-    const std::string key = assetKey(s.assetNumberText);
-    std::int64_t n = s.idx.recordCount();
-
-    if (mode == "ADD") {
-        const std::int64_t r = s.fil.recordCount() + 1;
-        if (r > kMaxRecords || n + 1 > kMaxRecords) {
-            platform::messageBox("The asset file is full: it holds " + std::to_string(kMaxRecords) +
-                                     " records. Close the period or delete assets to make room.",
-                                 "Add Asset Record", platform::MsgIcon::Error);
-            return;
-        }
-        n += 1;
-        s.ChangeFlag = 2;
-        const IndexBytes entry = makeIndexBytes(key, static_cast<std::int16_t>(r));
-        if (s.AssetIndex.size() < static_cast<std::size_t>(n) + 1) s.AssetIndex.resize(static_cast<std::size_t>(n) + 1);
-        s.AssetIndex[static_cast<std::size_t>(n)] = entry;
-        s.WorkingRecord.AssetNumber = fixedText(upperCase(s.assetNumberText), 6);
-        s.idx.write(n, entry.data());
-        writeAssetRecord(s.fil, r, s.WorkingRecord);
-    } else if (mode == "CHG") {
-        const std::size_t i = findElement(key, static_cast<std::size_t>(n));
-        if (i == 0) return;
-        const std::int64_t r = indexRecordNumber(s.AssetIndex[i]);
-        if (r < 1 || r > s.fil.recordCount()) return;  // never write into a record the index does not own
-        writeAssetRecord(s.fil, r, s.WorkingRecord);
-    } else if (mode == "DEL") {
-        if (platform::messageBox("Are you Sure ?", "Delete Asset Record", platform::MsgIcon::Question,
-                                 platform::MsgButtons::YesNo) != platform::MsgResult::Yes)
-            return;
-        const std::size_t i = findElement(key, static_cast<std::size_t>(n));
-        if (i == 0) return;
-        const std::int64_t r = indexRecordNumber(s.AssetIndex[i]);
-        if (r < 1 || r > s.fil.recordCount()) return;
-        s.WorkingRecord.Description = fixedText(kDeletedMark, 35);
-        writeAssetRecord(s.fil, r, s.WorkingRecord);
-        s.ChangeFlag = 1;
+    date6FromText(state.WorkingRecord.DateAcquired, state.dateAcquiredText, false);
+    date6FromText(state.WorkingRecord.DateSold, state.dateSoldText, true);
+    const std::string key = assetKey(state.assetNumberText);
+    switch (mode) {
+        case EditMode::Add: return addRecord(client, state, key);
+        case EditMode::Change: return changeRecord(client, state, key);
+        case EditMode::Delete: return markDeleted(client, state, key);
+        case EditMode::None: break;
     }
+    return WriteOutcome::Unchanged;
 }
 
 }  // namespace dp

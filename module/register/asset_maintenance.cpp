@@ -2,8 +2,6 @@
 
 #include <new>
 
-#include "entry/procedures.h"
-#include "entry/session.h"
 #include "format/number_format.h"
 #include "help/help.h"
 #include "platform/backend.h"
@@ -11,6 +9,7 @@
 #include "platform/message.h"
 #include "register/asset_files.h"
 #include "register/asset_picker.h"
+#include "register/index_repair.h"
 #include "register/maintenance_error.h"
 #include "register/reorganise.h"
 
@@ -46,6 +45,7 @@ constexpr int kMenuAbout = 702;
 constexpr int kMenuMethods = 703;
 
 const char* const kAmountMask = "#.00";
+const char* const kTitle = "Asset File Maintenance";
 
 // The boxes of the record's fields, description first, then the book and the tax block.
 std::vector<int> fieldBoxes() {
@@ -75,7 +75,7 @@ ControlSpec assetNumberBox(int y) {
     return {ControlKind::Edit, kNumberBox, "", 105, y, 40, 12, platform::StyleUpperCase | platform::StyleSunken};
 }
 
-std::string idleCaption() { return "Asset File (" + trimRight(session().clientCode) + ")"; }
+std::string idleCaption(const Maintenance& m) { return "Asset File (" + trimRight(m.client.code()) + ")"; }
 
 // Moving the focus to an edit box is one of the events the box reports to the handler.
 void focusBox(Dialog& dlg, int id) {
@@ -91,9 +91,9 @@ void emptyFieldBoxes(Dialog& dlg) {
     for (int id : fieldBoxes()) dlg.setText(id, "");
 }
 
-void showNumberLabel(Dialog& dlg) {
+void showNumberLabel(Dialog& dlg, const std::string& assetNumber) {
     dlg.destroyControl(kNumberBox);
-    dlg.createControl({ControlKind::Label, kNumberLabel, reg().assetNumberText, 105, 10, 40, 12});
+    dlg.createControl({ControlKind::Label, kNumberLabel, assetNumber, 105, 10, 40, 12});
 }
 
 // The asset-number box comes back two units lower than it was first placed.
@@ -109,13 +109,13 @@ void grayEditMenu(Dialog& dlg) {
 }
 
 // An edit box reported an event: its text goes into its field.
-void boxEvent(Dialog& dlg, int id) {
-    RegisterState& s = reg();
+void boxEvent(Maintenance& m, Dialog& dlg, int id) {
+    MaintenanceState& s = m.state;
     const std::string text = dlg.text(id);
     switch (id) {
         case kNumberBox:
-            s.pickMarker = 201;
-            if (s.EditMode.empty()) s.assetNumberText = upperCase(fixedText(text + "      ", 6));
+            s.pickMarker = kPickFromNumberBox;
+            if (s.editMode == EditMode::None) s.assetNumberText = upperCase(fixedText(text + "      ", 6));
             return;
         case kDescriptionBox:
             dlg.enable(kLookUp, false);
@@ -152,16 +152,15 @@ void boxEvent(Dialog& dlg, int id) {
             break;
         default:
             amountField(b, field) = leadingNumber(trimBoth(text));
-            if (field == 9 || field == 12) s.pickMarker = 0;
-            if (field == 11) s.pickMarker = 200;
+            if (field == 9 || field == 12) s.pickMarker = kPickNone;
+            if (field == 11) s.pickMarker = kPickAfterExpense;
             break;
     }
 }
 
 // Fills the boxes from WorkingRecord. Each box copies its text back, so the record then holds
 // the rates and amounts as shown, rounded to two decimals.
-void fillBoxes(Dialog& dlg) {
-    const AssetRecord rec = reg().WorkingRecord;
+void fillBoxes(Dialog& dlg, const AssetRecord& rec) {
     dlg.setText(kDescriptionBox, boxText(rec.Description));
     dlg.setText(kAcquiredBox, date6ToText(rec.DateAcquired, false));
     dlg.setText(kSoldBox, date6ToText(rec.DateSold, true));
@@ -176,57 +175,62 @@ void fillBoxes(Dialog& dlg) {
     }
 }
 
-void lookUp(Dialog& dlg) {
-    RegisterState& s = reg();
-    if (trimBoth(s.assetNumberText).empty()) return;
-    s.assetNumberText = upperCase(trimBoth(s.assetNumberText));
-    const std::int16_t r = FindAsset(s.assetNumberText);
-    const std::string code = trimRight(session().clientCode);
-    if (r != 0) {
-        s.EditMode = "CHG";
-        OpenAssetFiles();
-        readAssetRecord(s.fil, r, s.WorkingRecord);
-        s.pickMarker = 0;
-        enableFieldBoxes(dlg, true);
-        dlg.setCaption("Asset File (" + code + ") - Change Records " + s.assetNumberText);
-        showNumberLabel(dlg);
-        dlg.enable(kSave);
-        dlg.enable(kAbort);
-        dlg.enable(kDelete);
-        dlg.enableMenu(kMenuSave);
-        dlg.enableMenu(kMenuAbort);
-        dlg.enableMenu(kMenuDelete);
-        fillBoxes(dlg);
-        focusBox(dlg, kDescriptionBox);
-    } else {
-        s.EditMode = "ADD";
-        s.pickMarker = 0;
-        // Emptying each box clears its field; the acquisition date already held stays, since a
-        // blank date leaves it unchanged when the record is written.
-        for (int id : fieldBoxes()) {
-            dlg.enable(id);
-            dlg.setText(id, "");
-        }
-        dlg.setCaption("Asset File (" + code + ") - Add Records " + s.assetNumberText);
-        focusBox(dlg, kDescriptionBox);
-        showNumberLabel(dlg);
-        dlg.enable(kSave);
-        dlg.enable(kAbort);
-        dlg.enableMenu(kMenuSave);
-        dlg.enableMenu(kMenuAbort);
-    }
+void openForChange(Maintenance& m, Dialog& dlg, std::int16_t r) {
+    MaintenanceState& s = m.state;
+    s.editMode = EditMode::Change;
+    OpenAssetFiles(m.client);
+    readAssetRecord(m.client.fil, r, s.WorkingRecord);
+    s.pickMarker = kPickNone;
+    enableFieldBoxes(dlg, true);
+    dlg.setCaption("Asset File (" + trimRight(m.client.code()) + ") - Change Records " + s.assetNumberText);
+    showNumberLabel(dlg, s.assetNumberText);
+    dlg.enable(kSave);
+    dlg.enable(kAbort);
+    dlg.enable(kDelete);
+    dlg.enableMenu(kMenuSave);
+    dlg.enableMenu(kMenuAbort);
+    dlg.enableMenu(kMenuDelete);
+    fillBoxes(dlg, AssetRecord(s.WorkingRecord));
+    focusBox(dlg, kDescriptionBox);
 }
 
-void save(Dialog& dlg) {
-    RegisterState& s = reg();
-    WriteAssetRecord(s.EditMode);  // "" (no record open) writes nothing
+void openForAddition(Maintenance& m, Dialog& dlg) {
+    MaintenanceState& s = m.state;
+    s.editMode = EditMode::Add;
+    s.pickMarker = kPickNone;
+    // Emptying each box clears its field; the acquisition date already held stays, since a
+    // blank date leaves it unchanged when the record is written.
+    for (int id : fieldBoxes()) {
+        dlg.enable(id);
+        dlg.setText(id, "");
+    }
+    dlg.setCaption("Asset File (" + trimRight(m.client.code()) + ") - Add Records " + s.assetNumberText);
+    focusBox(dlg, kDescriptionBox);
+    showNumberLabel(dlg, s.assetNumberText);
+    dlg.enable(kSave);
+    dlg.enable(kAbort);
+    dlg.enableMenu(kMenuSave);
+    dlg.enableMenu(kMenuAbort);
+}
+
+void lookUp(Maintenance& m, Dialog& dlg) {
+    MaintenanceState& s = m.state;
+    if (trimBoth(s.assetNumberText).empty()) return;
+    s.assetNumberText = upperCase(trimBoth(s.assetNumberText));
+    const std::int16_t r = FindAsset(m.client, s.assetNumberText);
+    if (r != 0) openForChange(m, dlg, r);
+    else openForAddition(m, dlg);
+}
+
+// Back to the idle dialog: no record open, the asset-number box waiting for the next number.
+void closeEdit(Maintenance& m, Dialog& dlg) {
     emptyFieldBoxes(dlg);
     dlg.setText(kBookUnit, "");
     dlg.setText(kTaxUnit, "");
     restoreNumberBox(dlg);
     focusBox(dlg, kNumberBox);
-    s.EditMode.clear();
-    dlg.setCaption(idleCaption());
+    m.state.editMode = EditMode::None;
+    dlg.setCaption(idleCaption(m));
     enableFieldBoxes(dlg, false);
     dlg.enable(kAbort, false);
     dlg.enable(kSave, false);
@@ -235,13 +239,22 @@ void save(Dialog& dlg) {
     dlg.enable(kLookUp);
 }
 
+// A record that could not be written stays open with what was typed, so that nothing is lost
+// and the user can try again or abort.
+void save(Maintenance& m, Dialog& dlg) {
+    const std::string number = trimRight(m.state.assetNumberText);
+    const WriteOutcome written = WriteAssetRecord(m.client, m.state, m.state.editMode);
+    if (written == WriteOutcome::Failed) return;
+    closeEdit(m, dlg);
+    if (written == WriteOutcome::Written) platform::showStatus("Asset " + number + " saved");
+}
+
 // Nothing is written; the "&Abort" button itself keeps its state.
-void abortEdit(Dialog& dlg) {
-    RegisterState& s = reg();
+void abortEdit(Maintenance& m, Dialog& dlg) {
     restoreNumberBox(dlg);
     emptyFieldBoxes(dlg);
-    s.EditMode.clear();
-    dlg.setCaption(idleCaption());
+    m.state.editMode = EditMode::None;
+    dlg.setCaption(idleCaption(m));
     enableFieldBoxes(dlg, false);
     dlg.enable(kDelete, false);
     dlg.enable(kSave, false);
@@ -252,31 +265,33 @@ void abortEdit(Dialog& dlg) {
 
 // Whatever the answer to the question, the edit is closed without saving; the caption keeps
 // the text of the closed edit.
-void deleteRecord(Dialog& dlg) {
-    RegisterState& s = reg();
-    s.EditMode = "DEL";
-    WriteAssetRecord("DEL");
+void deleteRecord(Maintenance& m, Dialog& dlg) {
+    MaintenanceState& s = m.state;
+    s.editMode = EditMode::Delete;
+    const std::string number = trimRight(s.assetNumberText);
+    const bool deleted = WriteAssetRecord(m.client, s, EditMode::Delete) == WriteOutcome::Written;
     emptyFieldBoxes(dlg);
     restoreNumberBox(dlg);
     focusBox(dlg, kNumberBox);
-    s.EditMode.clear();
+    s.editMode = EditMode::None;
     enableFieldBoxes(dlg, false);
     dlg.enable(kAbort, false);
     dlg.enable(kDelete, false);
     dlg.enable(kSave, false);
     grayEditMenu(dlg);
     dlg.enable(kLookUp);
+    if (deleted) platform::showStatus("Asset " + number + " marked deleted");
 }
 
-void pickFromListing(Dialog& dlg) {
-    RegisterState& s = reg();
+void pickFromListing(Maintenance& m, Dialog& dlg) {
+    MaintenanceState& s = m.state;
     dlg.enable(kClose, false);
     dlg.enableMenu(kMenuClose, false);
     std::string unused;
-    const std::string picked = PickAsset(unused, session().clientCode, 5);
+    const std::string picked = PickAsset(m.client, s.pickMarker, unused, 5);
     dlg.enable(kClose);
     dlg.enableMenu(kMenuClose);
-    OpenAssetFiles();
+    OpenAssetFiles(m.client);
     if (picked.empty()) return;  // also whenever a record is open: the listing was for viewing
     const std::string number = fixedText(picked, 6);
     dlg.setText(kNumberBox, number);
@@ -284,11 +299,11 @@ void pickFromListing(Dialog& dlg) {
     dlg.sendCommand(kLookUp);
 }
 
-void command(Dialog& dlg, int id) {
+void command(Maintenance& m, Dialog& dlg, int id) {
     switch (id) {
         case kMenuHelp:
             // A viewer that cannot be started is an error of the procedure itself.
-            if (!openHelpTopic()) throw FileError(kErrFileNotFound, "the help viewer could not be started");
+            if (!openHelpTopic()) throw MaintenanceError(kErrFileNotFound, "the help viewer could not be started");
             break;
         case kMenuMethods:
             showMethodSummary();
@@ -298,27 +313,26 @@ void command(Dialog& dlg, int id) {
             showAbout();
             break;
         case kMenuAssetFile:
-            pickFromListing(dlg);
+            pickFromListing(m, dlg);
             break;
         case kLookUp:
-            lookUp(dlg);
+            lookUp(m, dlg);
             break;
         case kSave:
         case kMenuSave:
-            save(dlg);
+            save(m, dlg);
             break;
         case kAbort:
         case kMenuAbort:
-            abortEdit(dlg);
+            abortEdit(m, dlg);
             break;
         case kDelete:
         case kMenuDelete:
-            deleteRecord(dlg);
+            deleteRecord(m, dlg);
             break;
         case kClose:
         case kMenuClose:
-            CloseAllFiles();
-            session().abortRequested = 0;
+            m.client.closeFiles();
             dlg.end();
             break;
         default:
@@ -327,22 +341,18 @@ void command(Dialog& dlg, int id) {
 }
 
 // The error recovery of the procedure. True when the procedure goes on with its next stage.
-bool recover(int number, const std::string& clientCode) {
-    CloseAllFiles();
-    if (number == kErrPathNotFound) {
-        platform::makeDirectory(clientCode);
-        return true;
-    }
+bool recover(int number, Client& client) {
+    client.closeFiles();
+    platform::closeAllFiles();
     if (number == kErrFileNotFound) {
-        RegisterState& s = reg();
         platform::RecordFile f;
-        if (f.open(dataPath(clientCode, "deprrecs.fil"), 8)) {
-            s.entryCount = 0;
+        if (f.open(client.path("deprrecs.fil"), 8)) {
+            client.entryCount = 0;
             unsigned char b[8];
-            putDouble(b, static_cast<double>(s.entryCount));
+            putDouble(b, static_cast<double>(client.entryCount));
             f.write(1, b);
         }
-        CloseAllFiles();
+        platform::closeAllFiles();
         return true;
     }
     platform::messageBox("Exiting", "Error  " + std::to_string(number), platform::MsgIcon::Error);
@@ -358,7 +368,7 @@ int runStage(Stage&& stage) {
         return 0;
     } catch (const platform::ScriptStop&) {
         throw;
-    } catch (const FileError& e) {
+    } catch (const MaintenanceError& e) {
         return e.number();
     } catch (const std::bad_alloc&) {
         return kErrOutOfMemory;
@@ -431,60 +441,65 @@ platform::DialogTemplate buildAssetMaintenanceDialog(const std::string& clientCo
     return t;
 }
 
-void assetMaintenanceHandler(Dialog& dlg, const platform::Event& ev) {
-    RegisterState& s = reg();
+void assetMaintenanceHandler(Maintenance& m, Dialog& dlg, const platform::Event& ev) {
+    MaintenanceState& s = m.state;
     switch (ev.kind) {
         case EventKind::Init:
             // No record is open in a new dialog, whatever state the last one was closed in;
             // else the number typed first would not reach assetNumberText.
-            s.EditMode.clear();
-            LoadAssetIndex();
+            s.editMode = EditMode::None;
+            LoadAssetIndex(m.client);
             dlg.enable(kLookUp);
             enableFieldBoxes(dlg, false);
-            s.pickMarker = 201;
+            s.pickMarker = kPickFromNumberBox;
             focusBox(dlg, kNumberBox);
             break;
         case EventKind::Close:
             // An open edit is discarded; the tidy-up follows when the dialog has ended.
-            CloseAllFiles();
+            m.client.closeFiles();
             break;
         case EventKind::Command:
-            command(dlg, ev.id);
+            command(m, dlg, ev.id);
             break;
         case EventKind::Notify:
-            boxEvent(dlg, ev.id);
+            boxEvent(m, dlg, ev.id);
             break;
     }
 }
 
-void prepareAssetMaintenance(const std::string& clientCode) {
-    if (!platform::directoryExists(clientCode)) throw FileError(kErrPathNotFound, "path not found: " + clientCode);
-    RegisterState& s = reg();
-    OpenAssetFiles();
-    const bool opened = s.idx.isOpen() && s.fil.isOpen() && s.companyFile.isOpen();
-    CloseAllFiles();
-    if (!opened) throw FileError(kErrFileNotFound, "the asset files cannot be opened in " + clientCode);
+void prepareAssetMaintenance(Client& client) {
+    const bool opened = OpenAssetFiles(client);
+    client.closeFiles();
+    if (!opened)
+        throw MaintenanceError(kErrFileNotFound, "the asset files cannot be opened in " + client.code());
     // Room for the index; loading it when the dialog starts sizes it to the entries on file.
-    s.AssetIndex.assign(5001, IndexBytes{});
+    client.AssetIndex.assign(5001, IndexBytes{});
+}
+
+void runAssetMaintenance(Client& client, MaintenanceState& state) {
+    // A damaged index is refused before anything is opened for writing.
+    if (verifyAssetIndex(client, kTitle, "Asset File Maintenance") == IndexVerdict::Refused) return;
+    // Set-up: after a recovered error the dialog is shown all the same.
+    if (const int err = runStage([&] { prepareAssetMaintenance(client); }); err != 0) {
+        if (!recover(err, client)) return;
+    }
+    Maintenance m{client, state};
+    // The dialog and the tidy-up: after an error the procedure ends.
+    const int err = runStage([&] {
+        platform::showModal(buildAssetMaintenanceDialog(client.code()),
+                            [&m](Dialog& dlg, const platform::Event& ev) { assetMaintenanceHandler(m, dlg, ev); });
+        if (state.changeFlag != ChangeFlag::None) ReorganiseAssetFiles(client, state);
+    });
+    if (err != 0) recover(err, client);
+    client.closeFiles();
 }
 
 void RunAssetMaintenance(const std::string& clientCode) {
-    if (clientCode.empty()) {
-        platform::messageBox("invalid Client Code", "Error in Client Code", platform::MsgIcon::Error);
-        CloseAllFiles();
-        return;
-    }
-    // Set-up: after a recovered error the dialog is shown all the same.
-    if (const int err = runStage([&] { prepareAssetMaintenance(clientCode); }); err != 0) {
-        if (!recover(err, clientCode)) return;
-    }
-    // The dialog and the tidy-up: after an error the procedure ends.
-    const int err = runStage([&] {
-        platform::showModal(buildAssetMaintenanceDialog(clientCode), assetMaintenanceHandler);
-        if (reg().ChangeFlag > 0) ReorganiseAssetFiles();
-    });
-    if (err != 0) recover(err, clientCode);
-    CloseAllFiles();
+    // A missing data directory is made: maintenance is where a new client starts.
+    std::unique_ptr<Client> client = Client::open(clientCode, kTitle, MissingDirectory::Create);
+    if (!client) return;
+    runAssetMaintenance(*client, maintenanceState());
+    platform::closeAllFiles();
 }
 
 }  // namespace dp

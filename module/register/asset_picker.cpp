@@ -23,8 +23,7 @@ int pickerListHeight(std::size_t entries) {
     return static_cast<int>(std::max(100L, std::min(h, 170L)));
 }
 
-std::vector<std::string> pickerLines() {
-    RegisterState& s = reg();
+std::vector<std::string> pickerLines(const Client& s) {
     std::vector<std::string> lines;
     const std::size_t count = static_cast<std::size_t>(std::max<int>(s.entryCount, 0));
     lines.reserve(count);
@@ -63,19 +62,18 @@ platform::DialogTemplate buildPickerDialog(const std::string& clientCode, int h,
     return t;
 }
 
-std::string PickAsset(std::string& sharedText, const std::string& clientCode, int mode) {
+std::string PickAsset(Client& s, std::int32_t pickMarker, std::string& sharedText, int mode) {
     (void)sharedText;
     (void)mode;
-    RegisterState& s = reg();
+    const std::string& clientCode = s.code();
     s.idx.close();
     s.fil.close();
-    platform::finishPendingReplacement(clientCode);
-    s.idx.open(dataPath(clientCode, "depr.idx"), kIndexEntryLength);
-    s.fil.open(dataPath(clientCode, "depr.fil"), kAssetRecordLength);
+    s.idx.open(s.path("depr.idx"), kIndexEntryLength);
+    s.fil.open(s.path("depr.fil"), kAssetRecordLength);
     s.entryCount = static_cast<std::int16_t>(std::min<std::int64_t>(s.idx.recordCount(), kMaxRecords));
 
-    std::vector<std::string> lines = pickerLines();
-    const bool offerOk = s.pickMarker == 201;
+    std::vector<std::string> lines = pickerLines(s);
+    const bool offerOk = pickMarker == kPickFromNumberBox;
     std::string selected;
     platform::showModal(buildPickerDialog(clientCode, pickerListHeight(lines.size()), offerOk),
                         [&](platform::Dialog& dlg, const platform::Event& ev) {
@@ -99,7 +97,7 @@ std::string PickAsset(std::string& sharedText, const std::string& clientCode, in
                                     }
                                     break;
                                 case platform::EventKind::Close:
-                                    CloseAllFiles();
+                                    s.closeFiles();
                                     break;
                             }
                         });

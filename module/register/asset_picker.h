@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "platform/dialog.h"
+#include "register/asset_files.h"
 
 namespace dp {
 
@@ -14,14 +15,14 @@ namespace dp {
 int pickerListHeight(std::size_t entries);
 
 // The listing lines in index order: asset number (6), two blanks, the stored description.
-std::vector<std::string> pickerLines();
+std::vector<std::string> pickerLines(const Client& client);
 
 // The listing dialog for a list of the given height; "&OK" only when offerOk.
 platform::DialogTemplate buildPickerDialog(const std::string& clientCode, int listHeight, bool offerOk);
 
 // Shows the listing. Returns the chosen asset number (6 characters) when the maintenance dialog
-// was idle (pickMarker 201) and a line was chosen, else empty text. The first argument is the
-// shared text the maintenance dialog passes and is not used; mode is not used either.
-std::string PickAsset(std::string& sharedText, const std::string& clientCode, int mode);
+// was idle (pickMarker kPickFromNumberBox) and a line was chosen, else empty text. The shared
+// text the maintenance dialog passes is not used; mode is not used either.
+std::string PickAsset(Client& client, std::int32_t pickMarker, std::string& sharedText, int mode);
 
 }  // namespace dp

@@ -1,8 +1,10 @@
 #include "register/company_maintenance.h"
 
-#include "entry/procedures.h"
-#include "entry/session.h"
+#include <algorithm>
+#include <cctype>
+
 #include "platform/files.h"
+#include "platform/message.h"
 #include "register/asset_files.h"
 
 namespace dp {
@@ -11,51 +13,139 @@ namespace {
 using platform::ControlKind;
 using platform::ControlSpec;
 
-// The dates as typed while the dialog is open; stored in date6c form when it closes.
-struct CompanyEdit {
-    std::string fiscalYearEndText;
-    std::string currentPeriodText;
-};
-
-CompanyEdit& edit() {
-    static CompanyEdit e;
-    return e;
-}
+const char* const kTitle = "Company File Maintenance";
+constexpr int kFiscalYearEndBox = 205;
+constexpr int kCurrentPeriodBox = 207;
 
 // A stored field shown in an edit box ends at its first NUL, as text in a window does.
 std::string boxText(const std::string& stored) { return stored.substr(0, stored.find('\0')); }
 
 bool allNul(const std::string& s) { return s.find_first_not_of('\0') == std::string::npos; }
 
-void companyHandler(platform::Dialog& dlg, const platform::Event& ev) {
-    CompanyRecord& c = reg().company;
-    if (ev.kind == platform::EventKind::Close) {
-        CloseAllFiles();
-        return;
+void companyHandler(CompanyEdit& e, platform::Dialog& dlg, const platform::Event& ev) {
+    CompanyRecord& c = e.company;
+    switch (ev.kind) {
+        case platform::EventKind::Init:
+            if (e.focusBox != 0) dlg.setFocus(e.focusBox);
+            return;
+        case platform::EventKind::Close:
+            return;
+        case platform::EventKind::Command:
+            if (ev.id == 301) dlg.end();
+            return;
+        case platform::EventKind::Notify:
+            break;
     }
-    if (ev.kind == platform::EventKind::Command) {
-        if (ev.id == 301) dlg.end();
-        return;
-    }
-    if (ev.kind != platform::EventKind::Notify) return;
     const std::string text = dlg.text(ev.id);
     switch (ev.id) {
         case 201: c.CompanyName = fixedText(text, 25); break;
         case 202: c.CompanyName2 = fixedText(text, 25); break;
         case 203: c.CompanyAddress = fixedText(text, 25); break;
         case 204: c.CompanyCity = fixedText(text, 25); break;
-        case 205: edit().fiscalYearEndText = text; break;
+        case kFiscalYearEndBox: e.fiscalYearEndText = text; break;
         case 206: c.Activity = fixedText(text, 50); break;
-        case 207: edit().currentPeriodText = text; break;
+        case kCurrentPeriodBox: e.currentPeriodText = text; break;
         case 208: c.IdNumber = fixedText(text, 11); break;
         default: break;
     }
 }
 
+int daysInMonth(int month, int year) {
+    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
+    return month == 2 && leap ? 29 : days[month - 1];
+}
+
+// The first date box whose text is not a date, and the message that says so; 0 when both are.
+int refusedDateBox(const CompanyEdit& e, std::string& text, std::string& title) {
+    const std::pair<int, const std::string*> boxes[] = {{kFiscalYearEndBox, &e.fiscalYearEndText},
+                                                        {kCurrentPeriodBox, &e.currentPeriodText}};
+    for (const auto& [box, typed] : boxes) {
+        const std::string& read = box == kFiscalYearEndBox ? e.readFiscalYearEnd : e.readCurrentPeriod;
+        if (*typed == read || isCompanyDate(*typed)) continue;
+        title = box == kFiscalYearEndBox ? "Fiscal Year End" : "Current Period";
+        text = "\"" + *typed + "\" is not a date. Type it as MMDDYY or MMDDYYYY, e.g. 12312004, or leave it empty.";
+        return box;
+    }
+    return 0;
+}
+
+// The records as stored; false when company.fil exists but cannot be read (then nothing may
+// be written over it).
+bool readCompany(const Client& client, CompanyEdit& e) {
+    CompanyRecord& c = e.company;
+    std::vector<unsigned char> bytes;
+    if (!platform::readWholeFile(client.path("company.fil"), bytes)) return false;
+    if (!bytes.empty()) {
+        // A record missing from a short file reads as blanks and zero bytes.
+        for (int i = 1; i <= 3; ++i) {
+            CompanyRecord::Bytes b{};
+            const std::size_t at = static_cast<std::size_t>(i - 1) * kCompanyRecordLength;
+            if (at < bytes.size())
+                std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), std::min(b.size(), bytes.size() - at), b.begin());
+            if (at < bytes.size()) c.decodeRecord(i, b);
+        }
+        e.currentPeriodText = date6cToText(c.CurrentPeriod);
+    }
+    // Files written before the second name line existed hold NULs there.
+    if (allNul(c.CompanyName2)) c.CompanyName2 = std::string(25, ' ');
+    e.fiscalYearEndText = date6cToText(c.FiscalYearEnd);
+    e.readFiscalYearEnd = e.fiscalYearEndText;
+    e.readCurrentPeriod = e.currentPeriodText;
+    return true;
+}
+
+// All three records, in one step; whatever the file holds after them stays.
+bool writeCompany(const Client& client, const CompanyRecord& c) {
+    const std::string path = client.path("company.fil");
+    std::vector<unsigned char> bytes;
+    if (!platform::readWholeFile(path, bytes)) return false;
+    if (bytes.size() < 3 * kCompanyRecordLength) bytes.resize(3 * kCompanyRecordLength);
+    for (int i = 1; i <= 3; ++i) {
+        const CompanyRecord::Bytes b = c.encodeRecord(i);
+        std::copy(b.begin(), b.end(), bytes.begin() + static_cast<std::ptrdiff_t>((i - 1) * kCompanyRecordLength));
+    }
+    return platform::writeWholeFile(path, bytes);
+}
+
+// Shows the dialog until its dates are dates; false when the user gave up saving.
+bool editAndSave(Client& client, CompanyEdit& e) {
+    for (;;) {
+        platform::showModal(buildCompanyMaintenanceDialog(client.code(), e),
+                            [&e](platform::Dialog& dlg, const platform::Event& ev) { companyHandler(e, dlg, ev); });
+        std::string text, title;
+        e.focusBox = refusedDateBox(e, text, title);
+        if (e.focusBox != 0) {
+            platform::messageBox(text, title, platform::MsgIcon::Error);
+            continue;
+        }
+        CompanyRecord c = e.company;
+        c.CurrentPeriod = date6cFromText(e.currentPeriodText);
+        c.FiscalYearEnd = date6cFromText(e.fiscalYearEndText);
+        if (writeCompany(client, c)) return true;
+        const platform::MsgResult again = platform::messageBox(
+            "The company file was not saved: " + platform::describeFileError(platform::lastFileError()) +
+                ".\r\nOK shows your entries again; Cancel leaves without saving them.",
+            kTitle, platform::MsgIcon::Error, platform::MsgButtons::OkCancel);
+        if (again != platform::MsgResult::Ok) return false;
+    }
+}
+
 }  // namespace
 
-platform::DialogTemplate buildCompanyMaintenanceDialog(const std::string& clientCode) {
-    const CompanyRecord& c = reg().company;
+bool isCompanyDate(const std::string& text) {
+    if (text.empty()) return true;  // no date yet
+    if (text.size() != 6 && text.size() != 8) return false;
+    for (char ch : text)
+        if (!std::isdigit(static_cast<unsigned char>(ch))) return false;
+    const int month = std::stoi(text.substr(0, 2));
+    const int day = std::stoi(text.substr(2, 2));
+    const int year = date6cFromText(text).year;
+    return month >= 1 && month <= 12 && day >= 1 && day <= daysInMonth(month, year);
+}
+
+platform::DialogTemplate buildCompanyMaintenanceDialog(const std::string& clientCode, const CompanyEdit& e) {
+    const CompanyRecord& c = e.company;
     platform::DialogTemplate t;
     t.caption = "Company File Maintenance  (" + trimRight(clientCode) + ")";
     t.width = 260;
@@ -67,8 +157,8 @@ platform::DialogTemplate buildCompanyMaintenanceDialog(const std::string& client
     const char* const captions[] = {"Company Name",   "Company Name line 2",  "Company Address", "Company City",
                                     "Fiscal Year End", "Activity or Business", "Current Period",  "Identification Number"};
     for (int i = 0; i < 8; ++i) t.controls.push_back({ControlKind::Label, 101 + i, captions[i], 5, 10 + 15 * i, 100, 12});
-    const std::string texts[] = {c.CompanyName, c.CompanyName2, c.CompanyAddress,           c.CompanyCity,
-                                 edit().fiscalYearEndText, c.Activity, edit().currentPeriodText, c.IdNumber};
+    const std::string texts[] = {c.CompanyName, c.CompanyName2, c.CompanyAddress,    c.CompanyCity,
+                                 e.fiscalYearEndText, c.Activity, e.currentPeriodText, c.IdNumber};
     const int widths[] = {100, 100, 100, 100, 60, 100, 60, 60};
     for (int i = 0; i < 8; ++i)
         t.controls.push_back({ControlKind::Edit, 201 + i, boxText(texts[i]), 105, 8 + 15 * i, widths[i], 12});
@@ -77,44 +167,20 @@ platform::DialogTemplate buildCompanyMaintenanceDialog(const std::string& client
 }
 
 void RunCompanyMaintenance(const std::string& clientCode) {
-    RegisterState& s = reg();
-    CompanyRecord& c = s.company;
-    CloseAllFiles();
-    platform::RecordFile file;
-    file.open(dataPath(clientCode, "company.fil"), kCompanyRecordLength);
-    if (file.recordCount() == 0) {
-        // A new company: blank fields; the fiscal year end keeps what is held in memory.
-        const Date6c fiscalYearEnd = c.FiscalYearEnd;
-        c = CompanyRecord{};
-        c.FiscalYearEnd = fiscalYearEnd;
-        edit().currentPeriodText.clear();
-    } else {
-        // A record missing from a short file reads as blanks and zero bytes.
-        c = CompanyRecord{};
-        for (int i = 1; i <= 3; ++i) {
-            CompanyRecord::Bytes b{};
-            if (file.read(i, b.data())) c.decodeRecord(i, b);
-        }
-        edit().currentPeriodText = date6cToText(c.CurrentPeriod);
+    platform::closeAllFiles();
+    std::unique_ptr<Client> client = Client::open(clientCode, kTitle);
+    if (!client) return;
+    CompanyEdit e;
+    if (!readCompany(*client, e)) {
+        platform::messageBox("The company file cannot be read: " +
+                                 platform::describeFileError(platform::lastFileError()) + ".\r\nNothing was changed.",
+                             kTitle, platform::MsgIcon::Error);
+        return;
     }
-    // Files written before the second name line existed hold NULs there.
-    if (allNul(c.CompanyName2)) c.CompanyName2 = std::string(25, ' ');
-    edit().fiscalYearEndText = date6cToText(c.FiscalYearEnd);
-    s.fiscalYearEndText = edit().fiscalYearEndText;
-
-    platform::showModal(buildCompanyMaintenanceDialog(clientCode), companyHandler);
-
-    // However the dialog ended, all three records are written.
-    c.CurrentPeriod = date6cFromText(edit().currentPeriodText);
-    c.FiscalYearEnd = date6cFromText(edit().fiscalYearEndText);
-    CloseAllFiles();
-    if (file.open(dataPath(clientCode, "company.fil"), kCompanyRecordLength)) {
-        for (int i = 1; i <= 3; ++i) {
-            const CompanyRecord::Bytes b = c.encodeRecord(i);
-            file.write(i, b.data());
-        }
-    }
-    CloseAllFiles();
+    // However the dialog ends, the records are written: there is no leaving without saving,
+    // except when the disk refuses them and the user chooses to leave.
+    if (editAndSave(*client, e)) platform::showStatus("Company file saved");
+    platform::closeAllFiles();
 }
 
 }  // namespace dp

@@ -12,9 +12,9 @@ inline constexpr int kErrPathNotFound = 76;   // the client's data directory doe
 inline constexpr int kErrOutOfMemory = 7;
 inline constexpr int kErrInternal = 51;       // anything unforeseen
 
-class FileError : public std::runtime_error {
+class MaintenanceError : public std::runtime_error {
 public:
-    FileError(int number, const std::string& what) : std::runtime_error(what), number_(number) {}
+    MaintenanceError(int number, const std::string& what) : std::runtime_error(what), number_(number) {}
     int number() const { return number_; }
 
 private:

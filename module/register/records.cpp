@@ -26,6 +26,12 @@ std::string trimRight(std::string_view text) {
     return std::string(text.substr(0, n));
 }
 
+std::string nulsToBlanks(std::string text) {
+    for (char& c : text)
+        if (c == '\0') c = ' ';
+    return text;
+}
+
 std::string trimBoth(std::string_view text) {
     std::size_t b = 0;
     while (b < text.size() && text[b] == ' ') ++b;
@@ -262,6 +268,21 @@ CompanyRecord::Bytes CompanyRecord::encodeRecord(int n) const {
         std::memcpy(p + 25, Reserved3.data(), 56);
     }
     return b;
+}
+
+std::string indexKey(const IndexBytes& e) { return std::string(reinterpret_cast<const char*>(e.data()), 6); }
+
+std::int16_t indexRecordNumber(const IndexBytes& e) { return getInt16(e.data() + 6); }
+
+IndexBytes makeIndexBytes(std::string_view assetNumber, std::int16_t recordNumber) {
+    IndexEntry e;
+    e.AssetNumber = fixedText(assetNumber, 6);
+    e.RecordNumber = recordNumber;
+    return e.encode();
+}
+
+std::string assetKey(std::string_view assetNumber) {
+    return upperCase(fixedText(std::string(assetNumber) + "      ", 6));
 }
 
 }  // namespace dp

@@ -24,6 +24,7 @@ std::string fixedText(std::string_view text, std::size_t width);
 std::string upperCase(std::string_view text);
 std::string trimRight(std::string_view text);  // trailing blanks removed
 std::string trimBoth(std::string_view text);   // leading and trailing blanks removed
+std::string nulsToBlanks(std::string text);     // a stored field's NUL bytes read as blanks
 
 // date6: bytes 0-3 an int32 whose decimal digits are the date as typed (MMDDYY or MMDDYYYY, the
 // leading zero of the month not stored), bytes 4-5 NUL; or the row markers "S     " / "H     ".
@@ -114,6 +115,14 @@ struct CompanyRecord {
     void decodeRecord(int n, const Bytes& bytes);  // n = 1, 2 or 3
     Bytes encodeRecord(int n) const;
 };
+
+// An index entry as stored: the asset number (6) and the record number (int16).
+using IndexBytes = std::array<unsigned char, kIndexEntryLength>;
+std::string indexKey(const IndexBytes& e);          // first 6 characters
+std::int16_t indexRecordNumber(const IndexBytes& e);
+IndexBytes makeIndexBytes(std::string_view assetNumber, std::int16_t recordNumber);
+// The look-up key of a typed asset number: padded with blanks, cut to 6, upper-cased.
+std::string assetKey(std::string_view assetNumber);
 
 // Little-endian helpers.
 void putInt16(unsigned char* p, std::int16_t v);

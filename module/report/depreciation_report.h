@@ -7,20 +7,25 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "engine/report_options.h"
 #include "format/money.h"
+#include "register/client.h"
 #include "register/records.h"
 
 namespace dp {
 
-// The options dialog: report date, book or tax basis, rounding to whole dollars. Sets
-// abortRequested when the user cancels.
-void showReportOptions();
+// The options dialog: report date, book or tax basis, rounding to whole dollars, starting from
+// the options given. The chosen options, or nothing when the user cancelled.
+std::optional<ReportOptions> showReportOptions(const ReportOptions& current);
 
 // The menu's "Depreciation Report".
 void RunDepreciationReport(const std::string& clientCode);
+// The report after its options are chosen, on a client already open.
+void runDepreciationReport(Client& client, const ReportOptions& options);
 
 // What the page heading shows.
 struct ReportHeading {

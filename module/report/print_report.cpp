@@ -11,7 +11,6 @@
 #include <vector>
 
 #include "suite_printing.h"
-#include "entry/session.h"
 #include "platform/message.h"
 #include "register/records.h"
 
@@ -21,6 +20,12 @@
 
 namespace dp {
 namespace {
+
+// The module's own file (its "module handle"): the suite's libraries are looked for beside it.
+std::string& moduleFile() {
+    static std::string file;
+    return file;
+}
 
 std::vector<std::string> splitFields(const std::string& reply) {
     std::vector<std::string> fields;
@@ -45,7 +50,7 @@ std::string directoryOf(const std::string& path) {
 std::vector<std::string> searchDirectories(const char* buildSubdir) {
     if (const char* env = std::getenv("DP_SUITE_LIBDIR"); env && *env) return {env};
     std::vector<std::string> dirs;
-    if (!session().moduleHandle.empty()) dirs.push_back(directoryOf(session().moduleHandle));
+    if (!moduleFile().empty()) dirs.push_back(directoryOf(moduleFile()));
     if (*DP_SUITE_BUILD_DIR) dirs.push_back(std::string(DP_SUITE_BUILD_DIR) + "/" + buildSubdir);
     dirs.emplace_back();  // the default library path
     return dirs;
@@ -70,7 +75,7 @@ void cannotPrint(const std::string& what, const std::string& error) {
 void* lookUpModule() {
     Dl_info info{};
     if (::dladdr(reinterpret_cast<void*>(&printReportFile), &info) && info.dli_fname) {
-        session().moduleHandle = info.dli_fname;
+        moduleFile() = info.dli_fname;
         return info.dli_fbase;
     }
     return nullptr;

@@ -2,7 +2,6 @@
 #include <ctime>
 
 #include "engine/report_options.h"
-#include "entry/session.h"
 #include "platform/dialog.h"
 #include "platform/files.h"
 #include "report/depreciation_report.h"
@@ -56,8 +55,14 @@ platform::DialogTemplate optionsDialog(const std::string& date) {
     return t;
 }
 
-void optionsHandler(platform::Dialog& dlg, const platform::Event& ev) {
-    ReportOptions& o = reportOptions();
+// What the dialog works on: the options as they are being chosen, and whether the user backed out.
+struct Choice {
+    ReportOptions options;
+    bool cancelled = false;
+};
+
+void optionsHandler(Choice& choice, platform::Dialog& dlg, const platform::Event& ev) {
+    ReportOptions& o = choice.options;
     switch (ev.kind) {
         case platform::EventKind::Init:
             dlg.check(kTaxBox, true);
@@ -67,7 +72,7 @@ void optionsHandler(platform::Dialog& dlg, const platform::Event& ev) {
             // means the user backs out, so it cancels the report like "Cancel" rather than
             // starting a run that rewrites every asset record.
             platform::closeAllFiles();
-            session().abortRequested = 1;
+            choice.cancelled = true;
             return;
         case platform::EventKind::Notify:
         case platform::EventKind::Command:
@@ -96,7 +101,7 @@ void optionsHandler(platform::Dialog& dlg, const platform::Event& ev) {
             dlg.end();
             break;
         case kCancel:
-            session().abortRequested = 1;
+            choice.cancelled = true;
             dlg.end();
             break;
         default:
@@ -106,14 +111,17 @@ void optionsHandler(platform::Dialog& dlg, const platform::Event& ev) {
 
 }  // namespace
 
-void showReportOptions() {
-    ReportOptions& o = reportOptions();
+std::optional<ReportOptions> showReportOptions(const ReportOptions& current) {
+    Choice choice{current};
+    ReportOptions& o = choice.options;
     if (o.reportDate.empty()) o.reportDate = today();
     platform::DialogTemplate t = optionsDialog(o.reportDate);
     // Every showing starts on the tax basis, whatever was chosen last time; the rounding choice
     // is kept from the last report although its box starts unchecked.
     o.reportBasis = kTaxBasis;
-    platform::showModal(t, optionsHandler);
+    platform::showModal(t, [&choice](platform::Dialog& dlg, const platform::Event& ev) { optionsHandler(choice, dlg, ev); });
+    if (choice.cancelled) return std::nullopt;
+    return choice.options;
 }
 
 }  // namespace dp

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 
@@ -117,6 +118,12 @@ bool writeAll(int fd, const void* data, std::size_t n, off_t at) {
 
 bool syncFd(int fd) { return mayChange() && ::fsync(fd) == 0; }
 
+std::string parentDirectory(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
 bool closeWritten(int fd) { return mayChange() ? ::close(fd) == 0 : (::close(fd), false); }
 
 }  // namespace
@@ -146,7 +153,16 @@ void injectFileFault(int after, FileError error) {
 
 int changingOperations() { return faultPlan().done; }
 
+bool isFileSystemRoot(const std::string& path) {
+    char* real = ::realpath(path.empty() ? "." : path.c_str(), nullptr);
+    if (!real) return false;
+    const bool root = std::strcmp(real, "/") == 0;
+    std::free(real);
+    return root;
+}
+
 std::string resolvePath(const std::string& dir, const std::string& name) {
+    if (dir.empty()) return name;
     const std::string exact = dir + "/" + name;
     struct stat st {};
     if (::stat(exact.c_str(), &st) == 0) return exact;
@@ -212,6 +228,51 @@ bool copyFile(const std::string& from, const std::string& to) {
     if (!closeWritten(out)) ok = false;
     if (!ok && errno == 0) errno = e;
     return outcome(ok);
+}
+
+bool readWholeFile(const std::string& path, std::vector<unsigned char>& out, bool missingIsEmpty) {
+    out.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return outcome(missingIsEmpty && errno == ENOENT);
+    char buf[65536];
+    bool ok = true;
+    for (;;) {
+        const ssize_t r = ::read(fd, buf, sizeof buf);
+        if (r < 0 && errno == EINTR) continue;
+        if (r < 0) {
+            ok = false;
+            break;
+        }
+        if (r == 0) break;
+        out.insert(out.end(), buf, buf + r);
+    }
+    const int e = errno;
+    ::close(fd);
+    errno = e;
+    return outcome(ok);
+}
+
+bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& data) {
+    const std::string work = path + ".new";
+    const int fd = mayChange() ? ::open(work.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644) : -1;
+    if (fd < 0) return outcome(false);
+    bool ok = writeAll(fd, data.data(), data.size(), 0) && syncFd(fd);
+    int e = errno;
+    if (!closeWritten(fd) && ok) {
+        ok = false;
+        e = errno;
+    }
+    if (ok && !renameFile(work, path)) {
+        ok = false;
+        e = errno;
+    }
+    if (!ok) {
+        ::unlink(work.c_str());
+        errno = e;
+        return outcome(false);
+    }
+    syncDirectory(parentDirectory(path));
+    return outcome(true);
 }
 
 bool makeDirectory(const std::string& path) {
@@ -390,11 +451,6 @@ namespace {
 // The work file beside a file that is replaced when the writing is done.
 std::string workFileFor(const std::string& path) { return path + ".new"; }
 
-std::string parentDirectory(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 }  // namespace
 
@@ -442,6 +498,13 @@ void TextFile::drain() {
         if (at < 0 || !writeAll(fd_, buffer_.data(), buffer_.size(), at)) fail();
     }
     buffer_.clear();
+}
+
+bool TextFile::flushToDisk() {
+    if (fd_ < 0) return false;
+    drain();
+    if (!failed_ && !syncFd(fd_)) fail();
+    return !failed_;
 }
 
 bool TextFile::commit() {

@@ -386,11 +386,8 @@ TEST(Schedule, OddEntriesRunToTheirEnd) {
         const char* what;
         void (*change)(LoanEntries&);
     } odd[] = {
-        {"negative amount", [](LoanEntries& e) { e.amount = "-5000"; }},
-        {"zero amount", [](LoanEntries& e) { e.amount = ""; }},
         {"one-time extra above the amount", [](LoanEntries& e) { e.oneTimeExtra = "15000"; }},
         {"one-time extra equal to the amount", [](LoanEntries& e) { e.oneTimeExtra = "10000"; }},
-        {"negative extras", [](LoanEntries& e) { e.oneTimeExtra = "-100"; e.perYearExtra = "-50"; }},
         {"day 99 and a year of letters", [](LoanEntries& e) { e.firstPaymentDate = "0299ab"; }},
         {"biweekly day 99", [](LoanEntries& e) { e.firstPaymentDate = "029924"; e.biweekly = "Y"; }},
         {"biweekly negative day", [](LoanEntries& e) { e.firstPaymentDate = "02-524"; e.biweekly = "Y"; }},
@@ -399,7 +396,6 @@ TEST(Schedule, OddEntriesRunToTheirEnd) {
         {"longest term", [](LoanEntries& e) { e.term = "32766"; e.rate = "0.5"; }},
         {"longest biweekly term", [](LoanEntries& e) { e.term = "15123"; e.biweekly = "Y"; }},
         {"largest amount at the highest rate", [](LoanEntries& e) { e.amount = "9e9"; e.rate = "100"; e.term = "12"; }},
-        {"negative additional", [](LoanEntries& e) { e.additionalPayment = "-32768"; }},
     };
     for (const Odd& o : odd) {
         LoanEntries e = baseEntries();
@@ -411,6 +407,44 @@ TEST(Schedule, OddEntriesRunToTheirEnd) {
         EXPECT_GE(res.lastPaymentNumber, 1) << o.what;
         EXPECT_LE(res.lastPaymentNumber, res.paymentCount) << o.what;
         EXPECT_EQ(report.substr(report.size() - 3), "\f\r\n") << o.what;
+    }
+}
+
+// Entries that cannot be a loan are refused in the style of the dialog's other checks.
+TEST(Schedule, WhatCannotBeALoanIsRefused) {
+    const struct {
+        const char* amount;
+        const char* oneTime;
+        const char* perYear;
+        const char* additional;
+        const char* text;
+        const char* title;
+    } cases[] = {
+        {"-5000", "", "", "", "REENTER", "Loan amount"},
+        {"", "", "", "", "REENTER", "Loan amount"},
+        {"0", "", "", "", "REENTER", "Loan amount"},
+        {"abc", "", "", "", "REENTER", "Loan amount"},
+        {"1e999", "", "", "", "REENTER", "Loan amount"},  // overflows: reads as 0
+        {"1e-999", "", "", "", "REENTER", "Loan amount"},  // too small to hold: reads as 0
+        {"10000", "-100", "", "", "CANNOT BE NEGATIVE", "One-time extra payment"},
+        {"10000", "", "-50", "", "CANNOT BE NEGATIVE", "Per year extra payment"},
+        {"10000", "", "", "-1", "CANNOT BE NEGATIVE", "Additional payments"},
+    };
+    for (const auto& c : cases) {
+        LoanEntries e = baseEntries();
+        e.amount = c.amount;
+        e.oneTimeExtra = c.oneTime;
+        e.perYearExtra = c.perYear;
+        e.additionalPayment = c.additional;
+        const dp::CheckResult r = dp::checkOneUnknown(e);
+        EXPECT_FALSE(r.ok) << c.amount;
+        EXPECT_EQ(r.failure.text, c.text) << c.amount;
+        EXPECT_EQ(r.failure.title, c.title) << c.amount;
+        // The both-given mode refuses an amount that is no loan as well.
+        if (std::string(c.title) == "Loan amount") {
+            e.payment = "400";
+            EXPECT_FALSE(dp::checkBothGiven(e).ok) << c.amount;
+        }
     }
 }
 

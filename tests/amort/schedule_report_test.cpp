@@ -215,7 +215,7 @@ TEST(ScheduleReport, BothGivenBiweeklyChangesOnlyTheNumberOfPayments) {
 }
 
 TEST(ScheduleReport, PaymentNumbersPastNineHundredNinetyNineAreWrittenWhole) {
-    dp::ReportHeading h;
+    dp::ScheduleHeading h;
     h.rateText = "8.000";
     dp::ScheduleReport r(h);
     dp::ScheduleLine l;
@@ -253,7 +253,7 @@ TEST(ScheduleReport, MillionDollarLoanSwitchesMasks) {
 }
 
 TEST(ScheduleReport, HeadingAmountsOfTenMillionAreWrittenWhole) {
-    dp::ReportHeading h;
+    dp::ScheduleHeading h;
     h.amount = 12345678.9;
     h.payment = 98765.43;
     h.rateText = "6.000";
@@ -281,7 +281,7 @@ TEST(ScheduleReport, PayoffLabelAndItsColumn) {
     EXPECT_EQ(dp::payoffLabel(313.37, 313.3654999), "");
     EXPECT_EQ(dp::payoffLabel(400, 313.3654999), "ACCELERATED PAYOFF");
     EXPECT_EQ(dp::payoffLabel(300, 313.3654999), "WITH BALLOON PAYMENT");
-    dp::ReportHeading h;
+    dp::ScheduleHeading h;
     h.payoffLabel = "ACCELERATED PAYOFF";
     dp::ScheduleReport r(h);
     const auto l = linesOf(r.finish());
@@ -308,7 +308,7 @@ TEST(ScheduleReport, PlainNumbersAndTheEarlyPayoffParagraph) {
     EXPECT_EQ(dp::plainNumber(0), " 0");
     EXPECT_EQ(dp::plainNumber(-3.5), "-3.5");
     EXPECT_EQ(dp::plainNumber(313.37), " 313.37");
-    dp::ScheduleReport r(dp::ReportHeading{});
+    dp::ScheduleReport r(dp::ScheduleHeading{});
     dp::ScheduleLine l;
     l.kind = LineKind::EarlyPayoff;
     l.monthsSaved = 5;

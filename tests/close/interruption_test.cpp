@@ -16,7 +16,6 @@
 #include <thread>
 
 #include "close/close_period.h"
-#include "entry/session.h"
 #include "platform/backend.h"
 #include "platform/files.h"
 #include "support/client_dir.h"
@@ -56,11 +55,6 @@ struct InterruptionTest : ::testing::Test {
     TempClient client;
     State old;
 
-    void SetUp() override {
-        resetRegisterState();
-        session().clientCode = client.code();
-        session().abortRequested = 0;
-    }
     void TearDown() override { platform::setReplaceFaultAfter(-1); }
 
     void writeOld(int assets) {
@@ -87,8 +81,7 @@ struct InterruptionTest : ::testing::Test {
     }
     // What the next operation on the client sees: it finishes a pending replacement first.
     State afterReopen() const {
-        CompanyRecord c;
-        readCompanyFile(client.code(), c);
+        EXPECT_TRUE(Client::open(client.code(), "next user"));
         return current();
     }
 };

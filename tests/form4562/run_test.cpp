@@ -253,7 +253,7 @@ TEST(Form4562Run, TaxYearsForLinesOneToFive) {
 TEST(Form4562Run, EmptyClientCodeWritesNothing) {
     ScriptRun run("");
     dp::RunForm4562("");
-    EXPECT_EQ(run.transcript(), "");
+    EXPECT_EQ(run.transcript(), "message: Error in Client Code | invalid Client Code\n");
     EXPECT_FALSE(platform::fileExists("/T4562.FRM"));
     EXPECT_FALSE(platform::fileExists("T4562.FRM"));
 }
@@ -325,7 +325,9 @@ TEST(Form4562Run, MissingDataDirectoryIsReportedAndNothingPrinted) {
     const std::string missing = client.code() + "/no-such-client";
     ScriptRun run("");
     dp::RunForm4562(missing);
-    EXPECT_EQ(run.transcript(), "message: Error | Error  76 has been encountered. Press <-Enter to continue \n");
+    EXPECT_EQ(run.transcript(), "message: Error | Error  76 has been encountered. Press <-Enter to continue "
+                                "\\nT4562.FRM could not be written: the file or folder does not exist. Nothing was "
+                                "printed.\n");
     EXPECT_FALSE(platform::directoryExists(missing));
 }
 

@@ -88,9 +88,9 @@ TEST(MaintenanceLayout, ControlsCaptionsAndPlaces) {
 }
 
 TEST_F(MaintenanceTest, InitialisedDialogIsIdle) {
-    Driven d(code());
+    Driven d(cl(), state());
     EXPECT_EQ(d.dlg.focus(), 201);
-    EXPECT_EQ(reg().pickMarker, 201);
+    EXPECT_EQ(state().pickMarker, 201);
     EXPECT_TRUE(d.dlg.isEnabled(194));
     for (int id : {193, 196, 197, 202, 216, 305, 316}) EXPECT_FALSE(d.dlg.isEnabled(id)) << id;
     EXPECT_FALSE(d.dlg.menuEnabled(616));
@@ -100,19 +100,19 @@ TEST_F(MaintenanceTest, InitialisedDialogIsIdle) {
 TEST_F(MaintenanceTest, TypedLowerCaseNumberIsLookedUpInUpperCase) {
     client.writeRegister({asset("AB1", "Truck"), asset("AB12", "Lathe")});
     dptest::ScriptRun run("");
-    Driven d(code());
+    Driven d(cl(), state());
     // Set by the program, the box does not upper-case: the handler does.
     d.dlg.setText(201, "ab12");
     d.click(194);
     EXPECT_EQ(d.dlg.caption(), "Asset File (" + code() + ") - Change Records AB12");
-    EXPECT_EQ(reg().EditMode, "CHG");
+    EXPECT_EQ(state().editMode, dp::EditMode::Change);
     EXPECT_EQ(trimRight(d.dlg.text(202)), "Lathe");
     // Label 244 stands where box 201 was.
     EXPECT_FALSE(d.dlg.exists(201));
     ASSERT_TRUE(d.dlg.exists(244));
     EXPECT_EQ(d.dlg.text(244), "AB12");
     EXPECT_EQ(d.dlg.focus(), 202);
-    EXPECT_EQ(reg().pickMarker, 0);
+    EXPECT_EQ(state().pickMarker, 0);
     for (int id : {193, 196, 197, 202, 316}) EXPECT_TRUE(d.dlg.isEnabled(id)) << id;
     EXPECT_FALSE(d.dlg.isEnabled(194));
     EXPECT_TRUE(d.dlg.menuEnabled(615));
@@ -121,9 +121,9 @@ TEST_F(MaintenanceTest, TypedLowerCaseNumberIsLookedUpInUpperCase) {
 TEST_F(MaintenanceTest, DeletedRecordOpensForChange) {
     client.writeRegister({asset("AB1", "***DELETED***")});
     dptest::ScriptRun run("");
-    Driven d(code());
+    Driven d(cl(), state());
     d.lookUp("AB1");
-    EXPECT_EQ(reg().EditMode, "CHG");
+    EXPECT_EQ(state().editMode, dp::EditMode::Change);
     EXPECT_EQ(d.dlg.text(202).substr(0, 13), "***DELETED***");
     EXPECT_TRUE(d.dlg.isEnabled(193));
 }
@@ -155,14 +155,14 @@ TEST_F(MaintenanceTest, ValuesAreSavedAsDisplayed) {
     EXPECT_EQ(date6ToText(recs[0].DateAcquired, false), "123198");
     EXPECT_EQ(date6ToText(recs[0].DateSold, true), "");
     // A change neither adds nor deletes: nothing to tidy, the index is as it was.
-    EXPECT_EQ(reg().ChangeFlag, 0);
+    EXPECT_EQ(state().changeFlag, dp::ChangeFlag::None);
     EXPECT_EQ(client.readIndex().size(), 1u);
 }
 
 TEST_F(MaintenanceTest, UnitLabelsFollowTheRate) {
     client.writeRegister({asset("AB1", "Press")});
     dptest::ScriptRun run("");
-    Driven d(code());
+    Driven d(cl(), state());
     d.lookUp("AB1");
     const struct {
         const char* typed;
@@ -175,7 +175,7 @@ TEST_F(MaintenanceTest, UnitLabelsFollowTheRate) {
         EXPECT_EQ(d.dlg.text(132), c.unit) << c.typed;
     }
     d.type(206, "1");
-    EXPECT_EQ(reg().WorkingRecord.Book.Rate, 1);
+    EXPECT_EQ(state().WorkingRecord.Book.Rate, 1);
 }
 
 TEST_F(MaintenanceTest, StoredRateShowsItsUnitWhenOpened) {
@@ -184,17 +184,17 @@ TEST_F(MaintenanceTest, StoredRateShowsItsUnitWhenOpened) {
     r.Tax.Rate = 0.25;
     client.writeRegister({r});
     dptest::ScriptRun run("");
-    Driven d(code());
+    Driven d(cl(), state());
     d.lookUp("AB1");
     EXPECT_EQ(d.dlg.text(131), "Years");
     EXPECT_EQ(d.dlg.text(132), "%");
-    EXPECT_EQ(reg().WorkingRecord.Book.Rate, 1);
+    EXPECT_EQ(state().WorkingRecord.Book.Rate, 1);
 }
 
 TEST_F(MaintenanceTest, NewRecordWithEmptyAcquisitionDateKeepsTheDateHeld) {
     client.writeRegister({asset("AB1", "Truck", "010598")});
     dptest::ScriptRun run("");
-    Driven d(code());
+    Driven d(cl(), state());
     // Nothing read or written yet in this process: six NUL bytes.
     d.lookUp("AB7");
     EXPECT_EQ(d.dlg.caption(), "Asset File (" + code() + ") - Add Records AB7");
@@ -216,26 +216,26 @@ TEST_F(MaintenanceTest, NewRecordWithEmptyAcquisitionDateKeepsTheDateHeld) {
     EXPECT_EQ(date6ToText(recs[2].DateAcquired, false), "010598");
     EXPECT_EQ(recs[2].DateSold, none);
     EXPECT_EQ(trimRight(recs[2].Description), "Saw");
-    EXPECT_EQ(reg().ChangeFlag, 2);
+    EXPECT_EQ(state().changeFlag, dp::ChangeFlag::Added);
 }
 
 TEST_F(MaintenanceTest, SaveReturnsToIdleWithBoxRecreated) {
     dptest::ScriptRun run("");
-    Driven d(code());
+    Driven d(cl(), state());
     d.lookUp("AB1");
     d.type(202, "Truck");
     d.type(209, "5");
-    EXPECT_EQ(reg().pickMarker, 0);
+    EXPECT_EQ(state().pickMarker, 0);
     d.type(211, "5");
-    EXPECT_EQ(reg().pickMarker, 200);
+    EXPECT_EQ(state().pickMarker, 200);
     d.click(196);
-    EXPECT_EQ(reg().EditMode, "");
+    EXPECT_EQ(state().editMode, dp::EditMode::None);
     EXPECT_EQ(d.dlg.caption(), "Asset File (" + code() + ")");
     EXPECT_FALSE(d.dlg.exists(244));
     ASSERT_TRUE(d.dlg.exists(201));
     EXPECT_EQ(d.dlg.text(201), "");
     EXPECT_EQ(d.dlg.focus(), 201);
-    EXPECT_EQ(reg().pickMarker, 201);  // the box reports taking the focus
+    EXPECT_EQ(state().pickMarker, 201);  // the box reports taking the focus
     for (const auto& c : d.dlg.controls())
         if (c.id == 201) {
             EXPECT_EQ(c.y, 10);
@@ -256,11 +256,11 @@ TEST_F(MaintenanceTest, SaveAfterAbortWritesNothing) {
     const auto filBefore = client.bytes("depr.fil");
     const auto idxBefore = client.bytes("depr.idx");
     dptest::ScriptRun run("");
-    Driven d(code());
+    Driven d(cl(), state());
     d.lookUp("AB5");
     d.type(202, "Never saved");
     d.click(197);
-    EXPECT_EQ(reg().EditMode, "");
+    EXPECT_EQ(state().editMode, dp::EditMode::None);
     EXPECT_FALSE(d.dlg.isEnabled(196));
     EXPECT_FALSE(d.dlg.menuEnabled(616));
     EXPECT_TRUE(d.dlg.isEnabled(197));  // the abort button keeps its state
@@ -275,21 +275,21 @@ TEST_F(MaintenanceTest, SaveAfterAbortWritesNothing) {
     d.click(613);
     d.dlg.sendCommand(196);
     EXPECT_EQ(client.bytes("depr.fil"), filBefore);
-    EXPECT_EQ(reg().ChangeFlag, 0);
+    EXPECT_EQ(state().changeFlag, dp::ChangeFlag::None);
 }
 
 TEST_F(MaintenanceTest, NoToTheDeleteQuestionStillClosesTheEdit) {
     client.writeRegister({asset("AB1", "Truck")});
     const auto before = client.bytes("depr.fil");
     dptest::ScriptRun run("answer no\n");
-    Driven d(code());
+    Driven d(cl(), state());
     d.lookUp("AB1");
     d.type(202, "Changed but not saved");
     d.click(193);
     EXPECT_TRUE(mt::hasLine(run.transcript(), "message: Delete Asset Record | Are you Sure ?"));
     EXPECT_EQ(client.bytes("depr.fil"), before);
-    EXPECT_EQ(reg().EditMode, "");
-    EXPECT_EQ(reg().ChangeFlag, 0);
+    EXPECT_EQ(state().editMode, dp::EditMode::None);
+    EXPECT_EQ(state().changeFlag, dp::ChangeFlag::None);
     EXPECT_TRUE(d.dlg.exists(201));
     EXPECT_FALSE(d.dlg.exists(244));
     EXPECT_EQ(d.dlg.text(202), "");
@@ -302,30 +302,30 @@ TEST_F(MaintenanceTest, NoToTheDeleteQuestionStillClosesTheEdit) {
 TEST_F(MaintenanceTest, YesToTheDeleteQuestionMarksTheRecord) {
     client.writeRegister({asset("AB1", "Truck"), asset("AB2", "Van")});
     dptest::ScriptRun run("answer yes\n");
-    Driven d(code());
+    Driven d(cl(), state());
     d.lookUp("AB2");
     d.click(615);
     const auto recs = client.readRecords();
     EXPECT_EQ(trimRight(recs[1].Description), "***DELETED***");
     EXPECT_EQ(trimRight(recs[0].Description), "Truck");
-    EXPECT_EQ(reg().ChangeFlag, 1);
+    EXPECT_EQ(state().changeFlag, dp::ChangeFlag::Deleted);
     // Still found until the files are packed: it opens for change.
     d.lookUp("ab2");
-    EXPECT_EQ(reg().EditMode, "CHG");
+    EXPECT_EQ(state().editMode, dp::EditMode::Change);
 }
 
 TEST_F(MaintenanceTest, ListingWhileARecordIsOpenChangesNothing) {
     client.writeRegister({asset("AB1", "Truck"), asset("AB2", "Van")});
     dptest::ScriptRun run("click 603\n");
-    Driven d(code());
+    Driven d(cl(), state());
     d.lookUp("AB1");
     d.type(202, "Edited");
-    const AssetRecord held = reg().WorkingRecord;
+    const AssetRecord held = state().WorkingRecord;
     d.click(612);
     EXPECT_TRUE(mt::hasLine(run.transcript(), "dialog: Asset Listing (" + code() + ")"));
-    EXPECT_EQ(reg().EditMode, "CHG");
+    EXPECT_EQ(state().editMode, dp::EditMode::Change);
     EXPECT_EQ(d.dlg.caption(), "Asset File (" + code() + ") - Change Records AB1");
-    EXPECT_EQ(reg().WorkingRecord.encode(), held.encode());
+    EXPECT_EQ(state().WorkingRecord.encode(), held.encode());
     EXPECT_EQ(d.dlg.text(202), "Edited");
     EXPECT_TRUE(d.dlg.isEnabled(199));
     EXPECT_TRUE(d.dlg.menuEnabled(609));
@@ -336,7 +336,7 @@ TEST_F(MaintenanceTest, ListingWhileARecordIsOpenChangesNothing) {
 TEST_F(MaintenanceTest, ListingWhileARecordIsOpenOffersNoOk) {
     client.writeRegister({asset("AB1", "Truck"), asset("AB2", "Van")});
     dptest::ScriptRun run("select 601 1\nclick 602\n");
-    Driven d(code());
+    Driven d(cl(), state());
     d.lookUp("AB1");
     EXPECT_THROW(d.click(612), platform::ScriptStop);
 }
@@ -344,7 +344,7 @@ TEST_F(MaintenanceTest, ListingWhileARecordIsOpenOffersNoOk) {
 TEST_F(MaintenanceTest, ChoosingFromTheListingLooksTheAssetUp) {
     client.writeRegister({asset("AB1", "Truck"), asset("AB2", "Van")});
     dptest::ScriptRun run("select 601 1\nclick 602\n");
-    Driven d(code());
+    Driven d(cl(), state());
     d.click(612);
     EXPECT_EQ(d.dlg.caption(), "Asset File (" + code() + ") - Change Records AB2");
     EXPECT_EQ(trimRight(d.dlg.text(202)), "Van");
@@ -401,8 +401,7 @@ TEST_F(MaintenanceTest, DeletedThenPackedWhenTheDialogCloses) {
     EXPECT_FALSE(platform::fileExists(platform::resolvePath(code(), "temp.idx")));
     EXPECT_EQ(mt::countPrefix(t, "message: Asset File Reorganisation"), 0);
     // With the files packed the number can be added anew.
-    resetRegisterState();
-    EXPECT_EQ(FindAsset("AB2"), 0);
+    EXPECT_EQ(FindAsset(cl(), "AB2"), 0);
 }
 
 TEST_F(MaintenanceTest, AdditionAfterDeletionOnlySortsTheIndex) {
@@ -410,7 +409,7 @@ TEST_F(MaintenanceTest, AdditionAfterDeletionOnlySortsTheIndex) {
     runMaintenance(
         "type 201 AB2\nclick 194\nclick 193\nanswer yes\n"
         "type 201 AB0\nclick 194\ntype 202 Zero\nclick 196\nclick 199\n");
-    EXPECT_EQ(reg().ChangeFlag, 2);
+    EXPECT_EQ(state().changeFlag, dp::ChangeFlag::Added);
     const auto recs = client.readRecords();
     ASSERT_EQ(recs.size(), 4u);  // the deleted record stays until a later pack
     EXPECT_EQ(trimRight(recs[2].Description), "***DELETED***");
@@ -433,10 +432,10 @@ TEST_F(MaintenanceTest, CloseBoxDiscardsAnOpenEdit) {
 TEST_F(MaintenanceTest, NextDialogAfterClosingDuringAnEditStartsIdle) {
     client.writeRegister({asset("AB1", "Truck"), asset("AB2", "Van")});
     runMaintenance("type 201 AB1\nclick 194\nclose\n");
-    EXPECT_EQ(reg().EditMode, "CHG");
+    EXPECT_EQ(state().editMode, dp::EditMode::Change);
     dptest::ScriptRun run("");
-    Driven d(code());
-    EXPECT_EQ(reg().EditMode, "");
+    Driven d(cl(), state());
+    EXPECT_EQ(state().editMode, dp::EditMode::None);
     d.lookUp("AB2");
     EXPECT_EQ(d.dlg.caption(), "Asset File (" + code() + ") - Change Records AB2");
 }
@@ -460,18 +459,24 @@ TEST_F(MaintenanceTest, EmptyClientCodeIsRefused) {
 
 TEST_F(MaintenanceTest, MissingDirectoryIsCreatedAndTheDialogShown) {
     const std::string dir = client.path("new-client");
-    session().clientCode = dir;
-    const std::string t = runMaintenance("type 201 X1\nclick 194\ntype 202 New\nclick 196\nclick 199\n");
+    const std::string t = runMaintenanceOn(dir, "type 201 X1\nclick 194\ntype 202 New\nclick 196\nclick 199\n");
     EXPECT_TRUE(mt::hasLine(t, "dialog: Asset File Maintenance  (" + dir + ")"));
     EXPECT_TRUE(platform::directoryExists(dir));
     EXPECT_EQ(platform::fileSize(dir + "/depr.fil"), static_cast<std::int64_t>(kAssetRecordLength));
 }
 
-TEST_F(MaintenanceTest, AssetFileThatCannotBeOpenedWritesTheRecordCountFile) {
-    platform::makeDirectory(client.path("depr.idx"));  // not a file: it cannot be opened
+TEST_F(MaintenanceTest, CompanyFileThatCannotBeOpenedWritesTheRecordCountFile) {
+    platform::makeDirectory(client.path("company.fil"));  // not a file: it cannot be opened
     const std::string t = runMaintenance("click 199\n");
     EXPECT_TRUE(mt::hasLine(t, "dialog: Asset File Maintenance  (" + code() + ")"));
     EXPECT_EQ(client.bytes("deprrecs.fil"), std::vector<unsigned char>(8, 0));
+}
+
+TEST_F(MaintenanceTest, AnIndexThatCannotBeReadIsNotOpenedForEditing) {
+    platform::makeDirectory(client.path("depr.idx"));
+    const std::string t = runMaintenance("");
+    EXPECT_EQ(t, "message: Asset File Maintenance | The asset files cannot be read: it is not an ordinary "
+                 "file.\\nAsset File Maintenance stops; nothing was changed.\n");
 }
 
 namespace {

@@ -8,9 +8,9 @@ namespace {
 
 using CompanyTest = ClientTest;
 
-std::string runCompany(const std::string& script) {
+std::string runCompany(const std::string& clientCode, const std::string& script) {
     dptest::ScriptRun run(script);
-    RunCompanyMaintenance(session().clientCode);
+    RunCompanyMaintenance(clientCode);
     return run.transcript();
 }
 
@@ -25,8 +25,7 @@ std::string monthDay(const Date6c& d) { return std::string(d.monthDay.data(), 4)
 }  // namespace
 
 TEST(CompanyLayout, EightBoxesAndOk) {
-    resetRegisterState();
-    const auto t = buildCompanyMaintenanceDialog("ACME  ");
+    const auto t = buildCompanyMaintenanceDialog("ACME  ", CompanyEdit{});
     EXPECT_EQ(t.caption, "Company File Maintenance  (ACME)");
     EXPECT_EQ(t.width, 260);
     EXPECT_EQ(t.height, 195);
@@ -64,10 +63,10 @@ TEST_F(CompanyTest, TypedDatesAreStoredWithTheReportsCentury) {
         {"123150", "1231", 1950},
         {"123199", "1231", 1999},
         {"12312003", "1231", 2003},
-        {"1231", "1231", 0},
+        {"", "    ", 0},  // no date yet
     };
     for (const auto& c : cases) {
-        runCompany(std::string("type 205 ") + c.typed + "\ntype 207 " + c.typed + "\nclick 301\n");
+        runCompany(code(), std::string("type 205 ") + c.typed + "\ntype 207 " + c.typed + "\nclick 301\n");
         const CompanyRecord r = stored(client);
         EXPECT_EQ(monthDay(r.FiscalYearEnd), c.monthDay) << c.typed;
         EXPECT_EQ(r.FiscalYearEnd.year, c.year) << c.typed;
@@ -80,8 +79,7 @@ TEST_F(CompanyTest, OldTwoDigitYearsStillReadAsNineteenHundreds) {
     CompanyRecord c = dptest::makeCompany("Old Co", "12311998", "12311998");
     c.FiscalYearEnd.year = 98;
     client.writeCompany(c);
-    runCompany("close\n");
-    EXPECT_EQ(reg().fiscalYearEndText, "12311998");
+    runCompany(code(), "close\n");
     const CompanyRecord r = stored(client);
     EXPECT_EQ(r.FiscalYearEnd.year, 1998);
     EXPECT_EQ(date6cToText(r.FiscalYearEnd), "12311998");
@@ -89,7 +87,7 @@ TEST_F(CompanyTest, OldTwoDigitYearsStillReadAsNineteenHundreds) {
 
 TEST_F(CompanyTest, CloseBoxSavesLikeOk) {
     client.writeCompany(dptest::makeCompany("Acme", "12312002", "06302002"));
-    runCompany("type 201 Acme Tools Incorporated And Sons\ntype 206 Machining\ntype 208 12-3456789\nclose\n");
+    runCompany(code(), "type 201 Acme Tools Incorporated And Sons\ntype 206 Machining\ntype 208 12-3456789\nclose\n");
     const CompanyRecord r = stored(client);
     EXPECT_EQ(r.CompanyName, "Acme Tools Incorporated A");
     EXPECT_EQ(trimRight(r.Activity), "Machining");
@@ -99,7 +97,7 @@ TEST_F(CompanyTest, CloseBoxSavesLikeOk) {
 }
 
 TEST_F(CompanyTest, NewEmptyFileGetsAllThreeRecords) {
-    const std::string t = runCompany("click 301\n");
+    const std::string t = runCompany(code(), "click 301\n");
     EXPECT_TRUE(mt::hasLine(t, "dialog: Company File Maintenance  (" + code() + ")"));
     const auto bytes = client.bytes("company.fil");
     ASSERT_EQ(bytes.size(), 3 * kCompanyRecordLength);
@@ -117,7 +115,7 @@ TEST_F(CompanyTest, NulSecondNameLineShowsAndSavesAsBlanks) {
     c.CompanyName2 = std::string(25, '\0');
     c.Reserved3[0] = 7;  // reserved bytes are written as read
     client.writeCompany(c);
-    runCompany("click 301\n");
+    runCompany(code(), "click 301\n");
     const CompanyRecord r = stored(client);
     EXPECT_EQ(r.CompanyName2, std::string(25, ' '));
     EXPECT_EQ(r.Reserved3[0], 7);

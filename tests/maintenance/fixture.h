@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "entry/session.h"
 #include "platform/backend.h"
 #include "platform/dialog.h"
 #include "platform/files.h"
@@ -42,22 +41,35 @@ inline int countPrefix(const std::string& transcript, const std::string& prefix)
 
 struct ClientTest : ::testing::Test {
     dptest::TempClient client;
+    std::unique_ptr<dp::Client> opened;
     void SetUp() override {
-        dp::session().clientCode = client.code();
-        dp::session().abortRequested = 0;
-        dp::resetRegisterState();
+        dp::maintenanceState() = dp::MaintenanceState{};
         platform::setReplaceFaultAfter(-1);
+        platform::injectFileFault(-1);
     }
     void TearDown() override {
         platform::setReplaceFaultAfter(-1);
-        dp::CloseAllFiles();
+        platform::injectFileFault(-1);
+        opened.reset();
+        platform::closeAllFiles();
     }
     const std::string& code() const { return client.code(); }
+    // The client as a procedure has it open (locked), opened on first use.
+    dp::Client& cl() {
+        if (!opened) opened = dp::Client::open(client.code(), "test");
+        if (!opened) throw std::runtime_error("the test client cannot be opened");
+        return *opened;
+    }
+    // Gives the client up, as a procedure does when it returns.
+    void release() { opened.reset(); }
+    dp::MaintenanceState& state() { return dp::maintenanceState(); }
 
     // Runs the maintenance procedure on a script; returns the transcript.
-    std::string runMaintenance(const std::string& script) {
+    std::string runMaintenance(const std::string& script) { return runMaintenanceOn(client.code(), script); }
+    std::string runMaintenanceOn(const std::string& clientCode, const std::string& script) {
+        release();
         dptest::ScriptRun run(script);
-        dp::RunAssetMaintenance(dp::session().clientCode);
+        dp::RunAssetMaintenance(clientCode);
         return run.transcript();
     }
 };
@@ -65,9 +77,11 @@ struct ClientTest : ::testing::Test {
 // The maintenance dialog driven directly by the test, so its state can be inspected between
 // actions. Message boxes and the listing go to the scripted backend of a ScriptRun.
 struct Driven {
+    dp::Maintenance m;
     platform::Dialog dlg;
-    explicit Driven(const std::string& clientCode) : dlg(dp::buildAssetMaintenanceDialog(clientCode)) {
-        dlg.attach(dp::assetMaintenanceHandler);
+    Driven(dp::Client& client, dp::MaintenanceState& state)
+        : m{client, state}, dlg(dp::buildAssetMaintenanceDialog(client.code())) {
+        dlg.attach([this](platform::Dialog& d, const platform::Event& ev) { dp::assetMaintenanceHandler(m, d, ev); });
         dlg.dispatch({platform::EventKind::Init, 0});
     }
     void type(int id, const std::string& text) {

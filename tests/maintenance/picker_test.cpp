@@ -8,11 +8,12 @@ using mt::ClientTest;
 namespace {
 using PickerTest = ClientTest;
 
-std::string pick(const std::string& script, std::string* transcript = nullptr) {
+std::string pick(dp::Client& client, std::int32_t pickMarker, const std::string& script,
+                 std::string* transcript = nullptr) {
     dptest::ScriptRun run(script);
-    LoadAssetIndex();
+    LoadAssetIndex(client);
     std::string unused;
-    const std::string r = PickAsset(unused, session().clientCode, 5);
+    const std::string r = PickAsset(client, pickMarker, unused, 5);
     if (transcript) *transcript = run.transcript();
     return r;
 }
@@ -50,12 +51,12 @@ TEST(PickerLayout, OkOnlyWhenOffered) {
 
 TEST_F(PickerTest, LinesFollowTheIndexAndShowDeletedRecords) {
     client.writeRegister({asset("AB1", "Truck"), asset("AB2", "***DELETED***"), asset("7", "Lathe")});
-    reg().pickMarker = 201;
+    state().pickMarker = 201;
     std::string t;
-    EXPECT_EQ(pick("select 601 1\nclick 602\n", &t), "AB2   ");
+    EXPECT_EQ(pick(cl(), state().pickMarker, "select 601 1\nclick 602\n", &t), "AB2   ");
     EXPECT_TRUE(mt::hasLine(t, "dialog: Asset Listing (" + code() + ")"));
-    LoadAssetIndex();
-    const auto lines = pickerLines();
+    LoadAssetIndex(cl());
+    const auto lines = pickerLines(cl());
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0], "AB1     " + fixedText("Truck", 35));
     EXPECT_EQ(lines[1].substr(0, 21), "AB2     ***DELETED***");
@@ -63,24 +64,24 @@ TEST_F(PickerTest, LinesFollowTheIndexAndShowDeletedRecords) {
 }
 
 TEST_F(PickerTest, EmptyOrUnchosenListingReturnsNothing) {
-    reg().pickMarker = 201;
-    EXPECT_EQ(pick("click 602\n"), "");
+    state().pickMarker = 201;
+    EXPECT_EQ(pick(cl(), state().pickMarker, "click 602\n"), "");
     client.writeRegister({asset("AB1", "Truck")});
-    EXPECT_EQ(pick("click 602\n"), "");
-    EXPECT_EQ(pick("select 601 0\nclick 603\n"), "");
+    EXPECT_EQ(pick(cl(), state().pickMarker, "click 602\n"), "");
+    EXPECT_EQ(pick(cl(), state().pickMarker, "select 601 0\nclick 603\n"), "");
 }
 
 TEST_F(PickerTest, CloseBoxKeepsTheChoice) {
     client.writeRegister({asset("AB1", "Truck")});
-    reg().pickMarker = 201;
-    EXPECT_EQ(pick("select 601 0\nclose\n"), "AB1   ");
+    state().pickMarker = 201;
+    EXPECT_EQ(pick(cl(), state().pickMarker, "select 601 0\nclose\n"), "AB1   ");
 }
 
 TEST_F(PickerTest, NothingReturnedUnlessTheNumberBoxWasLast) {
     client.writeRegister({asset("AB1", "Truck")});
     for (int marker : {0, 200}) {
-        reg().pickMarker = marker;
-        EXPECT_EQ(pick("click 603\n"), "") << marker;
+        state().pickMarker = marker;
+        EXPECT_EQ(pick(cl(), state().pickMarker, "click 603\n"), "") << marker;
     }
 }
 
@@ -88,12 +89,12 @@ TEST_F(PickerTest, MoreThan1001AssetsAreAllListed) {
     std::vector<AssetRecord> recs;
     for (int i = 0; i < 1500; ++i) recs.push_back(asset("N" + std::to_string(i), "Asset " + std::to_string(i)));
     client.writeRegister(recs);
-    reg().pickMarker = 201;
-    LoadAssetIndex();
-    const auto lines = pickerLines();
+    state().pickMarker = 201;
+    LoadAssetIndex(cl());
+    const auto lines = pickerLines(cl());
     ASSERT_EQ(lines.size(), 1500u);
     EXPECT_EQ(lines[1499].substr(0, 18), "N1499   Asset 1499");
-    EXPECT_EQ(pick("select 601 1400\nclick 602\n"), "N1400 ");
+    EXPECT_EQ(pick(cl(), state().pickMarker, "select 601 1400\nclick 602\n"), "N1400 ");
 }
 
 TEST_F(PickerTest, UnreadableRecordListsThePreviousDescription) {
@@ -103,8 +104,8 @@ TEST_F(PickerTest, UnreadableRecordListsThePreviousDescription) {
     const auto extra = makeIndexBytes("ZZ", 9);
     idx.insert(idx.end(), extra.begin(), extra.end());
     client.writeBytes("depr.idx", idx);
-    LoadAssetIndex();
-    const auto lines = pickerLines();
+    LoadAssetIndex(cl());
+    const auto lines = pickerLines(cl());
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[1], "ZZ      " + fixedText("Truck", 35));
 }

@@ -55,20 +55,20 @@ TEST(IndexSort, OnlyTheGivenEntriesMove) {
 
 TEST_F(ReorganiseTest, UnusedIndexElementsAreNotSortedIn) {
     client.writeRegister({asset("AB2", "Two"), asset("AB1", "One")});
-    LoadAssetIndex();
-    reg().AssetIndex.resize(5001);  // room left by the dialog's set-up
-    reg().ChangeFlag = 2;
+    LoadAssetIndex(cl());
+    cl().AssetIndex.resize(5001);  // room left by the dialog's set-up
+    state().changeFlag = dp::ChangeFlag::Added;
     dptest::ScriptRun run("");
-    EXPECT_TRUE(ReorganiseAssetFiles());
+    EXPECT_TRUE(ReorganiseAssetFiles(cl(), state()));
     EXPECT_EQ(numbers(client.readIndex()), (std::vector<std::string>{"AB1", "AB2"}));
 }
 
 TEST_F(ReorganiseTest, NothingToTidyLeavesTheFiles) {
     client.writeRegister({asset("AB2", "Two"), asset("AB1", "One")});
     const auto idx = client.bytes("depr.idx");
-    LoadAssetIndex();
+    LoadAssetIndex(cl());
     dptest::ScriptRun run("");
-    EXPECT_TRUE(ReorganiseAssetFiles());
+    EXPECT_TRUE(ReorganiseAssetFiles(cl(), state()));
     EXPECT_EQ(client.bytes("depr.idx"), idx);
 }
 
@@ -76,19 +76,19 @@ TEST_F(ReorganiseTest, PackDropsEmptySlotsAndDeletedRecords) {
     AssetRecord blank;  // an empty slot: six blanks as asset number
     AssetRecord marked = asset("AB4", "***DELETED*** long ago");
     client.writeRegister({asset("AB3", "Three"), blank, marked, asset("AB1", "One")});
-    LoadAssetIndex();
-    reg().ChangeFlag = 1;
+    LoadAssetIndex(cl());
+    state().changeFlag = dp::ChangeFlag::Deleted;
     dptest::ScriptRun run("");
-    EXPECT_TRUE(ReorganiseAssetFiles());
+    EXPECT_TRUE(ReorganiseAssetFiles(cl(), state()));
     const auto recs = client.readRecords();
     const auto idx = client.readIndex();
     EXPECT_EQ(numbers(idx), (std::vector<std::string>{"AB1", "AB3"}));
     EXPECT_TRUE(matchingPair(recs, idx));
     ASSERT_EQ(recs.size(), 2u);
     EXPECT_EQ(idx[0].RecordNumber, 1);
-    EXPECT_EQ(reg().ChangeFlag, 1);  // the flag is never cleared
+    EXPECT_EQ(state().changeFlag, dp::ChangeFlag::Deleted);  // the flag is never cleared
     // Packing again keeps the packed files as the copies.
-    EXPECT_TRUE(ReorganiseAssetFiles());
+    EXPECT_TRUE(ReorganiseAssetFiles(cl(), state()));
     EXPECT_EQ(client.bytes("ODEPR.FIL"), client.bytes("depr.fil"));
 }
 
@@ -98,12 +98,23 @@ TEST_F(ReorganiseTest, DanglingEntryDoesNotRepeatTheRecordBefore) {
     const auto extra = makeIndexBytes("AB2", 40);
     idx.insert(idx.end(), extra.begin(), extra.end());
     client.writeBytes("depr.idx", idx);
-    LoadAssetIndex();
-    reg().ChangeFlag = 1;
-    dptest::ScriptRun run("");
-    EXPECT_TRUE(ReorganiseAssetFiles());
-    EXPECT_EQ(numbers(client.readIndex()), (std::vector<std::string>{"AB1"}));
-    EXPECT_EQ(client.readRecords().size(), 1u);
+    LoadAssetIndex(cl());
+    state().changeFlag = dp::ChangeFlag::Deleted;
+    {
+        // The damaged index is refused; with No nothing changes.
+        dptest::ScriptRun run("answer no\n");
+        EXPECT_FALSE(ReorganiseAssetFiles(cl(), state()));
+        EXPECT_EQ(mt::countPrefix(run.transcript(), "message: Asset File Reorganisation | The asset index depr.idx does not match"), 1);
+        EXPECT_EQ(client.bytes("depr.idx"), idx);
+    }
+    {
+        // With Yes the index is rebuilt from the asset file; the pack waits for the next time.
+        dptest::ScriptRun run("answer yes\nanswer ok\n");
+        EXPECT_FALSE(ReorganiseAssetFiles(cl(), state()));
+        EXPECT_EQ(numbers(client.readIndex()), (std::vector<std::string>{"AB1"}));
+        EXPECT_EQ(client.bytes("BADDEPR.IDX"), idx);
+        EXPECT_EQ(client.readRecords().size(), 1u);
+    }
 }
 
 TEST_F(ReorganiseTest, BackupThatCannotBeWrittenStopsThePack) {
@@ -111,10 +122,10 @@ TEST_F(ReorganiseTest, BackupThatCannotBeWrittenStopsThePack) {
     const auto fil = client.bytes("depr.fil");
     const auto idx = client.bytes("depr.idx");
     platform::makeDirectory(client.path("ODEPR.FIL"));
-    LoadAssetIndex();
-    reg().ChangeFlag = 1;
+    LoadAssetIndex(cl());
+    state().changeFlag = dp::ChangeFlag::Deleted;
     dptest::ScriptRun run("");
-    EXPECT_FALSE(ReorganiseAssetFiles());
+    EXPECT_FALSE(ReorganiseAssetFiles(cl(), state()));
     EXPECT_EQ(mt::countPrefix(run.transcript(), "message: Asset File Reorganisation | ODEPR.FIL and ODEPR.IDX could not"), 1);
     EXPECT_EQ(client.bytes("depr.fil"), fil);
     EXPECT_EQ(client.bytes("depr.idx"), idx);
@@ -124,14 +135,14 @@ TEST_F(ReorganiseTest, BackupThatCannotBeWrittenStopsThePack) {
 
 TEST_F(ReorganiseTest, UnopenableFilesAreNotReplaced) {
     client.writeRegister({asset("AB1", "One"), asset("AB2", "***DELETED***")});
-    LoadAssetIndex();
+    LoadAssetIndex(cl());
     const auto fil = client.bytes("depr.fil");
     // The asset file is replaced by something that cannot be opened as a file.
     std::remove(client.path("depr.fil").c_str());
     platform::makeDirectory(client.path("depr.fil"));
-    reg().ChangeFlag = 1;
+    state().changeFlag = dp::ChangeFlag::Deleted;
     dptest::ScriptRun run("");
-    EXPECT_FALSE(ReorganiseAssetFiles());
+    EXPECT_FALSE(ReorganiseAssetFiles(cl(), state()));
     EXPECT_EQ(mt::countPrefix(run.transcript(), "message: Asset File Reorganisation"), 1);
     EXPECT_TRUE(platform::directoryExists(client.path("depr.fil")));
     EXPECT_EQ(client.readIndex().size(), 2u);
@@ -149,18 +160,19 @@ TEST_F(ReorganiseTest, InterruptedPackAlwaysLeavesAMatchingPair) {
     for (int faultAfter = 0; faultAfter <= 5; ++faultAfter) {
         SCOPED_TRACE("fault after " + std::to_string(faultAfter) + " steps");
         dptest::TempClient c;
-        session().clientCode = c.code();
-        resetRegisterState();
+        dp::MaintenanceState st;
         c.writeRegister(start);
         const auto oldFil = c.bytes("depr.fil");
-        LoadAssetIndex();
-        reg().ChangeFlag = 1;
         std::string transcript;
         bool done;
         {
+            std::unique_ptr<dp::Client> cc = dp::Client::open(c.code(), "test");
+            ASSERT_TRUE(cc);
+            LoadAssetIndex(*cc);
+            st.changeFlag = dp::ChangeFlag::Deleted;
             dptest::ScriptRun run("");
             platform::setReplaceFaultAfter(faultAfter);
-            done = ReorganiseAssetFiles();
+            done = ReorganiseAssetFiles(*cc, st);
             platform::setReplaceFaultAfter(-1);
             transcript = run.transcript();
         }
@@ -168,9 +180,8 @@ TEST_F(ReorganiseTest, InterruptedPackAlwaysLeavesAMatchingPair) {
         if (!done) {
             EXPECT_EQ(mt::countPrefix(transcript, "message: Asset File Reorganisation"), 1);
         }
-        // The next opening of the asset files finishes what was committed.
-        OpenAssetFiles();
-        CloseAllFiles();
+        // The next opening of the client finishes what was committed.
+        ASSERT_TRUE(dp::Client::open(c.code(), "test"));
         const auto recs = c.readRecords();
         const auto idx = c.readIndex();
         EXPECT_TRUE(matchingPair(recs, idx));
@@ -193,23 +204,22 @@ TEST_F(ReorganiseTest, InterruptedPackAlwaysLeavesAMatchingPair) {
     // Both outcomes occur: interruptions before the commit keep the old pair, later ones the new.
     EXPECT_GT(outcomes["old"], 0);
     EXPECT_GT(outcomes["new"], 0);
-    session().clientCode = code();
 }
 
 TEST_F(ReorganiseTest, InterruptedIndexSortKeepsAUsableIndex) {
     client.writeRegister({asset("AB3", "Three"), asset("AB1", "One")});
     for (int faultAfter = 0; faultAfter <= 3; ++faultAfter) {
         SCOPED_TRACE(faultAfter);
-        LoadAssetIndex();
-        reg().ChangeFlag = 2;
+        LoadAssetIndex(cl());
+        state().changeFlag = dp::ChangeFlag::Added;
         {
             dptest::ScriptRun run("");
             platform::setReplaceFaultAfter(faultAfter);
-            ReorganiseAssetFiles();
+            ReorganiseAssetFiles(cl(), state());
             platform::setReplaceFaultAfter(-1);
         }
-        OpenAssetFiles();
-        CloseAllFiles();
+        release();
+        cl();  // the next opening of the client finishes what was committed
         const auto idx = client.readIndex();
         ASSERT_EQ(idx.size(), 2u);
         EXPECT_TRUE(matchingPair(client.readRecords(), idx));

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "entry/session.h"
+#include <filesystem>
+
 #include "platform/files.h"
 #include "register/asset_files.h"
 #include "support/client_dir.h"
@@ -14,38 +15,44 @@ namespace {
 
 struct RegisterTest : ::testing::Test {
     TempClient client;
-    void SetUp() override {
-        session().clientCode = client.code();
-        resetRegisterState();
-    }
-    void TearDown() override { CloseAllFiles(); }
+    std::unique_ptr<Client> opened = Client::open(client.code(), "test");
+    MaintenanceState st;
 
-    void add(const std::string& number, const std::string& description) {
-        RegisterState& s = reg();
-        s.assetNumberText = number;
-        s.WorkingRecord = AssetRecord{};
-        s.WorkingRecord.Description = fixedText(description, 35);
-        s.dateAcquiredText = "010198";
-        s.dateSoldText = "";
-        WriteAssetRecord("ADD");
+    Client& cl() { return *opened; }
+    void TearDown() override {
+        platform::injectFileFault(-1);
+        opened.reset();
+        platform::closeAllFiles();
+    }
+
+    WriteOutcome write(EditMode mode, const std::string& number) {
+        st.assetNumberText = number;
+        return WriteAssetRecord(cl(), st, mode);
+    }
+    WriteOutcome add(const std::string& number, const std::string& description) {
+        st.WorkingRecord = AssetRecord{};
+        st.WorkingRecord.Description = fixedText(description, 35);
+        st.dateAcquiredText = "010198";
+        st.dateSoldText = "";
+        return write(EditMode::Add, number);
     }
 };
 
 }  // namespace
 
 TEST_F(RegisterTest, EmptyOrMissingIndexFindsNothing) {
-    EXPECT_EQ(FindAsset("AB1"), 0);
-    EXPECT_EQ(reg().entryCount, 0);
-    // Opening creates the four files empty.
+    EXPECT_EQ(FindAsset(cl(), "AB1"), 0);
+    EXPECT_EQ(cl().entryCount, 0);
     EXPECT_EQ(platform::fileSize(client.path("depr.fil")), 0);
-    EXPECT_EQ(platform::fileSize(client.path("NEW.FIL")), 0);
-    EXPECT_EQ(platform::fileSize(client.path("NEW.IDX")), 0);
+    // The close's work files are not made by opening the register.
+    EXPECT_FALSE(platform::fileExists(client.path("NEW.FIL")));
+    EXPECT_FALSE(platform::fileExists(client.path("NEW.IDX")));
 }
 
 TEST_F(RegisterTest, AddAppendsRecordAndIndexEntry) {
-    add("ab3", "Third");
-    add("AB1", "First");
-    EXPECT_EQ(reg().ChangeFlag, 2);
+    EXPECT_EQ(add("ab3", "Third"), WriteOutcome::Written);
+    EXPECT_EQ(add("AB1", "First"), WriteOutcome::Written);
+    EXPECT_EQ(st.changeFlag, ChangeFlag::Added);
     auto idx = client.readIndex();
     ASSERT_EQ(idx.size(), 2u);
     EXPECT_EQ(idx[0].AssetNumber, "AB3   ");
@@ -58,31 +65,32 @@ TEST_F(RegisterTest, AddAppendsRecordAndIndexEntry) {
     EXPECT_EQ(trimRight(recs[1].Description), "First");
     EXPECT_EQ(date6ToText(recs[1].DateAcquired, false), "010198");
     // Look-ups upper-case and compare the first six characters.
-    EXPECT_EQ(FindAsset("ab1"), 2);
-    EXPECT_EQ(FindAsset("AB1XYZ"), 0);
-    EXPECT_EQ(FindAsset("ab3"), 1);
+    EXPECT_EQ(FindAsset(cl(), "ab1"), 2);
+    EXPECT_EQ(FindAsset(cl(), "AB1XYZ"), 0);
+    EXPECT_EQ(FindAsset(cl(), "ab3"), 1);
 }
 
 TEST_F(RegisterTest, LongNumberIsCutToSixCharacters) {
     add("abcdefgh", "Long");
     EXPECT_EQ(client.readIndex()[0].AssetNumber, "ABCDEF");
-    EXPECT_EQ(FindAsset("ABCDEFXX"), 1);
+    EXPECT_EQ(FindAsset(cl(), "ABCDEFXX"), 1);
 }
 
 TEST_F(RegisterTest, ChangeRewritesOnlyItsRecord) {
     add("A1", "One");
     add("A2", "Two");
-    RegisterState& s = reg();
-    s.assetNumberText = "A1";
-    s.WorkingRecord.Description = fixedText("One changed", 35);
-    s.dateAcquiredText = "";
-    WriteAssetRecord("CHG");
+    FindAsset(cl(), "A1");
+    st.WorkingRecord.Description = fixedText("One changed", 35);
+    st.dateAcquiredText = "";
+    EXPECT_EQ(write(EditMode::Change, "A1"), WriteOutcome::Written);
     auto recs = client.readRecords();
     EXPECT_EQ(trimRight(recs[0].Description), "One changed");
     EXPECT_EQ(trimRight(recs[1].Description), "Two");
-    // A number that is not on file writes nothing.
-    s.assetNumberText = "ZZ";
-    WriteAssetRecord("CHG");
+    // A number that is not on file writes nothing, and says so.
+    ScriptRun run("");
+    EXPECT_EQ(write(EditMode::Change, "ZZ"), WriteOutcome::Failed);
+    EXPECT_EQ(run.transcript(),
+              "message: Save Asset Record | Asset ZZ was not saved: it is no longer in the index depr.idx.\n");
     EXPECT_EQ(client.readRecords().size(), 2u);
 }
 
@@ -90,34 +98,31 @@ TEST_F(RegisterTest, DeleteMarksOnlyAfterYes) {
     add("A1", "One");
     {
         ScriptRun run("answer no\n");
-        reg().assetNumberText = "A1";
-        WriteAssetRecord("DEL");
+        EXPECT_EQ(write(EditMode::Delete, "A1"), WriteOutcome::Unchanged);
         EXPECT_EQ(run.transcript(), "message: Delete Asset Record | Are you Sure ?\n");
     }
     EXPECT_EQ(trimRight(client.readRecords()[0].Description), "One");
     {
         ScriptRun run("answer yes\n");
-        reg().assetNumberText = "A1";
-        WriteAssetRecord("DEL");
+        EXPECT_EQ(write(EditMode::Delete, "A1"), WriteOutcome::Written);
     }
     EXPECT_EQ(trimRight(client.readRecords()[0].Description), "***DELETED***");
-    EXPECT_EQ(reg().ChangeFlag, 1);
+    EXPECT_EQ(st.changeFlag, ChangeFlag::Deleted);
     // The marked record is still found until the files are packed.
-    EXPECT_EQ(FindAsset("A1"), 1);
+    EXPECT_EQ(FindAsset(cl(), "A1"), 1);
 }
 
 TEST_F(RegisterTest, DuplicateKeysFindTheFirst) {
     add("D1", "First");
     add("D1", "Second");
-    EXPECT_EQ(FindAsset("D1"), 1);
-    reg().assetNumberText = "D1";
-    reg().WorkingRecord.Description = fixedText("Changed", 35);
-    WriteAssetRecord("CHG");
+    EXPECT_EQ(FindAsset(cl(), "D1"), 1);
+    st.WorkingRecord.Description = fixedText("Changed", 35);
+    write(EditMode::Change, "D1");
     EXPECT_EQ(trimRight(client.readRecords()[0].Description), "Changed");
     EXPECT_EQ(trimRight(client.readRecords()[1].Description), "Second");
 }
 
-TEST_F(RegisterTest, IndexPointingOutsideTheFileIsNeverWrittenThrough) {
+TEST_F(RegisterTest, IndexPointingOutsideTheFileIsNeverWrittenThroughAndSaysSo) {
     add("A1", "One");
     // Entry for B2 points at record 0, C3 past the end.
     auto idx = client.bytes("depr.idx");
@@ -125,18 +130,21 @@ TEST_F(RegisterTest, IndexPointingOutsideTheFileIsNeverWrittenThrough) {
     idx.insert(idx.end(), b2.begin(), b2.end());
     idx.insert(idx.end(), c3.begin(), c3.end());
     client.writeBytes("depr.idx", idx);
+    ScriptRun run("");
     for (const char* n : {"B2", "C3"}) {
-        reg().assetNumberText = n;
-        reg().WorkingRecord.Description = fixedText("Wrong", 35);
-        WriteAssetRecord("CHG");
+        LoadAssetIndex(cl());
+        st.WorkingRecord.Description = fixedText("Wrong", 35);
+        EXPECT_EQ(write(EditMode::Change, n), WriteOutcome::Failed) << n;
     }
+    EXPECT_NE(run.transcript().find("Asset C3 was not saved: its index entry points to record 7, which depr.fil does not hold"),
+              std::string::npos);
     ASSERT_EQ(client.readRecords().size(), 1u);
     EXPECT_EQ(trimRight(client.readRecords()[0].Description), "One");
     AssetRecord out = makeAsset("KEEP", "kept", "010101");
-    OpenAssetFiles();
-    EXPECT_FALSE(readAssetRecord(reg().fil, 0, out));
-    EXPECT_FALSE(readAssetRecord(reg().fil, 7, out));
-    EXPECT_FALSE(readAssetRecord(reg().fil, -3, out));
+    OpenAssetFiles(cl());
+    EXPECT_FALSE(readAssetRecord(cl().fil, 0, out));
+    EXPECT_FALSE(readAssetRecord(cl().fil, 7, out));
+    EXPECT_FALSE(readAssetRecord(cl().fil, -3, out));
     EXPECT_EQ(trimRight(out.Description), "kept");
 }
 
@@ -149,9 +157,87 @@ TEST_F(RegisterTest, AddIsRefusedWhenTheFileIsFull) {
         ASSERT_TRUE(f.write(kMaxRecords, zero.data()));
     }
     ScriptRun run("");
-    add("NEW", "One too many");
+    EXPECT_EQ(add("NEW", "One too many"), WriteOutcome::Failed);
     EXPECT_NE(run.transcript().find("message: Add Asset Record | The asset file is full"), std::string::npos);
     EXPECT_EQ(platform::fileSize(client.path("depr.fil")), static_cast<std::int64_t>(kMaxRecords) * 219);
+    EXPECT_EQ(platform::fileSize(client.path("depr.idx")), 0);
+}
+
+// Each change a write makes on disk (opening for writing, writing, flushing) fails once in turn,
+// as a full disk would make it fail. Every time, either the write was done whole, or the user
+// was told and the register is exactly as before: never a record without its entry or an entry
+// without its record.
+template <class Write>
+void sweepFaults(const TempClient& client, Write write, const std::string& told, const std::string& script = "") {
+    const auto fil = client.bytes("depr.fil");
+    const auto idx = client.bytes("depr.idx");
+    int failed = 0;
+    for (int step = 0;; ++step) {
+        SCOPED_TRACE("fault at change " + std::to_string(step));
+        client.writeBytes("depr.fil", fil);
+        client.writeBytes("depr.idx", idx);
+        ScriptRun run(script);
+        platform::injectFileFault(step, platform::FileError::DiskFull);
+        const WriteOutcome outcome = write();
+        const bool reached = platform::changingOperations() > step;
+        platform::injectFileFault(-1);
+        if (!reached) {
+            EXPECT_EQ(outcome, WriteOutcome::Written);
+            break;
+        }
+        if (outcome == WriteOutcome::Written) continue;  // a fault the write could live with
+        ++failed;
+        EXPECT_EQ(outcome, WriteOutcome::Failed);
+        EXPECT_NE(run.transcript().find(told), std::string::npos) << run.transcript();
+        EXPECT_EQ(client.bytes("depr.fil"), fil);
+        EXPECT_EQ(client.bytes("depr.idx"), idx);
+        ASSERT_LT(step, 20);
+    }
+    EXPECT_GE(failed, 2);  // at least the record's write and its flush
+}
+
+TEST_F(RegisterTest, FailedAdditionLeavesTheRegisterAsItWas) {
+    add("A1", "One");
+    sweepFaults(client, [&] { return add("A2", "Two"); }, "Asset A2 was not saved: the disk is full.");
+    EXPECT_EQ(client.readIndex().size(), 2u);
+    EXPECT_EQ(client.readRecords().size(), 2u);
+}
+
+TEST_F(RegisterTest, FailedChangeOrDeletionLeavesTheRecordAsItWas) {
+    add("A1", "One");
+    sweepFaults(client,
+                [&] {
+                    st.WorkingRecord.Description = fixedText("Changed", 35);
+                    return write(EditMode::Change, "A1");
+                },
+                "Asset A1 was not saved: the disk is full.");
+    sweepFaults(client,
+                [&] {
+                    st.WorkingRecord.Description = fixedText("One", 35);
+                    return write(EditMode::Delete, "A1");
+                },
+                "Asset A1 was not deleted: the disk is full.", "answer yes\n");
+    EXPECT_EQ(trimRight(client.readRecords()[0].Description), "***DELETED***");
+}
+
+TEST_F(RegisterTest, AReadOnlyDiskIsNamed) {
+    add("A1", "One");
+    ScriptRun run("");
+    // The asset file opens for reading only; its write then tells why.
+    platform::injectFileFault(1, platform::FileError::ReadOnly);
+    st.WorkingRecord.Description = fixedText("Changed", 35);
+    EXPECT_EQ(write(EditMode::Change, "A1"), WriteOutcome::Failed);
+    EXPECT_EQ(run.transcript(), "message: Save Asset Record | Asset A1 was not saved: the disk is read-only.\n");
+}
+
+TEST_F(RegisterTest, AnAssetFileThatIsADeviceIsNotWritten) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP();
+    std::filesystem::create_symlink("/dev/full", client.path("depr.fil"));
+    ScriptRun run("");
+    EXPECT_EQ(add("A1", "One"), WriteOutcome::Failed);
+    EXPECT_EQ(run.transcript(),
+              "message: Save Asset Record | Asset A1 was not saved: the asset files cannot be opened: it is not an "
+              "ordinary file.\n");
     EXPECT_EQ(platform::fileSize(client.path("depr.idx")), 0);
 }
 
@@ -160,7 +246,7 @@ TEST_F(RegisterTest, UpperCaseFilesCopiedFromElsewhereAreTheSameFiles) {
     // Rename the files to upper case, as a directory copied from another system holds them.
     ASSERT_TRUE(platform::renameFile(client.path("depr.fil"), client.path("DEPR.FIL")));
     ASSERT_TRUE(platform::renameFile(client.path("depr.idx"), client.path("DEPR.IDX")));
-    EXPECT_EQ(FindAsset("U1"), 1);
+    EXPECT_EQ(FindAsset(cl(), "U1"), 1);
     add("U2", "Second");
     EXPECT_FALSE(platform::fileExists(client.path("depr.fil")));
     EXPECT_FALSE(platform::fileExists(client.path("depr.idx")));
@@ -177,14 +263,6 @@ TEST_F(RegisterTest, CompanyFileShorterThanThreeRecords) {
     EXPECT_EQ(trimRight(got.CompanyName), "Acme");
     EXPECT_EQ(got.Activity, std::string(50, ' '));
     EXPECT_EQ(got.CurrentPeriod.year, 0);
-    OpenAssetFiles();
-    EXPECT_EQ(reg().fiscalYearEndText, "12312003");
-}
-
-TEST_F(RegisterTest, MissingDirectoryIsHarmless) {
-    session().clientCode = client.code() + "/no/such/dir";
-    EXPECT_EQ(FindAsset("A1"), 0);
-    reg().assetNumberText = "A1";
-    WriteAssetRecord("ADD");
-    EXPECT_FALSE(platform::directoryExists(client.code() + "/no"));
+    OpenAssetFiles(cl());
+    EXPECT_EQ(cl().fiscalYearEndText, "12312003");
 }

@@ -29,7 +29,6 @@ protected:
     }
     void TearDown() override {
         fs::current_path(previous_);
-        dp::resetRegisterState();
     }
 
     void compare(const std::string& report, const std::string& name) {

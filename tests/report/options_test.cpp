@@ -4,7 +4,6 @@
 #include <ctime>
 
 #include "engine/report_options.h"
-#include "entry/session.h"
 #include "report/depreciation_report.h"
 #include "report_test_util.h"
 
@@ -64,10 +63,10 @@ TEST_F(Options, LayoutAndStartingState) {
         EXPECT_FALSE(d.isChecked(204));
         d.userClick(301);
     });
-    dp::showReportOptions();
-    EXPECT_EQ(o.reportBasis, "T");
-    EXPECT_EQ(o.roundWholeDollars, "Y");
-    EXPECT_EQ(dp::session().abortRequested, 0);
+    const auto chosen = dp::showReportOptions(o);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->reportBasis, "T");
+    EXPECT_EQ(chosen->roundWholeDollars, "Y");
 }
 
 TEST_F(Options, EmptyDateBecomesTodayWithDashes) {
@@ -81,64 +80,68 @@ TEST_F(Options, EmptyDateBecomesTodayWithDashes) {
     ::localtime_r(&now, &tm);
     char want[16];
     std::strftime(want, sizeof want, "%m-%d-%Y", &tm);
-    dp::showReportOptions();
+    const auto chosen = dp::showReportOptions(o);
     EXPECT_EQ(shown, want);
-    EXPECT_EQ(o.reportDate, want);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->reportDate, want);
 }
 
+// Each sequence of clicks on the basis boxes, with the basis it leaves and the boxes checked.
 TEST_F(Options, BasisBoxesExcludeEachOtherAndUncheckingKeepsTheLastChoice) {
-    Installed<ActingBackend> b([](platform::Dialog& d) {
-        dp::ReportOptions& opt = dp::reportOptions();
-        d.userClick(202);
-        EXPECT_TRUE(d.isChecked(202));
-        EXPECT_FALSE(d.isChecked(203));
-        EXPECT_EQ(opt.reportBasis, "B");
-        d.userClick(202);  // unchecked by the click: neither box is checked, the basis stays
-        EXPECT_FALSE(d.isChecked(202));
-        EXPECT_FALSE(d.isChecked(203));
-        EXPECT_EQ(opt.reportBasis, "B");
-        d.userClick(203);
-        EXPECT_FALSE(d.isChecked(202));
-        EXPECT_TRUE(d.isChecked(203));
-        EXPECT_EQ(opt.reportBasis, "T");
-        d.userClick(203);
-        EXPECT_FALSE(d.isChecked(203));
-        EXPECT_EQ(opt.reportBasis, "T");
-        d.userClick(202);
-        d.userClick(301);
-    });
-    dp::showReportOptions();
-    EXPECT_EQ(o.reportBasis, "B");
+    const struct {
+        std::vector<int> clicks;
+        const char* basis;
+        bool book, tax;
+    } cases[] = {
+        {{}, "T", false, true},
+        {{202}, "B", true, false},
+        {{202, 202}, "B", false, false},  // unchecked by the click: neither box, the basis stays
+        {{202, 203}, "T", false, true},
+        {{202, 203, 203}, "T", false, false},
+        {{202, 203, 203, 202}, "B", true, false},
+    };
+    for (const auto& c : cases) {
+        bool book = false, tax = false;
+        Installed<ActingBackend> b([&](platform::Dialog& d) {
+            for (int id : c.clicks) d.userClick(id);
+            book = d.isChecked(202);
+            tax = d.isChecked(203);
+            d.userClick(301);
+        });
+        const auto chosen = dp::showReportOptions(o);
+        ASSERT_TRUE(chosen);
+        EXPECT_EQ(chosen->reportBasis, c.basis) << c.clicks.size();
+        EXPECT_EQ(book, c.book) << c.clicks.size();
+        EXPECT_EQ(tax, c.tax) << c.clicks.size();
+    }
 }
 
 TEST_F(Options, EveryEditOfTheDateIsTakenAsTyped) {
     o.reportDate = "12312004";
     Installed<ActingBackend> b([](platform::Dialog& d) {
         d.userType(201, "1");
-        EXPECT_EQ(dp::reportOptions().reportDate, "1");
         d.userType(201, "12/31/2004");
         d.userClick(301);
     });
-    dp::showReportOptions();
-    EXPECT_EQ(o.reportDate, "12/31/2004");
+    const auto chosen = dp::showReportOptions(o);
+    ASSERT_TRUE(chosen);
+    EXPECT_EQ(chosen->reportDate, "12/31/2004");
 }
 
 TEST_F(Options, RoundingFollowsTheBox) {
-    Installed<ActingBackend> b([](platform::Dialog& d) {
-        d.userClick(204);
-        EXPECT_EQ(dp::reportOptions().roundWholeDollars, "Y");
-        d.userClick(204);
-        EXPECT_EQ(dp::reportOptions().roundWholeDollars, "N");
-        d.userClick(204);
-        d.userClick(301);
-    });
-    dp::showReportOptions();
-    EXPECT_EQ(o.roundWholeDollars, "Y");
+    for (int clicks : {1, 2, 3}) {
+        Installed<ActingBackend> b([clicks](platform::Dialog& d) {
+            for (int i = 0; i < clicks; ++i) d.userClick(204);
+            d.userClick(301);
+        });
+        const auto chosen = dp::showReportOptions(o);
+        ASSERT_TRUE(chosen);
+        EXPECT_EQ(chosen->roundWholeDollars, clicks % 2 ? "Y" : "N") << clicks;
+    }
 }
 
 TEST_F(Options, CancelAndCloseBothAbandonTheReport) {
     for (bool close : {false, true}) {
-        dp::session().abortRequested = 0;
         Installed<ActingBackend> b([close](platform::Dialog& d) {
             if (close) {
                 d.dispatch({platform::EventKind::Close, 0});
@@ -147,8 +150,7 @@ TEST_F(Options, CancelAndCloseBothAbandonTheReport) {
                 d.userClick(302);
             }
         });
-        dp::showReportOptions();
-        EXPECT_EQ(dp::session().abortRequested, 1) << (close ? "close" : "cancel");
+        EXPECT_FALSE(dp::showReportOptions(o)) << (close ? "close" : "cancel");
     }
 }
 

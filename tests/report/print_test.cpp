@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "entry/session.h"
 #include "report/print_report.h"
 #include "report_test_util.h"
 #include "suite_printing.h"
@@ -75,8 +74,6 @@ TEST_F(PrintOut, ScriptedReplyReachesTheSpoolerAsCommandText) {
     ScriptRun run("printer 1*LPT1:**Y\n");
     dp::printReportFile(f, f, "DPRPT");
     EXPECT_EQ(run.transcript(), "print: " + f + ",LPT1,,/80/FP/ZM\n");
-    // The module's own file is where the suite's libraries are looked for first.
-    EXPECT_FALSE(dp::session().moduleHandle.empty());
 }
 
 TEST_F(PrintOut, CancelledChoicePrintsNothingAndSaysNothing) {

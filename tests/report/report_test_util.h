@@ -15,7 +15,6 @@
 #include <vector>
 
 #include "engine/report_options.h"
-#include "entry/session.h"
 #include "platform/backend.h"
 #include "platform/dialog.h"
 #include "register/records.h"
@@ -93,8 +92,6 @@ inline std::string fileText(const std::string& path) {
 // Starts every test from a freshly loaded module's options and flags.
 inline void resetModuleState() {
     dp::reportOptions() = dp::ReportOptions{};
-    dp::session().abortRequested = 0;
-    dp::session().moduleHandle.clear();
 }
 
 // A backend whose dialogs are handled by a test function acting on the dialog directly.

@@ -10,7 +10,6 @@
 #include "entry/menu.h"
 #include "entry/procedures.h"
 #include "engine/depreciation.h"
-#include "entry/session.h"
 #include "register/asset_files.h"
 #include "report/depreciation_report.h"
 #include "report_test_util.h"
@@ -34,7 +33,6 @@ protected:
     }
     void TearDown() override {
         fs::current_path(previous_);
-        dp::resetRegisterState();
     }
     std::string run(const std::string& script, const std::string& client) {
         ScriptRun r(script);
@@ -79,7 +77,6 @@ TEST_F(ReportRun, CancelLeavesEveryFileUntouched) {
     EXPECT_EQ(client.bytes("depr.idx"), idx);
     EXPECT_EQ(client.bytes("report.txt"), (std::vector<unsigned char>{'o', 'l', 'd'}));
     EXPECT_FALSE(fs::exists(client.path("NEW.FIL")));
-    EXPECT_EQ(dp::session().abortRequested, 0);
 }
 
 TEST_F(ReportRun, DateOutsideTheFiscalYearWritesNothing) {
@@ -194,7 +191,7 @@ TEST_F(ReportRun, BrokenIndexEntriesAndGarbageRecordsAreLeftOutWithAMessage) {
     huge.prior = -1e300;
     huge.method = "\xff\xfe";
     client.writeRegister({good.record(), nan.record(), huge.record()});
-    // An entry pointing past the end of depr.fil, and one to record 0.
+    // An entry pointing past the end of depr.fil, and one to record 0 (an empty entry).
     auto idx = client.bytes("depr.idx");
     for (std::int16_t r : {std::int16_t{9}, std::int16_t{0}}) {
         const dp::IndexBytes e = dp::makeIndexBytes("LOST  ", r);
@@ -202,19 +199,46 @@ TEST_F(ReportRun, BrokenIndexEntriesAndGarbageRecordsAreLeftOutWithAMessage) {
     }
     client.writeBytes("depr.idx", idx);
     const auto before = client.bytes("depr.fil");
-    const std::string t = run("click 301\nprinter cancel\n", client.code());
-    EXPECT_EQ(t,
-              "dialog: Depreciation Report\n"
-              "message: Depreciation Report | These rows of the asset file were left out of the report and not "
-              "changed:\\nasset NAN: its amounts are not numbers\\nasset LOST: its index entry points to record 9, "
-              "which the asset file does not hold\\nasset LOST: its index entry points to record 0, which the asset "
-              "file does not hold\n");
+    // The damaged index is refused: nothing computed, nothing written, nothing printed.
+    std::string t = run("click 301\nanswer no\n", client.code());
+    EXPECT_NE(t.find("message: Depreciation Report | The asset index depr.idx does not match the asset file depr.fil:"
+                     "\\nentry 4 (LOST) points to record 9, which depr.fil does not hold"),
+              std::string::npos)
+        << t;
+    EXPECT_EQ(client.bytes("depr.fil"), before);
+    EXPECT_FALSE(fs::exists(client.path("report.txt")));
+    // Rebuilt from depr.fil, the index lists the three records; the one that is not a number
+    // is left out of the report and not changed.
+    t = run("click 301\nanswer yes\nprinter cancel\n", client.code());
+    EXPECT_NE(t.find("message: Depreciation Report | depr.idx was rebuilt from depr.fil: it now lists 3 assets"),
+              std::string::npos)
+        << t;
+    EXPECT_NE(t.find("message: Depreciation Report | These rows of the asset file were left out of the report and "
+                     "not changed:\\nasset NAN: its amounts are not numbers\n"),
+              std::string::npos)
+        << t;
     const auto after = client.bytes("depr.fil");
     ASSERT_EQ(after.size(), before.size());
     // The record that is not a number is untouched; the others were computed.
     EXPECT_TRUE(std::equal(after.begin() + 219, after.begin() + 438, before.begin() + 219));
     EXPECT_DOUBLE_EQ(client.readRecords()[0].Tax.CurrentDepr, 166.67);
     EXPECT_NE(reporttest::fileText(client.path("report.txt")).find("BIG    Huge figures"), std::string::npos);
+}
+
+TEST_F(ReportRun, EmptyIndexEntriesAreLeftOutWithAMessage) {
+    TempClient client;
+    reporttest::writeCompany(client);
+    client.writeRegister({Asset{"G1", "Good"}.record()});
+    auto idx = client.bytes("depr.idx");
+    const dp::IndexBytes e = dp::makeIndexBytes("LOST  ", 0);
+    idx.insert(idx.end(), e.begin(), e.end());
+    client.writeBytes("depr.idx", idx);
+    const std::string t = run("click 301\nprinter cancel\n", client.code());
+    EXPECT_EQ(t,
+              "dialog: Depreciation Report\n"
+              "message: Depreciation Report | These rows of the asset file were left out of the report and not "
+              "changed:\\nasset LOST: its index entry points to record 0, which the asset file does not hold\n");
+    EXPECT_DOUBLE_EQ(client.readRecords()[0].Tax.CurrentDepr, 166.67);
 }
 
 TEST_F(ReportRun, EveryComputedRecordIsWrittenBackWhateverTheIndexOrder) {
@@ -264,12 +288,13 @@ TEST_F(ReportRun, AnInvalidBasisEndsTheWalkButTheTotalsAreWritten) {
     reporttest::writeCompany(client);
     client.writeRegister({reporttest::headingRow("FIRST"), Asset{}.record(), Asset{"A2", "Second"}.record()});
     const auto before = client.bytes("depr.fil");
-    reporttest::Installed<reporttest::ActingBackend> b([](platform::Dialog& d) {
-        dp::reportOptions().reportBasis = "X";
-        d.userClick(301);
-    });
-    dp::RunDepreciationReport(client.code());
-    EXPECT_EQ(b->log.str(), "dialog: Depreciation Report\nmessage: Error | Invalid Basis selected\n");
+    reporttest::Installed<reporttest::ActingBackend> b([](platform::Dialog&) {});
+    dp::ReportOptions options;
+    options.reportDate = "12312004";
+    options.reportBasis = "X";
+    std::unique_ptr<dp::Client> opened = dp::Client::open(client.code(), "test");
+    dp::runDepreciationReport(*opened, options);
+    EXPECT_EQ(b->log.str(), "message: Error | Invalid Basis selected\n");
     EXPECT_EQ(client.bytes("depr.fil"), before);
     const std::string text = reporttest::fileText(client.path("report.txt"));
     EXPECT_NE(text.find("FIRST"), std::string::npos);
@@ -295,10 +320,8 @@ TEST_F(ReportRun, ClientCodeReachesTheSharedFileOperations) {
     TempClient client;
     reporttest::writeCompany(client);
     client.writeRegister({Asset{}.record()});
-    dp::session().clientCode = "somewhere else";
     run("click 301\nprinter cancel\n", client.code());
     EXPECT_DOUBLE_EQ(client.readRecords()[0].Tax.CurrentDepr, 166.67);
-    EXPECT_EQ(dp::session().clientCode, client.code());
 }
 
 TEST_F(ReportRun, TheMenuButtonRunsTheReport) {

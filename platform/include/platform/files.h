@@ -32,7 +32,11 @@ int changingOperations();
 
 // dir + "/" + the name of the existing file in dir whose name equals `name` ignoring letter
 // case (the exact name is preferred when several match), or dir + "/" + name when none exists.
+// An empty dir is the current directory, never the root.
 std::string resolvePath(const std::string& dir, const std::string& name);
+
+// Whether path names the root folder of the file system (after following links and "..").
+bool isFileSystemRoot(const std::string& path);
 
 bool fileExists(const std::string& path);
 bool directoryExists(const std::string& path);
@@ -41,6 +45,12 @@ bool removeFile(const std::string& path);
 // Atomic replacement on one file system; the target keeps the name it already has.
 bool renameFile(const std::string& from, const std::string& to);
 bool copyFile(const std::string& from, const std::string& to);
+// The whole content of a file; false when it cannot be read (a missing file reads as empty and
+// true when missingIsEmpty).
+bool readWholeFile(const std::string& path, std::vector<unsigned char>& out, bool missingIsEmpty = true);
+// Writes data as the new content of path in one step: a work file beside it is written, flushed
+// and renamed over it, so a failure leaves the previous content as it was.
+bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& data);
 bool makeDirectory(const std::string& path);
 bool syncDirectory(const std::string& dir);
 
@@ -102,6 +112,9 @@ public:
     // Writes into a work file beside path; commit() puts it in place of path in one step, so a
     // failed or abandoned write leaves the previous file as it was.
     bool createReplacing(const std::string& path);
+    // Writes what is buffered and flushes it to the disk, keeping the file open; false when any
+    // write so far failed. A replacing file is still not in place.
+    bool flushToDisk();
     // Flushes to the disk, closes, and for createReplacing renames the work file over the
     // target. False when any write, the flush, the close or the rename failed; the work file
     // is then removed.

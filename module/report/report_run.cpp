@@ -1,0 +1,233 @@
+// The depreciation report's run: the options, the walk over the register in index order with
+// the engine computing each asset, report.txt, the write-back of the computed figures, and the
+// print-out. The report file is put in place only when the figures it shows are stored.
+#include <cmath>
+#include <optional>
+
+#include "engine/dates.h"
+#include "engine/depreciation.h"
+#include "engine/report_options.h"
+#include "format/number_format.h"
+#include "platform/files.h"
+#include "platform/message.h"
+#include "register/asset_files.h"
+#include "register/index_repair.h"
+#include "report/asset_file_image.h"
+#include "report/depreciation_report.h"
+#include "report/print_report.h"
+
+namespace dp {
+namespace {
+
+const char* const kTitle = "Depreciation Report";
+
+bool finiteBlock(const BasisBlock& b) {
+    for (double v : {b.Rate, b.Cost, b.Bonus, b.Salvage, b.Expense, b.Bonus3050, b.PriorDepr, b.CurrentDepr,
+                     b.Cancelled})
+        if (!std::isfinite(v)) return false;
+    return true;
+}
+
+ReportAsset reportAsset(const AssetRecord& rec, const AssetFigures& f) {
+    ReportAsset a;
+    a.assetNumber = rec.AssetNumber;
+    a.description = rec.Description;
+    a.acquiredText = date6ToText(rec.DateAcquired, false);
+    a.method = f.amounts.Method;
+    a.rate = f.amounts.Rate;
+    a.cost = f.amounts.Cost;
+    a.bonus = f.amounts.Bonus;
+    a.salvage = f.amounts.Salvage;
+    a.expense = f.amounts.Expense;
+    a.bonus3050 = f.amounts.Bonus3050;
+    a.prior = f.amounts.PriorDepr;
+    a.current = f.amounts.CurrentDepr;
+    a.cancelled = f.amounts.Cancelled;
+    a.periodMonths = f.periodMonths;
+    a.serviceMonths = f.serviceMonths;
+    a.sold = f.sold;
+    a.addsToBonus = !f.manual && !f.endedAtMidMonth;
+    return a;
+}
+
+void reportError(const std::string& text) { platform::messageBox(text, kTitle, platform::MsgIcon::Error); }
+
+std::string reason(platform::FileError e) { return platform::describeFileError(e); }
+
+// What was left out of the report because the files do not hold it properly.
+struct LeftOut {
+    std::vector<std::string> lines;
+    int count = 0;
+    void add(std::string why) {
+        if (++count <= 10) lines.push_back(std::move(why));
+    }
+    std::string text() const {
+        std::string t = "These rows of the asset file were left out of the report and not changed:";
+        for (const std::string& l : lines) t += "\r\n" + l;
+        if (count > 10) t += "\r\nand " + std::to_string(count - 10) + " more.";
+        return t;
+    }
+};
+
+// The heading's company line: name and second name line, NULs as blanks.
+std::string companyLine(const CompanyRecord& company, int records) {
+    std::string line;
+    if (records >= 1) line = trimRight(nulsToBlanks(company.CompanyName));
+    if (records >= 3) {
+        const std::string second = trimRight(nulsToBlanks(company.CompanyName2));
+        if (!second.empty()) line += " " + second;
+    }
+    return line;
+}
+
+struct RunResult {
+    bool basisRefused = false;
+    LeftOut leftOut;
+};
+
+// Walks the index, computes each ordinary row into the image and lays the report out, writing
+// it to the report file as it grows.
+RunResult walkRegister(AssetFileImage& assets, int count, const ReportOptions& options, const EngineInputs& inputs,
+                       DepreciationReportLayout& layout, platform::TextFile& report) {
+    RunResult run;
+    const bool basisValid = options.reportBasis == "B" || options.reportBasis == "T";
+    const char basis = options.reportBasis == "B" ? 'B' : 'T';
+    for (int i = 1; i <= count; ++i) {
+        const IndexBytes entry = assets.entry(i);
+        const std::int16_t recordNumber = indexRecordNumber(entry);
+        AssetRecord rec;
+        if (!assets.read(recordNumber, rec)) {
+            run.leftOut.add("asset " + trimRight(nulsToBlanks(indexKey(entry))) + ": its index entry points to record " +
+                            std::to_string(recordNumber) + ", which the asset file does not hold");
+            continue;
+        }
+        if (rec.AssetNumber == "      ") continue;
+        rec.AssetNumber = nulsToBlanks(rec.AssetNumber);
+        rec.Description = nulsToBlanks(rec.Description);
+        if (trimBoth(rec.Description) == kDeletedMark) continue;
+        if (rec.Tax.Code4562.find("11") != std::string::npos) continue;
+        if (date6IsMarker(rec.DateAcquired, 'H')) {
+            layout.headingRow(rec.Description);
+        } else if (date6IsMarker(rec.DateAcquired, 'S')) {
+            layout.subtotalRow(rec.Description);
+        } else {
+            if (!basisValid) {
+                run.basisRefused = true;
+                break;
+            }
+            if (!finiteBlock(rec.block(basis))) {
+                run.leftOut.add("asset " + trimRight(rec.AssetNumber) + ": its amounts are not numbers");
+                continue;
+            }
+            const AssetFigures figures = computeDepreciation(rec, inputs);
+            // Manual rows keep their stored figures and are not written.
+            if (!figures.manual) assets.store(recordNumber, figures.record);
+            layout.asset(reportAsset(rec, figures));
+        }
+        if (layout.text().size() >= (1u << 16)) report.write(layout.take());
+    }
+    return run;
+}
+
+// The figures go into depr.fil, through the file the run read, and only if that file is still
+// the client's asset file. False after telling the user why nothing was stored.
+bool storeFigures(Client& client, AssetFileImage& assets) {
+    if (!assets.changed()) return true;
+    if (!client.fil.stillAt(client.path("depr.fil"))) {
+        reportError("depr.fil was replaced while the report ran, so the computed figures were not stored and the "
+                    "report was not printed. Run the report again.");
+        return false;
+    }
+    bool restored = true;
+    const platform::FileError why = assets.writeBack(client.fil, restored);
+    if (why == platform::FileError::None) return true;
+    reportError(restored ? "The computed figures could not be stored in depr.fil (" + reason(why) +
+                               "); the asset file is unchanged and the report was not printed."
+                         : "The computed figures could not be stored in depr.fil (" + reason(why) +
+                               ") and the asset file could not be put back as it was: some assets may hold the new "
+                               "figures, others the old. Run the report again when the disk is fixed.");
+    return false;
+}
+
+// What the company file gives the report: the heading's company line, the fiscal year end and
+// the date offered in the options.
+struct CompanyFacts {
+    std::string line;
+    std::string fiscalYearEnd;
+    std::string defaultDate;
+};
+
+CompanyFacts companyFacts(const std::string& clientCode) {
+    CompanyRecord company;
+    const int records = readCompanyFile(clientCode, company);
+    return {companyLine(company, records), records >= 1 ? date6cToText(company.FiscalYearEnd) : std::string(),
+            records >= 2 ? date6cToText(company.CurrentPeriod) : std::string()};
+}
+
+void runReport(Client& client, const ReportOptions& options, const CompanyFacts& facts) {
+    const std::string& line = facts.line;
+    const std::string& fiscalYearEnd = facts.fiscalYearEnd;
+    const std::string& defaultDate = facts.defaultDate;
+    const EngineInputs inputs = makeEngineInputs(options, fiscalYearEnd);
+    if (!acceptReportPeriod(inputs.periodMonths)) return;
+    if (verifyAssetIndex(client, kTitle, "the depreciation report") == IndexVerdict::Refused) return;
+
+    const std::string reportPath = client.path("report.txt");
+    platform::TextFile report;
+    if (!report.createReplacing(reportPath)) {
+        reportError("The report file " + reportPath + " cannot be created (" + reason(report.error()) +
+                    "); no asset was changed.");
+        return;
+    }
+    AssetFileImage assets;
+    if (!OpenAssetFiles(client) || !assets.load(client.fil, client.idx, client.entryCount)) {
+        reportError("The asset files cannot be read (" + reason(platform::lastFileError()) + "); no asset was changed.");
+        return;
+    }
+    const std::string enteredDate = options.reportDate.empty() ? defaultDate : options.reportDate;
+    DepreciationReportLayout layout({enteredDate, line, options.reportBasis,
+                                     reportPeriodText(inputs.periodMonths, enteredDate)});
+    layout.newReportPage();
+    RunResult run = walkRegister(assets, client.entryCount, options, inputs, layout, report);
+    if (run.basisRefused) platform::messageBox("Invalid Basis selected", "Error", platform::MsgIcon::Error);
+    layout.finish();
+    report.write(layout.take());
+    if (!report.flushToDisk()) {
+        reportError("The report file " + reportPath + " could not be written (" + reason(report.error()) +
+                    "); no asset was changed and nothing was printed.");
+        return;
+    }
+    if (run.leftOut.count > 0) reportError(run.leftOut.text());
+    if (!storeFigures(client, assets)) return;
+    if (!report.commit()) {
+        reportError("The computed figures were stored, but the report file " + reportPath + " could not be put in place (" +
+                    reason(report.error()) + "); run the report again to print it.");
+        return;
+    }
+    client.closeFiles();
+    platform::closeAllFiles();
+    printReportFile(reportPath, reportPath, "DPRPT");
+}
+
+}  // namespace
+
+void runDepreciationReport(Client& client, const ReportOptions& options) {
+    runReport(client, options, companyFacts(client.code()));
+    platform::closeAllFiles();
+}
+
+void RunDepreciationReport(const std::string& clientCode) {
+    std::unique_ptr<Client> client = Client::open(clientCode, kTitle);
+    if (!client) return;
+    const CompanyFacts facts = companyFacts(clientCode);
+    // The options are kept module-wide: the rounding choice carries over to the next report.
+    ReportOptions& kept = reportOptions();
+    kept.reportDate = facts.defaultDate;
+    const std::optional<ReportOptions> chosen = showReportOptions(kept);
+    if (!chosen) return;
+    kept = *chosen;
+    runReport(*client, kept, facts);
+    platform::closeAllFiles();
+}
+
+}  // namespace dp
