@@ -256,9 +256,8 @@ void Parser::feedPaper(int dots) {
     if (top_ + kLineDots > opt_.sheet.printableDots()) {
         // Past the foot of the sheet: the paper moves on to the next one.
         ++diag_.pageOverflows;
-        const int carry = 0;
         endPage();
-        top_ = carry;
+        top_ = 0;
     }
 }
 
