@@ -187,7 +187,7 @@ platform::DialogTemplate buildAmortDialog(const std::string& clientCode) {
     constexpr int kLabelX = 10, kBoxX = 184, kStep = 12;
     for (int i = 0; i < 10; ++i)
         t.controls.push_back({ControlKind::Label, 101 + i, captions[i], kLabelX, 8 + kStep * i, 170, 10});
-    t.controls.push_back({ControlKind::Frame, 111, "", 5, 132, 330, 34});
+    t.controls.push_back({ControlKind::Frame, 111, "", 5, 132, 330, 34, platform::StyleGroupBox});
     t.controls.push_back({ControlKind::Label, 121, "  Accelerated Payoff", kLabelX, 128, 90, 10});
     t.controls.push_back({ControlKind::Label, 112, "One-time extra payment", kLabelX, 140, 170, 10});
     t.controls.push_back({ControlKind::Label, 113, "Per year extra payment (every 12 months)", kLabelX, 152, 170, 10});

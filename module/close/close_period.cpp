@@ -104,8 +104,10 @@ struct CloseRun {
 std::string blankNumber(int n) { return " " + std::to_string(n); }
 
 // The close's work files exist only while it runs.
-void removeWorkFiles(const Client& client) {
-    for (const char* name : {kNewIndexName, kNewAssetName, kNewCompanyName})
+void removeWorkFiles(const Client& client, const std::string& year) {
+    std::vector<std::string> names = {kNewIndexName, kNewAssetName, kNewCompanyName};
+    for (const OldYearFile& f : oldYearFiles(year)) names.push_back(f.kept + ".new");
+    for (const std::string& name : names)
         if (platform::fileExists(client.path(name))) platform::removeFile(client.path(name));
 }
 
@@ -189,18 +191,23 @@ void writeNewCompany(CloseRun& run) {
     if (!f.finish()) fail(61);
 }
 
-// The files of the year being closed, kept under names that say which fiscal year they hold.
-void keepOldYear(CloseRun& run) {
-    const std::string year = run.fiscalYearEndText.substr(4);
-    for (const OldYearFile& f : oldYearFiles(year))
-        if (platform::fileExists(run.path(f.current)) && !platform::copyFile(run.path(f.current), run.path(f.kept.c_str())))
-            fail(75);
-    if (!platform::syncDirectory(run.client.code())) fail(75);
+// The files of the year being closed, copied beside the names that say which fiscal year they
+// hold; they take those names in the same step as the new year takes its place.
+std::vector<std::pair<std::string, std::string>> copyOldYear(CloseRun& run) {
+    std::vector<std::pair<std::string, std::string>> renames;
+    for (const OldYearFile& f : oldYearFiles(run.fiscalYearEndText.substr(4))) {
+        if (!platform::fileExists(run.path(f.current))) continue;
+        if (!platform::copyFile(run.path(f.current), run.path(f.kept.c_str()) + ".new")) fail(75);
+        renames.emplace_back(f.kept + ".new", f.kept);
+    }
+    return renames;
 }
 
 void putNewYearInPlace(CloseRun& run) {
-    const std::vector<std::pair<std::string, std::string>> renames = {
-        {kNewIndexName, "depr.idx"}, {kNewAssetName, "depr.fil"}, {kNewCompanyName, "company.fil"}};
+    std::vector<std::pair<std::string, std::string>> renames = copyOldYear(run);
+    for (const auto& r : std::initializer_list<std::pair<std::string, std::string>>{
+             {kNewIndexName, "depr.idx"}, {kNewAssetName, "depr.fil"}, {kNewCompanyName, "company.fil"}})
+        renames.push_back(r);
     if (platform::replaceFilesTogether(run.client.code(), renames)) return;
     const std::string why = platform::describeFileError(platform::lastFileError());
     // Once the journal is in place the replacement is as good as done: finish it now if we can.
@@ -217,7 +224,6 @@ void closeTheYear(CloseRun& run) {
     writeNewRegister(run, carried);
     run.stepCode = 8;
     writeNewCompany(run);
-    keepOldYear(run);
     putNewYearInPlace(run);
 }
 
@@ -231,7 +237,7 @@ void failedClose(CloseRun& run, const CloseError& e) {
     // A replacement that got as far as its journal is completed later; anything short of it
     // leaves the old year as it was, and the work files go.
     const bool pending = platform::fileExists(run.path(platform::kReplaceJournalName));
-    if (!pending) removeWorkFiles(run.client);
+    if (!pending) removeWorkFiles(run.client, run.fiscalYearEndText.substr(std::min<std::size_t>(4, run.fiscalYearEndText.size())));
     std::string text = "Error " + blankNumber(e.number) + " has occurred - click ok to exit";
     text += pending ? "\r\nThe new year could not be put in place completely (" + e.reason +
                           "); it is completed the next time the client's files are opened."
@@ -263,7 +269,7 @@ void closeClient(Client& client) {
         if (!prepareClose(run)) {
             client.closeFiles();
             platform::closeAllFiles();
-            removeWorkFiles(client);
+            removeWorkFiles(client, "");
             return;
         }
         const platform::MsgResult answer = platform::messageBox(
@@ -274,7 +280,7 @@ void closeClient(Client& client) {
         if (answer == platform::MsgResult::Cancel) {
             client.closeFiles();
             platform::closeAllFiles();
-            removeWorkFiles(client);
+            removeWorkFiles(client, "");
             platform::messageBox("Close aborted . . . Returning to menu", "", platform::MsgIcon::Error);
             return;
         }

@@ -1,10 +1,7 @@
 #include "engine/rate_tables.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <array>
-#include <cerrno>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -132,11 +129,11 @@ private:
 };
 
 // Reads the file's values and keeps those with positions first..first+count-1 (from 1) in slots.
-// Slots not reached stay 0. One read() call per 4 KB piece; stops as soon as the slots are full.
+// Slots not reached stay 0. Read in 4 KB pieces, as bytes; stops as soon as the slots are full.
 void readSlots(const char* path, int first, int count, float* slots) {
     for (int i = 0; i < count; ++i) slots[i] = 0;
-    int fd = ::open(path, O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return;
+    std::FILE* file = std::fopen(path, "rb");
+    if (!file) return;
     const long last = static_cast<long>(first) + count - 1;
     long position = 0;  // values seen so far
     TableParser parser;
@@ -148,16 +145,15 @@ void readSlots(const char* path, int first, int count, float* slots) {
         if (position >= last) done = true;
     };
     while (!done) {
-        ssize_t n = ::read(fd, buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
+        const std::size_t n = std::fread(buffer, 1, sizeof buffer, file);
+        if (n == 0) {
             if (parser.finish()) take();
             break;
         }
-        for (ssize_t i = 0; i < n && !done; ++i)
+        for (std::size_t i = 0; i < n && !done; ++i)
             if (parser.put(buffer[i])) take();
     }
-    ::close(fd);
+    std::fclose(file);
 }
 
 }  // namespace

@@ -1,32 +1,45 @@
-// The module's one entry point.
-#include <dlfcn.h>
-
+// The module's one entry point (see suite_host.h for how the host calls it).
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 
 #include "entry/menu.h"
 #include "entry/session.h"
 #include "platform/backend.h"
 #include "platform/files.h"
+#include "platform/library.h"
+#include "suite_host.h"
 
-extern "C" __attribute__((visibility("default"))) int DPMENU(const char* clientCode) {
-    // The module's own path, where the suite's printer libraries are looked for.
-    Dl_info info{};
-    if (dladdr(reinterpret_cast<void*>(&DPMENU), &info) && info.dli_fname)
-        dp::session().moduleHandle = info.dli_fname;
+#ifdef _WIN32
+#define DPMENU_EXPORT  // exported by name through the module's .def file
+#else
+#define DPMENU_EXPORT __attribute__((visibility("default")))
+#endif
+
+namespace {
+
+// Nothing may leave the module but the result: no exception crosses into the host.
+std::int32_t runFromHost(const char* const* clientCode) {
+    // The module's own file, where the suite's printer libraries are looked for.
+    dp::session().moduleHandle = platform::moduleContaining(reinterpret_cast<const void*>(&runFromHost)).path;
+    const char* text = clientCode ? *clientCode : nullptr;
     try {
-        return dp::runMenu(clientCode ? clientCode : "");
+        return dp::runMenu(text ? text : "");
     } catch (const platform::ScriptStop& stop) {
-        // A script that cannot go on: files closed, the host told through the exit status.
-        platform::closeAllFiles();
-        std::fprintf(stderr, "dphost: the script stopped: %s\n", stop.what());
-        std::fflush(nullptr);
-        std::exit(3);
+        platform::endStoppedScript(stop.what());
     } catch (const std::exception& e) {
         platform::closeAllFiles();
         std::fprintf(stderr, "dphost: %s\n", e.what());
+    } catch (...) {
+        platform::closeAllFiles();
+        std::fprintf(stderr, "dphost: the module failed\n");
     }
     dp::session().abortRequested = 0;
     return 0;
+}
+
+}  // namespace
+
+extern "C" DPMENU_EXPORT std::int32_t SUITE_STDCALL DPMENU(const char* const* clientCode) {
+    return runFromHost(clientCode);
 }

@@ -30,12 +30,12 @@ std::string nulsToBlanks(std::string text);     // a stored field's NUL bytes re
 // leading zero of the month not stored), bytes 4-5 NUL; or the row markers "S     " / "H     ".
 using Date6 = std::array<char, 6>;
 
-// Conversion 1. For DateSold six NULs give "". "S"/"H" markers give the letter. Otherwise the
-// decimal form of the int32, with a "0" in front when it has 5 or 7 digits.
+// The stored date as text: for DateSold six NULs give "". "S"/"H" markers give the letter.
+// Otherwise the decimal form of the int32, with a "0" in front when it has 5 or 7 digits.
 std::string date6ToText(const Date6& d, bool isDateSold);
-// Conversion 2. For DateAcquired: "S"/"H" store the marker; a non-zero value stores the int32
-// (the value rounded); zero or blank leaves the field unchanged. For DateSold: zero or blank
-// stores six NULs.
+// A typed date into the stored form. For DateAcquired: "S"/"H" store the marker; a non-zero
+// value stores the int32 (the value rounded); zero or blank leaves the field unchanged. For
+// DateSold: zero or blank stores six NULs.
 void date6FromText(Date6& d, std::string_view text, bool isDateSold);
 std::int32_t date6Int(const Date6& d);
 bool date6IsMarker(const Date6& d, char letter);

@@ -16,7 +16,7 @@ void tell(const std::string& text) { platform::messageBox(text, kTitle, platform
 std::string reason() { return platform::describeFileError(platform::lastFileError()); }
 
 void removeWorkFiles(const Client& client) {
-    for (const char* name : {"temp.fil", "temp.idx"})
+    for (const char* name : {"temp.fil", "temp.idx", "ODEPR.IDX.new", "ODEPR.FIL.new"})
         if (platform::fileExists(client.path(name))) platform::removeFile(client.path(name));
 }
 
@@ -86,10 +86,11 @@ bool pack(Client& client, MaintenanceState& state, std::size_t n) {
         return false;
     }
 
-    // The copies of the files before packing are complete on disk before anything is replaced.
-    if (!platform::copyFile(client.path("DEPR.IDX"), client.path("ODEPR.IDX")) ||
-        !platform::copyFile(client.path("DEPR.FIL"), client.path("ODEPR.FIL")) ||
-        !platform::syncDirectory(client.code())) {
+    // The copies of the files before packing are made beside their places and take them in the
+    // same step as the packed files, so a failure leaves the earlier copies as they were.
+    const char* const kCopies[][2] = {{"DEPR.IDX", "ODEPR.IDX"}, {"DEPR.FIL", "ODEPR.FIL"}};
+    for (const auto& [from, to] : kCopies) {
+        if (platform::copyFile(client.path(from), client.path(to) + ".new")) continue;
         const std::string copyWhy = reason();
         removeWorkFiles(client);
         tell("ODEPR.FIL and ODEPR.IDX could not be written (" + copyWhy +
@@ -98,7 +99,10 @@ bool pack(Client& client, MaintenanceState& state, std::size_t n) {
     }
 
     std::string placeWhy;
-    switch (putInPlace(client, {{"temp.fil", "DEPR.FIL"}, {"temp.idx", "DEPR.IDX"}}, placeWhy)) {
+    switch (putInPlace(client,
+                       {{"ODEPR.IDX.new", "ODEPR.IDX"}, {"ODEPR.FIL.new", "ODEPR.FIL"}, {"temp.fil", "DEPR.FIL"},
+                        {"temp.idx", "DEPR.IDX"}},
+                       placeWhy)) {
         case Placed::Done:
             // The index held in memory now describes the packed files.
             client.AssetIndex = std::move(packed);

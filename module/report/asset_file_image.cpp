@@ -46,6 +46,13 @@ bool AssetFileImage::writeBlock(platform::RecordFile& fil, const std::vector<uns
     return fil.writeRecords(first, count, from.data() + static_cast<std::size_t>(first - 1) * kAssetRecordLength);
 }
 
+bool AssetFileImage::restore(platform::RecordFile& fil) {
+    bool ok = true;
+    for (std::size_t b = 0; b < dirty_.size(); ++b)
+        if (dirty_[b]) ok = writeBlock(fil, original_, b) && ok;
+    return fil.flush() && ok;
+}
+
 platform::FileError AssetFileImage::writeBack(platform::RecordFile& fil, bool& restored) {
     restored = true;
     std::size_t b = 0;

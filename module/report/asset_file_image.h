@@ -34,6 +34,9 @@ public:
     // FileError::None when everything was written.
     platform::FileError writeBack(platform::RecordFile& fil, bool& restored);
 
+    // Puts back, through fil, the records a successful writeBack changed; false when that fails.
+    bool restore(platform::RecordFile& fil);
+
 private:
     bool writeBlock(platform::RecordFile& fil, const std::vector<unsigned char>& from, std::size_t block);
     unsigned char* at(std::int64_t r) { return bytes_.data() + static_cast<std::size_t>(r - 1) * kAssetRecordLength; }

@@ -1,9 +1,7 @@
-// The print-out: the suite's printer choice (libdevpick.so) and print spooling (liblistout.so)
-// are loaded at run time, as the suite's own libraries would be, and called through the entries
-// described in suite_printing.h.
+// The print-out: the suite's printer choice (DEVPICK) and print spooling (LISTOUT) are loaded at
+// run time, as the suite's own libraries are, and called through the entries described in
+// suite_printing.h.
 #include "report/print_report.h"
-
-#include <dlfcn.h>
 
 #include <cstdint>
 #include <cstdlib>
@@ -11,12 +9,9 @@
 #include <vector>
 
 #include "suite_printing.h"
+#include "platform/library.h"
 #include "platform/message.h"
 #include "register/records.h"
-
-#ifndef DP_SUITE_BUILD_DIR
-#define DP_SUITE_BUILD_DIR ""
-#endif
 
 namespace dp {
 namespace {
@@ -39,30 +34,23 @@ std::vector<std::string> splitFields(const std::string& reply) {
     return fields;
 }
 
-std::string directoryOf(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The directories searched for a suite library, in order. DP_SUITE_LIBDIR, when set, is the only
-// place looked at (an installation that keeps the suite elsewhere, and the tests).
-std::vector<std::string> searchDirectories(const char* buildSubdir) {
-    if (const char* env = std::getenv("DP_SUITE_LIBDIR"); env && *env) return {env};
+// list looked at (an installation that keeps the suite elsewhere, and the tests); otherwise the
+// module's own directory, then the system's library path.
+std::vector<std::string> searchDirectories() {
+    if (const char* env = std::getenv("DP_SUITE_LIBDIR"); env && *env) return platform::splitSearchList(env);
     std::vector<std::string> dirs;
-    if (!moduleFile().empty()) dirs.push_back(directoryOf(moduleFile()));
-    if (*DP_SUITE_BUILD_DIR) dirs.push_back(std::string(DP_SUITE_BUILD_DIR) + "/" + buildSubdir);
-    dirs.emplace_back();  // the default library path
+    if (!moduleFile().empty()) dirs.push_back(platform::directoryOf(moduleFile()));
+    dirs.emplace_back();  // the system's library path
     return dirs;
 }
 
-void* loadSuiteLibrary(const char* file, const char* buildSubdir, std::string& error) {
-    for (const std::string& dir : searchDirectories(buildSubdir)) {
-        const std::string path = dir.empty() ? std::string(file) : dir + "/" + file;
-        if (void* h = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) return h;
-        if (const char* why = ::dlerror()) error = why;
+bool loadSuiteLibrary(platform::Library& library, const char* file, std::string& error) {
+    for (const std::string& dir : searchDirectories()) {
+        if (library.open(dir.empty() ? std::string(file) : dir + "/" + file)) return true;
+        error = library.error();
     }
-    return nullptr;
+    return false;
 }
 
 void cannotPrint(const std::string& what, const std::string& error) {
@@ -73,12 +61,9 @@ void cannotPrint(const std::string& what, const std::string& error) {
 
 // The calling module: its file (kept in moduleHandle) and its load address (the instance).
 void* lookUpModule() {
-    Dl_info info{};
-    if (::dladdr(reinterpret_cast<void*>(&printReportFile), &info) && info.dli_fname) {
-        moduleFile() = info.dli_fname;
-        return info.dli_fbase;
-    }
-    return nullptr;
+    const platform::LoadedModule self = platform::moduleContaining(reinterpret_cast<const void*>(&printReportFile));
+    if (!self.path.empty()) moduleFile() = self.path;
+    return self.base;
 }
 
 }  // namespace
@@ -98,12 +83,13 @@ std::string listOutCommand(const std::string& file, const std::string& reply, co
 void printReportFile(const std::string& file, const std::string& title, const std::string& reportName) {
     void* instance = lookUpModule();
     std::string error;
-    void* devpick = loadSuiteLibrary(SUITE_DEVPICK_LIBRARY, "devpick", error);
-    if (!devpick) return cannotPrint("printer selection library " SUITE_DEVPICK_LIBRARY, error);
-    void* listout = loadSuiteLibrary(SUITE_LISTOUT_LIBRARY, "listout", error);
-    if (!listout) return cannotPrint("print spooling library " SUITE_LISTOUT_LIBRARY, error);
-    auto pickDevice = reinterpret_cast<PickDeviceFunction>(::dlsym(devpick, SUITE_PICK_DEVICE_ENTRY));
-    auto listOut = reinterpret_cast<ListOutFunction>(::dlsym(listout, SUITE_LIST_OUT_ENTRY));
+    platform::Library devpick, listout;
+    if (!loadSuiteLibrary(devpick, SUITE_DEVPICK_LIBRARY, error))
+        return cannotPrint("printer selection library " SUITE_DEVPICK_LIBRARY, error);
+    if (!loadSuiteLibrary(listout, SUITE_LISTOUT_LIBRARY, error))
+        return cannotPrint("print spooling library " SUITE_LISTOUT_LIBRARY, error);
+    auto pickDevice = reinterpret_cast<PickDeviceFunction>(devpick.symbol(SUITE_PICK_DEVICE_ENTRY));
+    auto listOut = reinterpret_cast<ListOutFunction>(listout.symbol(SUITE_LIST_OUT_ENTRY));
     if (!pickDevice) return cannotPrint("printer selection entry " SUITE_PICK_DEVICE_ENTRY, {});
     if (!listOut) return cannotPrint("print spooling entry " SUITE_LIST_OUT_ENTRY, {});
 

@@ -2,6 +2,7 @@
 #include <ctime>
 
 #include "engine/report_options.h"
+#include "platform/clock.h"
 #include "platform/dialog.h"
 #include "platform/files.h"
 #include "report/depreciation_report.h"
@@ -26,9 +27,7 @@ const std::string kNo = "N";
 
 // Today as MM-DD-YYYY, the date offered when the report has none.
 std::string today() {
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    ::localtime_r(&now, &tm);
+    const std::tm tm = platform::localTimeNow();
     char buf[16];
     std::strftime(buf, sizeof buf, "%m-%d-%Y", &tm);
     return buf;

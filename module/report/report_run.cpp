@@ -200,8 +200,11 @@ void runReport(Client& client, const ReportOptions& options, const CompanyFacts&
     if (run.leftOut.count > 0) reportError(run.leftOut.text());
     if (!storeFigures(client, assets)) return;
     if (!report.commit()) {
-        reportError("The computed figures were stored, but the report file " + reportPath + " could not be put in place (" +
-                    reason(report.error()) + "); run the report again to print it.");
+        // The figures go back as they were: the report and the asset file tell the same story.
+        const bool restored = assets.restore(client.fil);
+        reportError("The report file " + reportPath + " could not be put in place (" + reason(report.error()) + "); " +
+                    (restored ? std::string("no asset was changed and nothing was printed.")
+                              : std::string("the asset file may hold the new figures; run the report again.")));
         return;
     }
     client.closeFiles();

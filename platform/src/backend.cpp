@@ -1,10 +1,13 @@
 #include "platform/backend.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
 
+#include "native.h"
+#include "platform/files.h"
 #include "platform/message.h"
 #include "platform/process.h"
 
@@ -24,6 +27,9 @@ std::ofstream& transcriptFile() {
 std::unique_ptr<Backend> fromEnvironment() {
     const char* script = std::getenv("DP_SCRIPT");
     if (script && *script) {
+        // Another library of this process may own the run's script already (Windows, where each
+        // library carries its own copy of this layer): share its script and transcript.
+        if (std::unique_ptr<Backend> joined = joinScriptedRun()) return joined;
         std::ifstream in(script, std::ios::binary);
         if (!in) {
             std::cerr << "cannot read the script " << script << '\n';
@@ -38,9 +44,11 @@ std::unique_ptr<Backend> fromEnvironment() {
             if (transcriptFile()) out = &transcriptFile();
             else std::cerr << "cannot write the transcript " << tr << '\n';
         }
-        return makeScriptedBackend(text.str(), out);
+        std::unique_ptr<Backend> scripted = makeScriptedBackend(text.str(), out);
+        publishScriptedRun(*scripted);
+        return scripted;
     }
-    return makeTerminalBackend();
+    return makeInteractiveBackend();
 }
 
 }  // namespace
@@ -54,6 +62,13 @@ std::unique_ptr<Backend> setBackend(std::unique_ptr<Backend> next) {
     std::unique_ptr<Backend> prev = std::move(current());
     current() = std::move(next);
     return prev;
+}
+
+void endStoppedScript(const std::string& why) {
+    closeAllFiles();
+    std::fprintf(stderr, "dphost: the script stopped: %s\n", why.c_str());
+    std::fflush(nullptr);
+    std::exit(3);
 }
 
 void recordPrint(const std::string& command) { backend().transcript("print: " + command); }

@@ -1,15 +1,12 @@
+// The file layer over the system's primitives (os_files.h): fault injection for the tests, the
+// record and text files, copying, the journalled replacement, and "close all files". The same
+// code runs on every system, so the bytes on disk are the same everywhere.
 #include "platform/files.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <cerrno>
-#include <cstdlib>
 #include <cstring>
 #include <set>
+
+#include "os_files.h"
 
 namespace platform {
 namespace {
@@ -27,46 +24,13 @@ FaultPlan& faultPlan() {
     return p;
 }
 
-FileError fromErrno(int e) {
-    switch (e) {
-        case 0: return FileError::None;
-        case ENOENT:
-        case ENOTDIR: return FileError::NotFound;
-        case EACCES:
-        case EPERM: return FileError::AccessDenied;
-        case EROFS: return FileError::ReadOnly;
-        case ENOSPC:
-#ifdef EDQUOT
-        case EDQUOT:
-#endif
-        case EFBIG: return FileError::DiskFull;
-        case EIO: return FileError::IoError;
-        case EISDIR: return FileError::NotAFile;
-        default: return FileError::Other;
-    }
-}
-
-int toErrno(FileError e) {
-    switch (e) {
-        case FileError::None: return 0;
-        case FileError::NotFound: return ENOENT;
-        case FileError::AccessDenied: return EACCES;
-        case FileError::ReadOnly: return EROFS;
-        case FileError::DiskFull: return ENOSPC;
-        case FileError::IoError: return EIO;
-        case FileError::NotAFile: return EISDIR;
-        case FileError::Other: return EINVAL;
-    }
-    return EINVAL;
-}
-
-// Every operation that changes the disk asks first; an injected fault answers false and sets
-// errno as the real failure would.
+// Every operation that changes the disk asks first; an injected fault answers false and leaves
+// the reason a real failure would have left.
 bool mayChange() {
     FaultPlan& p = faultPlan();
     const int n = p.done++;
     if (p.countdown >= 0 && n == p.countdown) {
-        errno = toErrno(p.error);
+        os::injectError(p.error);
         return false;
     }
     return true;
@@ -74,8 +38,13 @@ bool mayChange() {
 
 // Records the outcome of an operation for lastFileError and passes it on.
 bool outcome(bool ok) {
-    lastError = ok ? FileError::None : fromErrno(errno == 0 ? EIO : errno);
+    lastError = ok ? FileError::None : os::lastError();
     return ok;
+}
+
+bool failWith(FileError why) {
+    lastError = why;
+    return false;
 }
 
 std::set<RecordFile*>& openRecordFiles() {
@@ -87,44 +56,23 @@ std::set<TextFile*>& openTextFiles() {
     return s;
 }
 
-bool equalsIgnoreCase(const char* a, const std::string& b) {
-    std::size_t i = 0;
-    for (; a[i] && i < b.size(); ++i) {
-        unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
-        if (std::tolower(x) != std::tolower(y)) return false;
-    }
-    return a[i] == '\0' && i == b.size();
+bool writeAll(os::Fd fd, const void* data, std::size_t n, std::int64_t at) {
+    return mayChange() && os::writeAt(fd, data, n, at);
 }
 
-bool writeAll(int fd, const void* data, std::size_t n, off_t at) {
-    if (!mayChange()) return false;
-    const char* p = static_cast<const char*>(data);
-    while (n > 0) {
-        ssize_t w = ::pwrite(fd, p, n, at);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (w == 0) {
-            errno = ENOSPC;
-            return false;
-        }
-        p += w;
-        n -= static_cast<std::size_t>(w);
-        at += w;
-    }
-    return true;
-}
-
-bool syncFd(int fd) { return mayChange() && ::fsync(fd) == 0; }
+bool syncFd(os::Fd fd) { return mayChange() && os::syncFile(fd); }
 
 std::string parentDirectory(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
+    const std::size_t slash = path.find_last_of("/\\");
     if (slash == std::string::npos) return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-bool closeWritten(int fd) { return mayChange() ? ::close(fd) == 0 : (::close(fd), false); }
+bool closeWritten(os::Fd fd) {
+    if (mayChange()) return os::closeWrittenFile(fd);
+    os::closeFile(fd);
+    return false;
+}
 
 }  // namespace
 
@@ -153,123 +101,90 @@ void injectFileFault(int after, FileError error) {
 
 int changingOperations() { return faultPlan().done; }
 
-bool isFileSystemRoot(const std::string& path) {
-    char* real = ::realpath(path.empty() ? "." : path.c_str(), nullptr);
-    if (!real) return false;
-    const bool root = std::strcmp(real, "/") == 0;
-    std::free(real);
-    return root;
-}
+bool isFileSystemRoot(const std::string& path) { return os::isRoot(path.empty() ? "." : path); }
 
 std::string resolvePath(const std::string& dir, const std::string& name) {
     if (dir.empty()) return name;
-    const std::string exact = dir + "/" + name;
-    struct stat st {};
-    if (::stat(exact.c_str(), &st) == 0) return exact;
-    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
-    if (!d) return exact;
-    std::string found;
-    while (dirent* e = ::readdir(d)) {
-        if (equalsIgnoreCase(e->d_name, name)) {
-            // Several spellings in one directory: take the first in byte order, every time.
-            if (found.empty() || std::strcmp(e->d_name, found.c_str()) < 0) found = e->d_name;
-        }
-    }
-    ::closedir(d);
-    return found.empty() ? exact : dir + "/" + found;
+    const std::string found = os::findName(dir, name);
+    return dir + "/" + (found.empty() ? name : found);
 }
 
-bool fileExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
+bool fileExists(const std::string& path) { return os::pathKind(path) == os::PathKind::File; }
 
-bool directoryExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
+bool directoryExists(const std::string& path) { return os::pathKind(path) == os::PathKind::Directory; }
 
-std::int64_t fileSize(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return -1;
-    return static_cast<std::int64_t>(st.st_size);
-}
+std::int64_t fileSize(const std::string& path) { return os::pathSize(path); }
 
-bool removeFile(const std::string& path) { return outcome(mayChange() && ::unlink(path.c_str()) == 0); }
+bool removeFile(const std::string& path) { return outcome(mayChange() && os::removePath(path)); }
 
 bool renameFile(const std::string& from, const std::string& to) {
-    return outcome(mayChange() && ::rename(from.c_str(), to.c_str()) == 0);
+    return outcome(mayChange() && os::renamePath(from, to));
 }
 
 bool copyFile(const std::string& from, const std::string& to) {
-    int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
-    if (in < 0) return outcome(false);
-    int out = mayChange() ? ::open(to.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644) : -1;
-    if (out < 0) {
-        const int e = errno;
-        ::close(in);
-        errno = e;
-        return outcome(false);
+    const os::Fd in = os::openFile(from, os::OpenMode::ReadOnly);
+    if (in == os::kNoFd) return outcome(false);
+    const os::Fd out = mayChange() ? os::openFile(to, os::OpenMode::WriteTruncate) : os::kNoFd;
+    if (out == os::kNoFd) {
+        const FileError why = os::lastError();
+        os::closeFile(in);
+        return failWith(why);
     }
     char buf[65536];
-    bool ok = true;
-    off_t at = 0;
+    FileError why = FileError::None;
+    std::int64_t at = 0;
     for (;;) {
-        ssize_t r = ::read(in, buf, sizeof buf);
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) { ok = false; break; }
-        if (r == 0) break;
-        if (!writeAll(out, buf, static_cast<std::size_t>(r), at)) { ok = false; break; }
-        at += r;
+        std::size_t got = 0;
+        if (!os::readAt(in, buf, sizeof buf, at, got)) {
+            why = os::lastError();
+            break;
+        }
+        if (got == 0) break;
+        if (!writeAll(out, buf, got, at)) {
+            why = os::lastError();
+            break;
+        }
+        at += static_cast<std::int64_t>(got);
     }
-    if (ok && !syncFd(out)) ok = false;
-    const int e = errno;
-    ::close(in);
-    if (!closeWritten(out)) ok = false;
-    if (!ok && errno == 0) errno = e;
-    return outcome(ok);
+    if (why == FileError::None && !syncFd(out)) why = os::lastError();
+    os::closeFile(in);
+    if (!closeWritten(out) && why == FileError::None) why = os::lastError();
+    return why == FileError::None ? outcome(true) : failWith(why);
 }
 
 bool readWholeFile(const std::string& path, std::vector<unsigned char>& out, bool missingIsEmpty) {
     out.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return outcome(missingIsEmpty && errno == ENOENT);
-    char buf[65536];
+    if (missingIsEmpty && os::pathKind(path) == os::PathKind::Missing) return outcome(true);
+    const os::Fd fd = os::openFile(path, os::OpenMode::ReadOnly);
+    if (fd == os::kNoFd) return outcome(false);
+    unsigned char buf[65536];
     bool ok = true;
-    for (;;) {
-        const ssize_t r = ::read(fd, buf, sizeof buf);
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) {
+    for (std::int64_t at = 0;;) {
+        std::size_t got = 0;
+        if (!os::readAt(fd, buf, sizeof buf, at, got)) {
             ok = false;
             break;
         }
-        if (r == 0) break;
-        out.insert(out.end(), buf, buf + r);
+        if (got == 0) break;
+        out.insert(out.end(), buf, buf + got);
+        at += static_cast<std::int64_t>(got);
     }
-    const int e = errno;
-    ::close(fd);
-    errno = e;
-    return outcome(ok);
+    const FileError why = ok ? FileError::None : os::lastError();
+    os::closeFile(fd);
+    return ok ? outcome(true) : failWith(why);
 }
 
 bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& data) {
     const std::string work = path + ".new";
-    const int fd = mayChange() ? ::open(work.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644) : -1;
-    if (fd < 0) return outcome(false);
-    bool ok = writeAll(fd, data.data(), data.size(), 0) && syncFd(fd);
-    int e = errno;
-    if (!closeWritten(fd) && ok) {
-        ok = false;
-        e = errno;
-    }
-    if (ok && !renameFile(work, path)) {
-        ok = false;
-        e = errno;
-    }
-    if (!ok) {
-        ::unlink(work.c_str());
-        errno = e;
-        return outcome(false);
+    const os::Fd fd = mayChange() ? os::openFile(work, os::OpenMode::WriteTruncate) : os::kNoFd;
+    if (fd == os::kNoFd) return outcome(false);
+    FileError why = FileError::None;
+    if (!writeAll(fd, data.data(), data.size(), 0) || !syncFd(fd)) why = os::lastError();
+    if (!closeWritten(fd) && why == FileError::None) why = os::lastError();
+    if (why == FileError::None && !renameFile(work, path)) why = lastError;
+    if (why != FileError::None) {
+        os::removePath(work);
+        return failWith(why);
     }
     syncDirectory(parentDirectory(path));
     return outcome(true);
@@ -277,18 +192,10 @@ bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& d
 
 bool makeDirectory(const std::string& path) {
     if (directoryExists(path)) return outcome(true);
-    return outcome(mayChange() && ::mkdir(path.c_str(), 0755) == 0);
+    return outcome(mayChange() && os::createDirectory(path));
 }
 
-bool syncDirectory(const std::string& dir) {
-    int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return outcome(false);
-    bool ok = syncFd(fd);
-    const int e = errno;
-    ::close(fd);
-    errno = e;
-    return outcome(ok);
-}
+bool syncDirectory(const std::string& dir) { return outcome(mayChange() && os::syncDirectoryOf(dir)); }
 
 // ---------------------------------------------------------------------------------------------
 
@@ -297,26 +204,21 @@ RecordFile::~RecordFile() { close(); }
 bool RecordFile::open(const std::string& path, std::size_t recordLength, bool truncate) {
     close();
     if (recordLength == 0) return false;
-    int flags = O_RDWR | O_CREAT | O_CLOEXEC | (truncate ? O_TRUNC : 0);
-    int fd = mayChange() ? ::open(path.c_str(), flags, 0644) : -1;
-    int writeErrno = 0;
-    if (fd < 0) {
-        writeErrno = errno;
+    const os::OpenMode mode = truncate ? os::OpenMode::ReadWriteTruncate : os::OpenMode::ReadWrite;
+    os::Fd fd = mayChange() ? os::openFile(path, mode) : os::kNoFd;
+    FileError writeError = FileError::None;
+    if (fd == os::kNoFd) {
+        writeError = os::lastError();
         // A file that cannot be written can still be read; its writes report why.
-        if (!truncate) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) {
-            errno = writeErrno;
-            return outcome(false);
-        }
+        if (!truncate) fd = os::openFile(path, os::OpenMode::ReadOnly);
+        if (fd == os::kNoFd) return failWith(writeError);
     }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        errno = EISDIR;
-        return outcome(false);
+    if (!os::isRegularFile(fd)) {
+        os::closeFile(fd);
+        return failWith(FileError::NotAFile);
     }
     fd_ = fd;
-    openErrno_ = writeErrno;
+    openError_ = writeError;
     path_ = path;
     recordLength_ = recordLength;
     openRecordFiles().insert(this);
@@ -324,16 +226,13 @@ bool RecordFile::open(const std::string& path, std::size_t recordLength, bool tr
 }
 
 bool RecordFile::openExisting(const std::string& path, std::size_t recordLength) {
-    if (!fileExists(path)) {
-        errno = ENOENT;
-        return outcome(false);
-    }
+    if (!fileExists(path)) return failWith(FileError::NotFound);
     return open(path, recordLength, false);
 }
 
 void RecordFile::close() {
     if (fd_ >= 0) {
-        ::close(fd_);
+        os::closeFile(fd_);
         fd_ = -1;
         openRecordFiles().erase(this);
     }
@@ -341,9 +240,7 @@ void RecordFile::close() {
 
 std::int64_t RecordFile::sizeBytes() const {
     if (fd_ < 0) return -1;
-    struct stat st {};
-    if (::fstat(fd_, &st) != 0) return -1;
-    return static_cast<std::int64_t>(st.st_size);
+    return os::sizeOf(fd_);
 }
 
 std::int64_t RecordFile::recordCount() const {
@@ -353,15 +250,14 @@ std::int64_t RecordFile::recordCount() const {
 
 bool RecordFile::read(std::int64_t n, void* buf) const {
     if (fd_ < 0 || n < 1) return false;
-    const off_t at = static_cast<off_t>((n - 1) * static_cast<std::int64_t>(recordLength_));
+    const std::int64_t at = (n - 1) * static_cast<std::int64_t>(recordLength_);
     char* p = static_cast<char*>(buf);
     std::size_t got = 0;
     while (got < recordLength_) {
-        ssize_t r = ::pread(fd_, p + got, recordLength_ - got, at + static_cast<off_t>(got));
-        if (r < 0 && errno == EINTR) continue;
-        if (r < 0) return false;
+        std::size_t r = 0;
+        if (!os::readAt(fd_, p + got, recordLength_ - got, at + static_cast<std::int64_t>(got), r)) return false;
         if (r == 0) break;
-        got += static_cast<std::size_t>(r);
+        got += r;
     }
     if (got == 0) return false;
     std::memset(p + got, 0, recordLength_ - got);
@@ -373,73 +269,54 @@ bool RecordFile::write(std::int64_t n, const void* buf) { return writeRecords(n,
 bool RecordFile::readRecords(std::int64_t first, std::int64_t count, void* buf) const {
     if (fd_ < 0 || first < 1 || count < 0) return false;
     const std::size_t total = static_cast<std::size_t>(count) * recordLength_;
-    const off_t at = static_cast<off_t>((first - 1) * static_cast<std::int64_t>(recordLength_));
+    const std::int64_t at = (first - 1) * static_cast<std::int64_t>(recordLength_);
     char* p = static_cast<char*>(buf);
     std::size_t got = 0;
     while (got < total) {
-        ssize_t r = ::pread(fd_, p + got, total - got, at + static_cast<off_t>(got));
-        if (r < 0 && errno == EINTR) continue;
-        if (r <= 0) return false;
-        got += static_cast<std::size_t>(r);
+        std::size_t r = 0;
+        if (!os::readAt(fd_, p + got, total - got, at + static_cast<std::int64_t>(got), r) || r == 0) return false;
+        got += r;
     }
     return true;
 }
 
 bool RecordFile::writeRecords(std::int64_t first, std::int64_t count, const void* buf) {
-    if (fd_ < 0 || first < 1 || count < 0) {
-        errno = EBADF;
-        return outcome(false);
-    }
-    if (openErrno_ != 0) {
-        errno = openErrno_;
-        return outcome(false);
-    }
-    const off_t at = static_cast<off_t>((first - 1) * static_cast<std::int64_t>(recordLength_));
+    if (fd_ < 0 || first < 1 || count < 0) return failWith(FileError::Other);
+    if (openError_ != FileError::None) return failWith(openError_);
+    const std::int64_t at = (first - 1) * static_cast<std::int64_t>(recordLength_);
     const std::size_t bytes = static_cast<std::size_t>(count) * recordLength_;
     if (writeAll(fd_, buf, bytes, at)) return outcome(true);
     // A record left half written at the end of the file would read as a record of NULs.
-    const int e = errno;
-    struct stat st {};
-    if (::fstat(fd_, &st) == 0 && st.st_size > at && st.st_size < at + static_cast<off_t>(bytes) &&
-        st.st_size % static_cast<off_t>(recordLength_) != 0)
-        (void)::ftruncate(fd_, st.st_size - st.st_size % static_cast<off_t>(recordLength_));
-    errno = e;
-    return outcome(false);
+    const FileError why = os::lastError();
+    const std::int64_t size = os::sizeOf(fd_);
+    const std::int64_t length = static_cast<std::int64_t>(recordLength_);
+    if (size > at && size < at + static_cast<std::int64_t>(bytes) && size % length != 0)
+        (void)os::truncateFile(fd_, size - size % length);
+    return failWith(why);
 }
 
 bool RecordFile::flush() {
-    if (fd_ < 0) {
-        errno = EBADF;
-        return outcome(false);
-    }
-    if (openErrno_ != 0) return outcome(true);  // nothing can have been written
+    if (fd_ < 0) return failWith(FileError::Other);
+    if (openError_ != FileError::None) return outcome(true);  // nothing can have been written
     return outcome(syncFd(fd_));
 }
 
 bool RecordFile::truncateRecords(std::int64_t count) {
-    if (fd_ < 0 || count < 0) {
-        errno = EBADF;
-        return outcome(false);
-    }
-    return outcome(mayChange() &&
-                   ::ftruncate(fd_, static_cast<off_t>(count * static_cast<std::int64_t>(recordLength_))) == 0);
+    if (fd_ < 0 || count < 0) return failWith(FileError::Other);
+    return outcome(mayChange() && os::truncateFile(fd_, count * static_cast<std::int64_t>(recordLength_)));
 }
 
-bool RecordFile::stillAt(const std::string& path) const {
-    struct stat mine {}, named {};
-    if (fd_ < 0 || ::fstat(fd_, &mine) != 0 || ::stat(path.c_str(), &named) != 0) return false;
-    return mine.st_dev == named.st_dev && mine.st_ino == named.st_ino;
-}
+bool RecordFile::stillAt(const std::string& path) const { return fd_ >= 0 && os::sameFile(fd_, path); }
 
 bool RecordFile::finish() {
     if (fd_ < 0) return outcome(true);
-    bool ok = flush();
-    const int e = errno;
-    ::close(fd_);  // after fsync a failing close has nothing left to lose
+    const bool ok = flush();
+    const FileError why = lastError;
+    os::closeFile(fd_);  // after the flush a failing close has nothing left to lose
     fd_ = -1;
     openRecordFiles().erase(this);
-    errno = e;
-    return outcome(ok);
+    lastError = why;
+    return ok;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -451,7 +328,6 @@ namespace {
 // The work file beside a file that is replaced when the writing is done.
 std::string workFileFor(const std::string& path) { return path + ".new"; }
 
-
 }  // namespace
 
 bool TextFile::openFor(const std::string& path) {
@@ -460,7 +336,7 @@ bool TextFile::openFor(const std::string& path) {
     failed_ = false;
     error_ = FileError::None;
     buffer_.clear();
-    fd_ = mayChange() ? ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644) : -1;
+    fd_ = mayChange() ? os::openFile(path, os::OpenMode::WriteTruncate) : os::kNoFd;
     if (fd_ < 0) {
         failed_ = true;
         outcome(false);
@@ -494,7 +370,7 @@ void TextFile::fail() {
 void TextFile::drain() {
     if (fd_ < 0 || buffer_.empty()) return;
     if (!failed_) {
-        off_t at = ::lseek(fd_, 0, SEEK_END);
+        const std::int64_t at = os::sizeOf(fd_);
         if (at < 0 || !writeAll(fd_, buffer_.data(), buffer_.size(), at)) fail();
     }
     buffer_.clear();
@@ -511,7 +387,7 @@ bool TextFile::commit() {
     if (fd_ < 0) return false;
     drain();
     if (!failed_ && !syncFd(fd_)) fail();
-    const int fd = fd_;
+    const os::Fd fd = fd_;
     fd_ = -1;
     openTextFiles().erase(this);
     if (!closeWritten(fd)) fail();
@@ -519,18 +395,18 @@ bool TextFile::commit() {
         if (!renameFile(workPath_, target_)) fail();
         else syncDirectory(parentDirectory(target_));
     }
-    if (failed_ && !target_.empty()) ::unlink(workPath_.c_str());
+    if (failed_ && !target_.empty()) os::removePath(workPath_);
     return !failed_;
 }
 
 void TextFile::close() {
     if (fd_ < 0) return;
     drain();
-    ::close(fd_);
+    os::closeFile(fd_);
     fd_ = -1;
     openTextFiles().erase(this);
     if (!target_.empty()) {
-        ::unlink(workPath_.c_str());  // never put in place
+        os::removePath(workPath_);  // never put in place
         failed_ = true;
     }
 }
@@ -623,6 +499,13 @@ void setReplaceFaultAfter(int steps) { faultCountdown() = steps; }
 
 bool replaceFilesTogether(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& renames) {
     finishPendingReplacement(dir);
+    // A journal is written only for renames that can be done: a target that is a folder or
+    // another non-file would leave it pending for ever.
+    for (const auto& [from, to] : renames) {
+        if (!fileExists(resolvePath(dir, from))) return failWith(FileError::NotFound);
+        const os::PathKind target = os::pathKind(resolvePath(dir, to));
+        if (target != os::PathKind::Missing && target != os::PathKind::File) return failWith(FileError::NotAFile);
+    }
     const std::string journal = dir + "/" + kReplaceJournalName;
     const std::string tmp = journal + ".tmp";
     {
@@ -633,11 +516,11 @@ bool replaceFilesTogether(const std::string& dir, const std::vector<std::pair<st
             text += resolvePath(dir, from).substr(dir.size() + 1) + "\t" + target + "\n";
         }
         text += "END\n";
-        int fd = mayChange() ? ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644) : -1;
-        if (fd < 0) return outcome(false);
-        bool ok = writeAll(fd, text.data(), text.size(), 0) && syncFd(fd);
+        const os::Fd fd = mayChange() ? os::openFile(tmp, os::OpenMode::WriteTruncate) : os::kNoFd;
+        if (fd == os::kNoFd) return outcome(false);
+        const bool ok = writeAll(fd, text.data(), text.size(), 0) && syncFd(fd);
         outcome(ok);
-        ::close(fd);
+        os::closeFile(fd);
         if (!ok || !replaceStep() || !renameFile(tmp, journal) || !syncDirectory(dir)) {
             const FileError why = lastError;
             if (fileExists(tmp)) removeFile(tmp);

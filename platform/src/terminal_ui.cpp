@@ -8,14 +8,7 @@ namespace platform::term {
 
 namespace {
 
-int lower(int c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
 bool printable(int c) { return c >= 32 && c < 127; }
-
-std::string lowerText(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) c = static_cast<char>(lower(static_cast<unsigned char>(c)));
-    return out;
-}
 
 // Alt plus the character in the low seven bits, when that is printable.
 KeyEvent metaOf(int code) {
@@ -46,11 +39,15 @@ KeyEvent csiSequence(int intro, const std::function<int()>& next) {
             case 3: return {Key::Delete, 0};
             case 5: return {Key::PageUp, 0};
             case 6: return {Key::PageDown, 0};
+            case 11: return {Key::F1, 0};
             case 21: return {Key::F10, 0};
             default: return {Key::Other, 0};
         }
     }
+    // The Linux console sends F1 as ESC [ [ A.
+    if (intro == '[' && d == '[') return next() == 'A' ? KeyEvent{Key::F1, 0} : KeyEvent{Key::Other, 0};
     switch (d) {
+        case 'P': return {intro == 'O' ? Key::F1 : Key::Other, 0};
         case 'A': return {Key::Up, 0};
         case 'B': return {Key::Down, 0};
         case 'C': return {Key::Right, 0};
@@ -63,6 +60,14 @@ KeyEvent csiSequence(int intro, const std::function<int()>& next) {
 }
 
 }  // namespace
+
+int lower(int c) { return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c; }
+
+std::string lowerText(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) c = static_cast<char>(lower(static_cast<unsigned char>(c)));
+    return out;
+}
 
 KeyEvent decodeInput(int byte, const std::function<int()>& next) {
     if (byte < 0) return {Key::None, 0};
@@ -132,117 +137,6 @@ char mnemonic(std::string_view raw) {
     if (c.accel < 0) return 0;
     const int ch = static_cast<unsigned char>(c.text[static_cast<std::size_t>(c.accel)]);
     return printable(ch) && ch != ' ' ? static_cast<char>(lower(ch)) : 0;
-}
-
-// ---- layout ---------------------------------------------------------------------------------
-
-int colsFromUnits(int units) { return units <= 0 ? 0 : (units + 2) / 4; }
-int rowsFromUnits(int units) { return units <= 0 ? 0 : (units + 7) / 8; }
-
-namespace {
-
-int roundRow(int units) { return units <= 0 ? 0 : (units + 4) / 8; }
-int centreRow(const ControlSpec& c) { return std::max(0, (2 * c.y + c.height) / 16); }
-
-bool isOneLine(ControlKind k) {
-    return k != ControlKind::Frame && k != ControlKind::ListBox && k != ControlKind::HLine;
-}
-
-bool isBox(ControlKind k) {
-    return k == ControlKind::Edit || k == ControlKind::Button || k == ControlKind::CheckBox;
-}
-
-}  // namespace
-
-std::vector<Cells> layoutControls(const std::vector<ControlSpec>& controls) {
-    std::vector<Cells> out(controls.size());
-    for (std::size_t i = 0; i < controls.size(); ++i) {
-        const ControlSpec& c = controls[i];
-        Cells& r = out[i];
-        r.col = colsFromUnits(std::max(0, c.x));
-        r.cols = std::max(1, colsFromUnits(std::max(0, c.x + c.width)) - r.col);
-        if (isOneLine(c.kind) || c.kind == ControlKind::HLine) {
-            r.row = centreRow(c);
-            r.rows = 1;
-        } else {
-            r.row = roundRow(std::max(0, c.y));
-            r.rows = std::max(1, roundRow(std::max(0, c.y + c.height)) - r.row);
-        }
-    }
-    // Labels beside a box share its row: their dialog-unit tops are usually two units lower
-    // than the box's (text centred on the box), which can fall on the next character row.
-    for (std::size_t i = 0; i < controls.size(); ++i) {
-        const ControlSpec& l = controls[i];
-        if (l.kind != ControlKind::Label) continue;
-        const int centre2 = 2 * l.y + l.height;
-        // Of the boxes level with the label, the nearest one beside it.
-        int best = -1;
-        int bestGap = 0, bestDistance = 0;
-        for (std::size_t j = 0; j < controls.size(); ++j) {
-            const ControlSpec& b = controls[j];
-            if (!isBox(b.kind) || b.height > 16) continue;
-            if (centre2 < 2 * b.y || centre2 >= 2 * (b.y + b.height)) continue;
-            const int gap = std::max({0, b.x - (l.x + l.width), l.x - (b.x + b.width)});
-            const int distance = std::abs(centre2 - (2 * b.y + b.height));
-            if (best < 0 || gap < bestGap || (gap == bestGap && distance < bestDistance)) {
-                best = static_cast<int>(j);
-                bestGap = gap;
-                bestDistance = distance;
-            }
-        }
-        if (best >= 0) out[i].row = out[static_cast<std::size_t>(best)].row;
-    }
-    // A separating line squeezed between two rows of boxes has no row of its own.
-    for (std::size_t i = 0; i < controls.size(); ++i) {
-        if (controls[i].kind != ControlKind::HLine) continue;
-        for (std::size_t j = 0; j < controls.size(); ++j) {
-            if (j == i || !isOneLine(controls[j].kind)) continue;
-            const Cells& o = out[j];
-            const Cells& h = out[i];
-            if (o.row == h.row && o.col < h.col + h.cols && h.col < o.col + o.cols) {
-                out[i].cols = 0;
-                break;
-            }
-        }
-    }
-    return out;
-}
-
-DialogFrame placeDialog(const DialogTemplate& tpl, bool hasMenu, int screenCols, int screenRows) {
-    DialogFrame f;
-    f.clientCols = std::max(1, (std::max(0, tpl.width) + 3) / 4);
-    f.clientRows = std::max(1, rowsFromUnits(tpl.height));
-    f.outer.cols = f.clientCols + 2;
-    f.outer.rows = f.clientRows + 2 + (hasMenu ? 1 : 0);
-    f.fits = f.outer.cols <= screenCols && f.outer.rows <= screenRows;
-    if (tpl.centred) {
-        f.outer.col = std::max(0, (screenCols - f.outer.cols) / 2);
-        f.outer.row = std::max(0, (screenRows - f.outer.rows) / 2);
-    } else {
-        f.outer.col = colsFromUnits(std::max(0, tpl.x));
-        f.outer.row = roundRow(std::max(0, tpl.y));
-        if (f.outer.col + f.outer.cols > screenCols) f.outer.col = std::max(0, screenCols - f.outer.cols);
-        if (f.outer.row + f.outer.rows > screenRows) f.outer.row = std::max(0, screenRows - f.outer.rows);
-    }
-    f.menuRow = hasMenu ? f.outer.row + 1 : -1;
-    f.clientCol = f.outer.col + 1;
-    f.clientRow = f.outer.row + 1 + (hasMenu ? 1 : 0);
-    return f;
-}
-
-std::string tooSmallText(int needCols, int needRows, int haveCols, int haveRows) {
-    return "Terminal too small: need " + std::to_string(needCols) + "x" + std::to_string(needRows) +
-           ", have " + std::to_string(haveCols) + "x" + std::to_string(haveRows) +
-           " - enlarge the window or press Esc";
-}
-
-std::string clipText(const std::string& text, int from, int width) {
-    if (width <= 0) return {};
-    std::string out;
-    if (from < static_cast<int>(text.size()) && from >= 0)
-        out = text.substr(static_cast<std::size_t>(from), static_cast<std::size_t>(width));
-    out.resize(static_cast<std::size_t>(width), ' ');
-    return out;
 }
 
 // ---- tab order --------------------------------------------------------------------------------
@@ -327,6 +221,10 @@ bool applyEditKey(EditState& st, const KeyEvent& key, bool upperCase) {
 void scrollEditToCursor(EditState& st, int width) {
     const int size = static_cast<int>(st.text.size());
     st.cursor = std::clamp(st.cursor, 0, size);
+    if (st.selectAll) {
+        st.scroll = 0;
+        return;
+    }
     if (width <= 0) {
         st.scroll = st.cursor;
         return;
@@ -336,6 +234,39 @@ void scrollEditToCursor(EditState& st, int width) {
     // No blank stretch at the right while text lies hidden at the left.
     st.scroll = std::clamp(st.scroll, 0, std::max(0, std::max(size + 1 - width, 0)));
     if (st.cursor < st.scroll) st.scroll = st.cursor;
+}
+
+std::string shownText(const std::string& stored) {
+    const std::size_t end = stored.find_last_not_of(' ');
+    return end == std::string::npos ? std::string() : stored.substr(0, end + 1);
+}
+
+void syncEdit(EditState& st, const std::string& dialogText) {
+    if (dialogText == st.source) return;
+    const std::string shown = shownText(dialogText);
+    const bool caseOnly = lowerText(shown) == lowerText(st.text);
+    st.source = dialogText;
+    st.text = shown;
+    if (!caseOnly) st.cursor = static_cast<int>(shown.size());
+    st.cursor = std::min(st.cursor, static_cast<int>(shown.size()));
+    st.selectAll = false;
+}
+
+void focusEdit(EditState& st, const std::string& dialogText) {
+    syncEdit(st, dialogText);
+    st.cursor = static_cast<int>(st.text.size());
+    st.selectAll = !st.text.empty();
+    st.scroll = 0;
+}
+
+void afterUserEdit(EditState& st, const std::string& dialogText) {
+    if (dialogText != st.text) {
+        // Only the letter case changed (an upper-case box) unless the handler put its own text.
+        if (dialogText.size() != st.text.size()) st.cursor = static_cast<int>(dialogText.size());
+        st.text = dialogText;
+    }
+    st.cursor = std::min(st.cursor, static_cast<int>(st.text.size()));
+    st.source = dialogText;
 }
 
 // ---- list boxes -------------------------------------------------------------------------------
@@ -362,6 +293,75 @@ int scrollListTo(int top, int selection, int count, int visible) {
         if (selection >= top + visible) top = selection - visible + 1;
     }
     return std::clamp(top, 0, std::max(0, count - visible));
+}
+
+int jumpToLetter(const std::vector<std::string>& lines, int selection, int ch) {
+    const int n = static_cast<int>(lines.size());
+    for (int step = 1; step <= n; ++step) {
+        const int i = ((std::max(selection, -1) + step) % n + n) % n;
+        const std::string& l = lines[static_cast<std::size_t>(i)];
+        if (!l.empty() && lower(static_cast<unsigned char>(l[0])) == lower(ch)) return i;
+    }
+    return selection;
+}
+
+// ---- buttons and the key line ----------------------------------------------------------------
+
+bool isOkCaption(std::string_view raw) { return lowerText(parseCaption(raw).text) == "ok"; }
+bool isHelpCaption(std::string_view raw) { return lowerText(parseCaption(raw).text) == "help"; }
+
+namespace {
+
+// Joins the items that fit in width columns, two blanks apart, in their order.
+std::string joinFitting(const std::vector<std::string>& items, int width) {
+    std::string out;
+    for (const std::string& item : items) {
+        const std::size_t more = (out.empty() ? 0 : 2) + item.size();
+        if (static_cast<int>(out.size() + more) > width) continue;
+        if (!out.empty()) out += "  ";
+        out += item;
+    }
+    return out;
+}
+
+std::vector<std::string> focusHints(const KeyHints& h) {
+    switch (h.focus) {
+        case KeyHints::Edit:
+            if (h.enterActs) return {h.selected ? "Type replaces" : "Type inserts", "Enter next", "Arrows/Home/End"};
+            return {h.selected ? "Type replaces" : "Type inserts", "Arrows/Home/End"};
+        case KeyHints::Button: return {"Enter press"};
+        case KeyHints::CheckBox: return {"Space check"};
+        case KeyHints::List:
+            if (h.listChooses) return {"Up/Down line", "Enter choose", "Letter jumps"};
+            return {"Up/Down line", "Letter jumps"};
+        case KeyHints::None: break;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string keyLine(const KeyHints& h, int width) {
+    if (h.menuOpen) return joinFitting({"Up/Down entry", "Enter choose", "Left/Right menu", "Esc closes the menu"}, width);
+    std::vector<std::string> items = focusHints(h);
+    if (h.canMove) items.push_back(h.scrolls ? "Tab next (scrolls)" : "Tab next");
+    if (h.help) items.push_back("F1 help");
+    if (h.closeBox) items.push_back("Esc close");
+    if (h.menu) items.push_back("F10 menu");
+    if (h.mnemonics) items.push_back("Alt+letter");
+    if (h.canMove) items.push_back("Shift-Tab back");
+    return joinFitting(items, width);
+}
+
+std::string messageKeyLine(const std::vector<std::string>& buttons, int width) {
+    if (buttons.size() <= 1) return joinFitting({"Enter or Esc: " + (buttons.empty() ? std::string("OK") : parseCaption(buttons[0]).text)}, width);
+    std::vector<std::string> items;
+    for (const std::string& b : buttons) {
+        const char m = mnemonic(b);
+        if (m != 0) items.push_back(std::string(1, static_cast<char>(m - 'a' + 'A')) + " " + parseCaption(b).text);
+    }
+    items.insert(items.end(), {"Enter chooses", "Tab next", "Esc " + parseCaption(buttons.back()).text});
+    return joinFitting(items, width);
 }
 
 // ---- menu bar ---------------------------------------------------------------------------------
@@ -462,309 +462,6 @@ MenuOutcome menuKey(const std::vector<Menu>& menus, MenuCursor& cur, const KeyEv
         default:
             return {};
     }
-}
-
-// ---- message boxes ----------------------------------------------------------------------------
-
-namespace {
-
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string cur;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            lines.push_back(cur);
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.empty() || lines.empty()) lines.push_back(cur);
-    return lines;
-}
-
-std::string rightTrimmed(const std::string& s) {
-    std::size_t end = s.find_last_not_of(' ');
-    return end == std::string::npos ? std::string() : s.substr(0, end + 1);
-}
-
-std::string expandTabs(const std::string& s) {
-    std::string out;
-    for (char c : s) {
-        if (c == '\t') {
-            do out += ' ';
-            while (out.size() % 8 != 0);
-        } else if (static_cast<unsigned char>(c) < 32) {
-            out += ' ';
-        } else {
-            out += c;
-        }
-    }
-    return out;
-}
-
-// One line wrapped at blanks; continuation lines keep the line's indentation.
-void wrapInto(std::vector<std::string>& out, const std::string& line, int width) {
-    std::string rest = rightTrimmed(line);
-    if (width <= 0) {
-        out.push_back(rest);
-        return;
-    }
-    if (static_cast<int>(rest.size()) <= width) {
-        out.push_back(rest);
-        return;
-    }
-    const std::size_t indentSize = std::min(rest.find_first_not_of(' '), static_cast<std::size_t>(width / 2));
-    const std::string indent(indentSize, ' ');
-    bool first = true;
-    while (!rest.empty()) {
-        std::string head = first ? std::string() : indent;
-        const int room = width - static_cast<int>(head.size());
-        if (static_cast<int>(rest.size()) <= room) {
-            out.push_back(head + rest);
-            break;
-        }
-        std::size_t cut = rest.rfind(' ', static_cast<std::size_t>(room));
-        if (cut == std::string::npos || cut == 0 || cut <= rest.find_first_not_of(' '))
-            cut = static_cast<std::size_t>(room);
-        out.push_back(head + rightTrimmed(rest.substr(0, cut)));
-        std::size_t next = rest.find_first_not_of(' ', cut);
-        rest = next == std::string::npos ? std::string() : rest.substr(next);
-        first = false;
-    }
-}
-
-}  // namespace
-
-MessageLayout layoutMessage(const std::string& text, const std::string& title, MsgIcon icon,
-                            MsgButtons buttons, int screenCols) {
-    MessageLayout box;
-    box.title = title;
-    switch (icon) {
-        case MsgIcon::Error: box.mark = "(X)"; break;
-        case MsgIcon::Information: box.mark = "(i)"; break;
-        case MsgIcon::Question: box.mark = "(?)"; break;
-        case MsgIcon::None: break;
-    }
-    switch (buttons) {
-        case MsgButtons::Ok:
-            box.buttons = {"&OK"};
-            box.results = {MsgResult::Ok};
-            break;
-        case MsgButtons::OkCancel:
-            box.buttons = {"&OK", "&Cancel"};
-            box.results = {MsgResult::Ok, MsgResult::Cancel};
-            break;
-        case MsgButtons::YesNo:
-            box.buttons = {"&Yes", "&No"};
-            box.results = {MsgResult::Yes, MsgResult::No};
-            break;
-    }
-    const int markWidth = box.mark.empty() ? 0 : static_cast<int>(box.mark.size()) + 2;
-    // Border and one blank each side.
-    const int maxText = std::max(10, screenCols - 4 - markWidth);
-    std::vector<std::string> raw = splitLines(text);
-    for (const std::string& l : raw) wrapInto(box.lines, expandTabs(l), maxText);
-    int textWidth = 0;
-    for (const std::string& l : box.lines) textWidth = std::max(textWidth, static_cast<int>(l.size()));
-    int buttonsWidth = 0;
-    for (const std::string& b : box.buttons)
-        buttonsWidth += static_cast<int>(parseCaption(b).text.size()) + 4 + (buttonsWidth ? 2 : 0);
-    const int inner = std::max({textWidth + markWidth, buttonsWidth, static_cast<int>(title.size()) + 4});
-    box.cols = inner + 4;
-    box.rows = static_cast<int>(box.lines.size()) + 5;
-    return box;
-}
-
-std::optional<MsgResult> messageKey(const MessageLayout& box, int& focus, const KeyEvent& key) {
-    const int n = static_cast<int>(box.results.size());
-    if (n == 0) return std::nullopt;
-    focus = std::clamp(focus, 0, n - 1);
-    switch (key.key) {
-        case Key::Tab:
-        case Key::Right:
-        case Key::Down:
-            focus = (focus + 1) % n;
-            return std::nullopt;
-        case Key::BackTab:
-        case Key::Left:
-        case Key::Up:
-            focus = (focus + n - 1) % n;
-            return std::nullopt;
-        case Key::Enter:
-            return box.results[static_cast<std::size_t>(focus)];
-        case Key::Esc:
-            return box.results.back();
-        case Key::Char:
-            if (key.ch == ' ') return box.results[static_cast<std::size_t>(focus)];
-            [[fallthrough]];
-        case Key::Alt:
-            for (int i = 0; i < n; ++i)
-                if (mnemonic(box.buttons[static_cast<std::size_t>(i)]) == lower(key.ch)) {
-                    focus = i;
-                    return box.results[static_cast<std::size_t>(i)];
-                }
-            return std::nullopt;
-        default:
-            return std::nullopt;
-    }
-}
-
-// ---- help viewer ------------------------------------------------------------------------------
-
-std::optional<HelpRequest> parseHelpCommand(const std::string& commandLine) {
-    std::vector<std::string> words;
-    std::string cur;
-    for (char c : commandLine) {
-        if (c == ' ' || c == '\t') {
-            if (!cur.empty()) words.push_back(cur);
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.empty()) words.push_back(cur);
-    if (words.empty()) return std::nullopt;
-    std::string program = lowerText(words[0]);
-    const std::size_t slash = program.find_last_of("/\\");
-    if (slash != std::string::npos) program = program.substr(slash + 1);
-    if (program != "winhlp32" && program != "winhlp32.exe") return std::nullopt;
-    HelpRequest req;
-    for (std::size_t i = 1; i < words.size(); ++i) {
-        const std::string& w = words[i];
-        if (w.size() >= 2 && (w[0] == '-' || w[0] == '/')) {
-            if ((w[1] == 'I' || w[1] == 'i') && w.size() == 2) {
-                if (i + 1 < words.size()) req.topic = words[++i];
-            } else if (w[1] == 'I' || w[1] == 'i') {
-                req.topic = w.substr(2);
-            }
-            continue;
-        }
-        req.file = w;
-    }
-    return req;
-}
-
-std::string helpTextName(const std::string& helpFile) {
-    std::string name = helpFile;
-    const std::size_t slash = name.find_last_of("/\\");
-    const std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
-        if (lowerText(name.substr(dot)) == ".hlp") return name.substr(0, dot) + ".txt";
-        return name;
-    }
-    return name + ".txt";
-}
-
-std::vector<std::string> helpSearchDirs(const std::string& currentDir, const std::string& dataDirEnv,
-                                        const std::string& moduleDir, const std::string& installDir) {
-    std::vector<std::string> dirs;
-    for (const std::string& d : {currentDir, dataDirEnv, moduleDir, installDir})
-        if (!d.empty() && std::find(dirs.begin(), dirs.end(), d) == dirs.end()) dirs.push_back(d);
-    return dirs;
-}
-
-std::vector<std::string> helpTopicLines(const std::string& fileText, const std::string& topic,
-                                        bool* found) {
-    const std::vector<std::string> lines = splitLines(fileText);
-    std::vector<std::string> all, chosen;
-    bool inTopic = false, seen = false;
-    const std::string wanted = lowerText(topic);
-    for (const std::string& l : lines) {
-        if (l.rfind("@topic", 0) == 0) {
-            std::string name = l.substr(6);
-            const std::size_t a = name.find_first_not_of(" \t");
-            const std::size_t b = name.find_last_not_of(" \t");
-            name = a == std::string::npos ? std::string() : name.substr(a, b - a + 1);
-            inTopic = !wanted.empty() && lowerText(name) == wanted;
-            seen = seen || inTopic;
-            continue;
-        }
-        all.push_back(l);
-        if (inTopic) chosen.push_back(l);
-    }
-    if (found) *found = seen;
-    std::vector<std::string>& out = seen ? chosen : all;
-    while (!out.empty() && rightTrimmed(out.front()).empty()) out.erase(out.begin());
-    while (!out.empty() && rightTrimmed(out.back()).empty()) out.pop_back();
-    return out;
-}
-
-std::vector<std::string> wrapLines(const std::vector<std::string>& lines, int width) {
-    std::vector<std::string> out;
-    for (const std::string& l : lines) wrapInto(out, expandTabs(l), width);
-    return out;
-}
-
-int pagerScroll(int top, int lineCount, int visible, Key key) {
-    const int page = std::max(1, visible - 1);
-    const int last = std::max(0, lineCount - visible);
-    switch (key) {
-        case Key::Up: top -= 1; break;
-        case Key::Down: top += 1; break;
-        case Key::PageUp: top -= page; break;
-        case Key::PageDown: top += page; break;
-        case Key::Home: top = 0; break;
-        case Key::End: top = last; break;
-        default: break;
-    }
-    return std::clamp(top, 0, last);
-}
-
-// ---- page viewer ------------------------------------------------------------------------------
-
-CellShape cellShape(char32_t c) {
-    if (c >= 0x20 && c < 0x7F) return CellShape::Text;
-    switch (c) {
-        case 0x2500: case 0x2550: return CellShape::HLine;
-        case 0x2502: case 0x2551: return CellShape::VLine;
-        case 0x250C: return CellShape::ULCorner;
-        case 0x2510: return CellShape::URCorner;
-        case 0x2514: return CellShape::LLCorner;
-        case 0x2518: return CellShape::LRCorner;
-        case 0x251C: return CellShape::LTee;
-        case 0x2524: return CellShape::RTee;
-        case 0x252C: return CellShape::TTee;
-        case 0x2534: return CellShape::BTee;
-        case 0x253C: return CellShape::Plus;
-        case 0x2580: case 0x2584: case 0x2588: case 0x258C: case 0x2590: return CellShape::Solid;
-        case 0x2591: case 0x2592: case 0x2593: return CellShape::Shade;
-        default: break;
-    }
-    // The double and mixed lines U+2552..U+256C come in threes, one three per joint shape.
-    if (c >= 0x2552 && c <= 0x256C) {
-        static const CellShape joints[9] = {CellShape::ULCorner, CellShape::URCorner, CellShape::LLCorner,
-                                            CellShape::LRCorner, CellShape::LTee,     CellShape::RTee,
-                                            CellShape::TTee,     CellShape::BTee,     CellShape::Plus};
-        return joints[(c - 0x2552) / 3];
-    }
-    return CellShape::Unknown;
-}
-
-void clampPageView(PageViewState& s, int pageCount, int rows, int width, int visibleRows, int visibleCols) {
-    s.page = std::clamp(s.page, 0, std::max(0, pageCount - 1));
-    s.top = std::clamp(s.top, 0, std::max(0, rows - visibleRows));
-    s.left = std::clamp(s.left, 0, std::max(0, width - visibleCols));
-}
-
-bool pageViewKey(PageViewState& s, int pageCount, int rows, int width, int visibleRows, int visibleCols,
-                 const KeyEvent& key) {
-    const int page = s.page;
-    const char ch = key.key == Key::Char ? key.ch : 0;
-    if (key.key == Key::Esc || ch == 'q' || ch == 'Q') return false;
-    if (key.key == Key::Up) s.top -= 1;
-    else if (key.key == Key::Down || key.key == Key::Enter) s.top += 1;
-    else if (key.key == Key::Left) s.left -= 8;
-    else if (key.key == Key::Right) s.left += 8;
-    else if (key.key == Key::PageDown || ch == ' ' || ch == 'n') s.page += 1;
-    else if (key.key == Key::PageUp || ch == 'b' || ch == 'p') s.page -= 1;
-    else if (key.key == Key::Home || ch == 'g') s.page = 0;
-    else if (key.key == Key::End || ch == 'G') s.page = pageCount - 1;
-    clampPageView(s, pageCount, rows, width, visibleRows, visibleCols);
-    if (s.page != page) s.top = 0;
-    return true;
 }
 
 }  // namespace platform::term

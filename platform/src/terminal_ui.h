@@ -12,6 +12,7 @@
 
 #include "platform/dialog.h"
 #include "platform/message.h"
+#include "terminal_layout.h"
 
 namespace platform::term {
 
@@ -35,6 +36,7 @@ enum class Key {
     PageDown,
     Backspace,
     Delete,
+    F1,
     F10,
     Resize,
     Click,      // the left mouse button pressed at (row, col) of the screen
@@ -54,6 +56,10 @@ struct KeyEvent {
 // character is Alt plus that character; a byte with the eighth bit set over a letter, or its
 // two-byte UTF-8 form, is Alt plus the letter (terminals that send meta as the eighth bit).
 KeyEvent decodeInput(int byte, const std::function<int()>& next);
+
+// Letters in lower case (ASCII only: the dialogs' texts are).
+int lower(int c);
+std::string lowerText(std::string_view s);
 
 // ---- mouse ----------------------------------------------------------------------------------
 
@@ -79,45 +85,6 @@ Caption parseCaption(std::string_view raw);
 // The mnemonic letter of a caption in lower case, or 0.
 char mnemonic(std::string_view raw);
 
-// ---- layout ---------------------------------------------------------------------------------
-
-struct Cells {
-    int col = 0, row = 0, cols = 0, rows = 0;
-    bool empty() const { return cols <= 0 || rows <= 0; }
-};
-
-// 4 horizontal dialog units make a column, 8 vertical units a row.
-int colsFromUnits(int units);  // rounded to the nearest column
-int rowsFromUnits(int units);  // rounded up: the client area must hold its last line
-
-// The character cells of each control inside the client area (row 0, column 0 = the first
-// cell inside the frame), in creation order. A one-line control sits on the row that holds
-// its vertical centre; a label next to an edit box, button or check box whose height covers
-// the label's centre shares that control's row, so label and box line up although their
-// dialog-unit tops differ. A horizontal line that would fall on a row already used by a
-// control beside it is left out (empty cells).
-std::vector<Cells> layoutControls(const std::vector<ControlSpec>& controls);
-
-// The frame of a dialog on a screen of screenCols x screenRows: a border all round, the
-// caption in the top border, one menu bar row under it when the dialog has menus, then the
-// client area. Centred, or at the template's x,y (kept on the screen when it fits).
-struct DialogFrame {
-    Cells outer;         // screen cells of the whole box, border included
-    int clientCol = 0;   // screen cell of the client area's top left corner
-    int clientRow = 0;
-    int clientCols = 0;
-    int clientRows = 0;
-    int menuRow = -1;    // screen row of the menu bar, -1 when none
-    bool fits = true;    // false when the screen is too small for the dialog
-};
-DialogFrame placeDialog(const DialogTemplate& tpl, bool hasMenu, int screenCols, int screenRows);
-
-// "Terminal too small: need WxH, have WxH - enlarge the window or press Esc"
-std::string tooSmallText(int needCols, int needRows, int haveCols, int haveRows);
-
-// The first `width` characters of text starting at column `from` (blanks past its end).
-std::string clipText(const std::string& text, int from, int width);
-
 // ---- tab order --------------------------------------------------------------------------------
 
 bool isFocusable(ControlKind kind);
@@ -128,19 +95,35 @@ int nextFocus(const std::vector<ControlSpec>& controls, int current, bool backwa
 
 // ---- edit boxes -------------------------------------------------------------------------------
 
-// What an edit box holds while the user types in it. `selectAll` is set when the box is
-// entered with Tab: as in a dialog box, the first character typed replaces the whole text.
+// What an edit box holds while the user works in it. A box that receives the focus, by any
+// route, has its whole text selected (`selectAll`): the first character typed replaces it, an
+// arrow key or End keeps it.
 struct EditState {
-    std::string text;
-    int cursor = 0;    // 0 .. text.size()
-    int scroll = 0;    // first shown character
+    std::string text;     // what the box shows and edits
+    int cursor = 0;       // 0 .. text.size()
+    int scroll = 0;       // first shown character
     bool selectAll = false;
+    std::string source = {};   // the dialog's text this was last taken from or given to
 };
+
+// A text the program put in a box, as the box shows it: without trailing blanks (the padding of
+// a fixed-width field). The dialog's text itself stays as it is until the user edits the box.
+std::string shownText(const std::string& stored);
+// Takes the dialog's text when the program has changed it since the box last saw it: the box
+// then shows it without its padding, the cursor at its end (kept where only the letter case
+// changed), nothing selected.
+void syncEdit(EditState& st, const std::string& dialogText);
+// The box receives the focus: its whole text selected, its start in view.
+void focusEdit(EditState& st, const std::string& dialogText);
+// After the user's edit has gone to the dialog, which may hold something else now (upper case,
+// or the handler's own text): the box shows what the dialog holds.
+void afterUserEdit(EditState& st, const std::string& dialogText);
 
 // Applies an editing key. Returns true when the text changed. Keys that are not editing
 // keys change nothing and return false.
 bool applyEditKey(EditState& st, const KeyEvent& key, bool upperCase);
-// Keeps the cursor visible in a field `width` characters wide.
+// Keeps the cursor visible in a field `width` characters wide; a selected text shows from its
+// start.
 void scrollEditToCursor(EditState& st, int width);
 
 // ---- list boxes -------------------------------------------------------------------------------
@@ -150,6 +133,9 @@ void scrollEditToCursor(EditState& st, int width);
 int moveListSelection(int selection, int count, int visible, Key key);
 // The first line shown so that `selection` is visible (top unchanged when it already is).
 int scrollListTo(int top, int selection, int count, int visible);
+// The line a typed character jumps to: the next line after `selection` (wrapping round) whose
+// first character is that one, letter case aside; `selection` when there is none.
+int jumpToLetter(const std::vector<std::string>& lines, int selection, int ch);
 
 // ---- menu bar ---------------------------------------------------------------------------------
 
@@ -177,6 +163,32 @@ MenuOutcome menuKey(const std::vector<Menu>& menus, MenuCursor& cur, const KeyEv
                     const std::function<bool(int)>& enabled);
 // The menu whose title has mnemonic `letter`, -1 when none.
 int menuForMnemonic(const std::vector<Menu>& menus, char letter);
+
+// ---- buttons and the key line --------------------------------------------------------------------
+
+// A button captioned OK (any letter case, "&" aside); a menu or button captioned Help.
+bool isOkCaption(std::string_view raw);
+bool isHelpCaption(std::string_view raw);
+
+// What works in the window on top, for the key line at the foot of the screen.
+struct KeyHints {
+    enum Focus { None, Edit, Button, CheckBox, List } focus = None;
+    bool selected = false;      // Edit: its whole text is selected (typing replaces it)
+    bool enterActs = false;     // Edit: Enter does something in this dialog
+    bool listChooses = false;   // List: Enter chooses the line (the dialog has an OK button)
+    bool canMove = false;       // more than one control takes the focus
+    bool mnemonics = false;     // Alt plus a letter presses a button
+    bool menu = false;          // F10 opens the menu bar
+    bool help = false;          // F1 opens the help
+    bool closeBox = false;      // Esc closes
+    bool scrolls = false;       // the dialog is larger than the screen
+    bool menuOpen = false;      // a menu is open: its keys instead
+};
+// "Type replaces  Tab next  F1 help  Esc close", as much as fits in `width` columns (the most
+// useful first).
+std::string keyLine(const KeyHints& hints, int width);
+// The key line of a message box with these buttons.
+std::string messageKeyLine(const std::vector<std::string>& buttons, int width);
 
 // ---- message boxes ----------------------------------------------------------------------------
 
@@ -219,27 +231,5 @@ std::vector<std::string> helpTopicLines(const std::string& fileText, const std::
 std::vector<std::string> wrapLines(const std::vector<std::string>& lines, int width);
 // The first line shown by a pager after a key, kept within the text.
 int pagerScroll(int top, int lineCount, int visible, Key key);
-
-// ---- page viewer ------------------------------------------------------------------------------
-
-// How a character of a printed page is shown on the character screen: as itself (ASCII), as one
-// of the terminal's line-drawing characters, as a solid or shaded cell, or as "?".
-enum class CellShape {
-    Text, Unknown, HLine, VLine, ULCorner, URCorner, LLCorner, LRCorner, LTee, RTee, TTee, BTee, Plus, Solid, Shade,
-};
-CellShape cellShape(char32_t c);
-
-// Which page is shown and where the screen stands on it.
-struct PageViewState {
-    int page = 0;  // from 0
-    int top = 0;   // first row shown
-    int left = 0;  // first column shown
-};
-// The view after a key, for a page of `rows` rows of at most `width` characters and a screen
-// area of `visibleRows` x `visibleCols`. Returns false when the key closes the view.
-bool pageViewKey(PageViewState& s, int pageCount, int rows, int width, int visibleRows, int visibleCols,
-                 const KeyEvent& key);
-// Keeps the position within the page (after the page or the screen size changed).
-void clampPageView(PageViewState& s, int pageCount, int rows, int width, int visibleRows, int visibleCols);
 
 }  // namespace platform::term

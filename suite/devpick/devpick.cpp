@@ -140,7 +140,7 @@ std::string chooseDevice(const std::string& title) {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) int32_t PickDevice(void* const* instance, const char* title,
+extern "C" SUITE_EXPORT int32_t SUITE_STDCALL PickDevice(void* const* instance, const char* title,
                                                                       const int32_t* n999, const int32_t* n20,
                                                                       const int32_t* zero1, const int32_t* zero2,
                                                                       char* reply, int32_t replyCapacity) {
@@ -154,9 +154,9 @@ extern "C" __attribute__((visibility("default"))) int32_t PickDevice(void* const
     std::string answer;
     try {
         answer = chooseDevice(title ? title : "");
-    } catch (const platform::ScriptStop&) {
+    } catch (const platform::ScriptStop& stop) {
         // A script without a printer answer cannot go on: the run stops where it stands.
-        throw;
+        platform::passOnScriptStop(stop);
     } catch (const std::exception& e) {
         platform::messageBox(std::string("The printer choice failed: ") + e.what(), "Print", platform::MsgIcon::Error);
         return 0;

@@ -1,16 +1,21 @@
 // The host program: loads the depreciation module at run time, as the suite's host does, and
 // calls its one entry point with the client code of the books that are open.
-#include <dlfcn.h>
-#include <libgen.h>
-#include <unistd.h>
-
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "host_system.h"
+#include "suite_host.h"
+#include "host_terminal.h"
+
 namespace {
+
+// Exit statuses besides the module's 0: 1 the module cannot be loaded, 2 the arguments are
+// wrong (an empty client code among them), 3 a script stopped, 4 there is no terminal for the
+// dialogs, 5 the client directory does not exist and was not created.
+constexpr int kNoTerminal = 4;
+constexpr int kNoClientDirectory = 5;
 
 void usage(std::FILE* out) {
     std::fputs(
@@ -25,32 +30,36 @@ void usage(std::FILE* out) {
         "  --transcript FILE  with --script: write the transcript to FILE (default: stdout)\n"
         "  --help             show this text\n"
         "\n"
-        "The module VELDRO.so is looked for beside this program (../lib/veldro when installed)\n"
-        "unless DP_MODULE names it. The rate table files are read from the current directory.\n",
+        "The module " HOST_MODULE_FILE " is looked for beside this program (../lib/veldro when\n"
+        "installed) unless DP_MODULE names it. The rate table files are read from the current\n"
+        "directory. On the terminal, a client directory that does not exist is created only when\n"
+        "you say so.\n"
+        "\n"
+        "Exit status: 0 the menu was left, 1 the module cannot be loaded, 2 wrong arguments\n"
+        "(an empty client code too), 3 a script stopped, 4 no terminal for the dialogs,\n"
+        "5 the client directory does not exist and was not created.\n",
         out);
 }
 
-std::string selfDirectory() {
-    char buf[PATH_MAX];
-    ssize_t n = ::readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return ".";
-    buf[n] = '\0';
-    return ::dirname(buf);
-}
-
-void* loadModule(std::string& tried) {
-    if (const char* env = std::getenv("DP_MODULE"); env && *env) {
-        tried = env;
-        return ::dlopen(env, RTLD_NOW | RTLD_LOCAL);
+// Before the dialogs take the terminal: there must be one, and the client directory must exist
+// or be created with the user's consent.
+int checkTerminalAndClient(const std::string& client) {
+    if (const std::string why = host::whyNoTerminal(); !why.empty()) {
+        std::fprintf(stderr, "dphost: %s\n", why.c_str());
+        return kNoTerminal;
     }
-    const std::string dir = selfDirectory();
-    for (const std::string& candidate : {dir + "/../module/VELDRO.so", dir + "/../lib/veldro/VELDRO.so",
-                                         dir + "/VELDRO.so", std::string("VELDRO.so")}) {
-        if (!tried.empty()) tried += ", ";
-        tried += candidate;
-        if (void* h = ::dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL)) return h;
+    std::string error;
+    switch (host::ensureClientDirectory(client, error)) {
+        case host::Created::Declined:
+            std::fputs("dphost: no client directory was created; nothing was opened\n", stderr);
+            return kNoClientDirectory;
+        case host::Created::Failed:
+            std::fprintf(stderr, "dphost: the client directory %s could not be created: %s\n", client.c_str(),
+                         error.c_str());
+            return kNoClientDirectory;
+        default:
+            return 0;
     }
-    return nullptr;
 }
 
 }  // namespace
@@ -87,27 +96,31 @@ int main(int argc, char** argv) {
         std::fputs("dphost: --transcript needs --script\n", stderr);
         return 2;
     }
-    // The module's platform layer picks its dialog backend from the environment.
-    if (!script.empty()) {
-        ::setenv("DP_SCRIPT", script.c_str(), 1);
-        if (!transcript.empty()) ::setenv("DP_TRANSCRIPT", transcript.c_str(), 1);
-    } else {
-        ::unsetenv("DP_SCRIPT");
-        ::unsetenv("DP_TRANSCRIPT");
+    if (client.empty()) {
+        std::fputs("dphost: the client code is empty; give the client's code (its data directory), e.g. dphost SAMPLE\n",
+                   stderr);
+        return 2;
     }
-    std::string tried;
-    void* module = loadModule(tried);
+    // The module's platform layer picks its dialog backend from the environment.
+    host::setEnvironment("DP_SCRIPT", script);
+    host::setEnvironment("DP_TRANSCRIPT", script.empty() ? std::string() : transcript);
+    std::string tried, error;
+    void* module = host::loadModule(tried, error);
     if (!module) {
-        std::fprintf(stderr, "dphost: cannot load the depreciation module (tried %s): %s\n", tried.c_str(), ::dlerror());
+        std::fprintf(stderr, "dphost: cannot load the depreciation module (tried %s): %s\n", tried.c_str(), error.c_str());
         return 1;
     }
-    using EntryPoint = int (*)(const char*);
-    auto entry = reinterpret_cast<EntryPoint>(::dlsym(module, "DPMENU"));
+    auto entry = reinterpret_cast<DpmenuFunction>(host::findEntry(module, SUITE_DPMENU_ENTRY));
     if (!entry) {
         std::fprintf(stderr, "dphost: the module has no entry point DPMENU\n");
         return 1;
     }
-    const int result = entry(client.c_str());
+    if (script.empty()) {
+        if (const int rc = checkTerminalAndClient(client); rc != 0) return rc;
+    }
+    // The client code is passed by reference: the address of the variable that holds it.
+    const char* clientCode = client.c_str();
+    const int result = entry(&clientCode);
     std::fflush(nullptr);
     return result;
 }

@@ -3,8 +3,12 @@
  *   libdevpick.so  PickDevice  lets the user choose a printer (or a file) for a printed report
  *   liblistout.so  ListOut     prints a finished text file on the chosen device
  *
- * The module looks for them beside its own file, then in the build tree, then on the default
- * library path; DP_SUITE_LIBDIR, when set, names the only directory looked in. Both use the
+ * On Windows they are DEVPICK.DLL and LISTOUT.DLL, and both entries use the standard Windows
+ * calling convention (__stdcall, exported under their plain names).
+ *
+ * The module looks for them beside its own file, then on the system's library path;
+ * DP_SUITE_LIBDIR, when set, names the only directories looked in (separated by ":", or ";" on
+ * Windows). Both use the
  * platform layer's dialog backend, so a scripted run answers the printer choice from its script
  * ("printer REPLY") and shows the hand-over in its transcript ("print: COMMAND") without printing.
  * ListOut gives a print queue DP_PRINT_TIMEOUT seconds (default 60) to take the job.
@@ -13,6 +17,14 @@
 #define SUITE_PRINTING_H
 
 #include <stdint.h>
+
+#include "suite_host.h"
+
+#ifdef _WIN32
+#define SUITE_EXPORT  /* exported by name through the library's .def file */
+#else
+#define SUITE_EXPORT __attribute__((visibility("default")))
+#endif
 
 #ifdef __cplusplus
 extern "C" {
@@ -34,7 +46,7 @@ extern "C" {
  *   #SCREEN         empty: the rendered pages are shown on the screen
  * The names that begin with "#" cannot be print queue names, so they never clash with one.
  * Returns the length of the reply (0 when cancelled). */
-typedef int32_t (*PickDeviceFunction)(void* const* instance, const char* title, const int32_t* n999,
+typedef int32_t(SUITE_STDCALL* PickDeviceFunction)(void* const* instance, const char* title, const int32_t* n999,
                                       const int32_t* n20, const int32_t* zero1, const int32_t* zero2,
                                       char* reply, int32_t replyCapacity);
 
@@ -42,7 +54,7 @@ typedef int32_t (*PickDeviceFunction)(void* const* instance, const char* title, 
  * The device and field 3 are those of the reply above. Failures are shown to the user in a
  * message box titled "Print".
  * Returns 0 when the file was handed on, -1 otherwise (the module does not use the result). */
-typedef int32_t (*ListOutFunction)(const char* command, int32_t zero);
+typedef int32_t(SUITE_STDCALL* ListOutFunction)(const char* command, int32_t zero);
 
 #define SUITE_DEVICE_FILE "FILE"
 #define SUITE_DEVICE_PDF "#PDF"
@@ -51,8 +63,13 @@ typedef int32_t (*ListOutFunction)(const char* command, int32_t zero);
 
 #define SUITE_PICK_DEVICE_ENTRY "PickDevice"
 #define SUITE_LIST_OUT_ENTRY "ListOut"
+#ifdef _WIN32
+#define SUITE_DEVPICK_LIBRARY "DEVPICK.DLL"
+#define SUITE_LISTOUT_LIBRARY "LISTOUT.DLL"
+#else
 #define SUITE_DEVPICK_LIBRARY "libdevpick.so"
 #define SUITE_LISTOUT_LIBRARY "liblistout.so"
+#endif
 
 #ifdef __cplusplus
 }

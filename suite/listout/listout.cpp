@@ -26,50 +26,16 @@
 #include "platform/files.h"
 #include "platform/message.h"
 #include "platform/viewer.h"
+#include "print_command.h"
 #include "render/render.h"
 #include "suite_printing.h"
 
 extern char** environ;
 
+using listout::parseCommand;
+using listout::PrintCommand;
+
 namespace {
-
-struct PrintCommand {
-    std::string file;
-    std::string device;
-    std::string target;   // field 3
-    std::string options;
-};
-
-std::vector<std::size_t> commaPositions(const std::string& s) {
-    std::vector<std::size_t> at;
-    for (std::size_t i = 0; i < s.size(); ++i)
-        if (s[i] == ',') at.push_back(i);
-    return at;
-}
-
-// The options never hold a comma, nor does a device name; the file and the target path may.
-// The file is the shortest leading part that names an existing file and still leaves a device
-// and a target behind; without one, the first comma ends it.
-bool parseCommand(const std::string& command, PrintCommand& out) {
-    const std::size_t last = command.rfind(',');
-    if (last == std::string::npos) return false;
-    out.options = command.substr(last + 1);
-    const std::string head = command.substr(0, last);
-    const std::vector<std::size_t> commas = commaPositions(head);
-    if (commas.size() < 2) return false;
-    std::size_t fileEnd = commas[0];
-    for (std::size_t k = 0; k + 1 < commas.size(); ++k) {
-        if (platform::fileExists(head.substr(0, commas[k]))) {
-            fileEnd = commas[k];
-            break;
-        }
-    }
-    out.file = head.substr(0, fileEnd);
-    const std::size_t deviceEnd = head.find(',', fileEnd + 1);
-    out.device = head.substr(fileEnd + 1, deviceEnd - fileEnd - 1);
-    out.target = head.substr(deviceEnd + 1);
-    return true;
-}
 
 void fail(const std::string& text) { platform::messageBox(text, "Print", platform::MsgIcon::Error); }
 
@@ -181,6 +147,7 @@ int32_t saveCopy(const PrintCommand& pc) {
         fail("The report could not be saved as " + pc.target + ".");
         return -1;
     }
+    platform::showStatus("Report written to " + pc.target);
     return 0;
 }
 
@@ -197,6 +164,7 @@ int32_t savePdf(const PrintCommand& pc) {
         fail("The report could not be saved as the PDF " + pc.target + ". " + res.error);
         return -1;
     }
+    platform::showStatus("PDF written to " + pc.target);
     return 0;
 }
 
@@ -258,12 +226,12 @@ int32_t listOut(const std::string& command) {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) int32_t ListOut(const char* command, int32_t zero) {
+extern "C" SUITE_EXPORT int32_t SUITE_STDCALL ListOut(const char* command, int32_t zero) {
     (void)zero;
     try {
         return listOut(command ? command : "");
-    } catch (const platform::ScriptStop&) {
-        throw;
+    } catch (const platform::ScriptStop& stop) {
+        platform::passOnScriptStop(stop);
     } catch (const std::exception& e) {
         fail(std::string("Printing failed: ") + e.what());
         return -1;

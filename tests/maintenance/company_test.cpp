@@ -120,3 +120,70 @@ TEST_F(CompanyTest, NulSecondNameLineShowsAndSavesAsBlanks) {
     EXPECT_EQ(r.CompanyName2, std::string(25, ' '));
     EXPECT_EQ(r.Reserved3[0], 7);
 }
+
+TEST_F(CompanyTest, DatesThatAreNotDatesAreRefusedAndTheDialogComesBack) {
+    client.writeCompany(dptest::makeCompany("Acme", "12312002", "06302002"));
+    const struct {
+        const char* typed;
+        bool date;
+    } cases[] = {
+        {"12312003", true}, {"123103", true}, {"022904", true}, {"", true},  {"1331", false},
+        {"13312003", false}, {"02302003", false}, {"12/31/2003", false}, {"1231200", false}, {"abcdef", false},
+        {"022903", false}, {"00152003", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(isCompanyDate(c.typed), c.date) << c.typed;
+
+    // The refused date is named, the dialog opens again on its box with what was typed, and the
+    // corrected entries are saved.
+    const std::string t = runCompany(code(), "type 201 Renamed\ntype 205 13312003\nclick 301\ntype 205 12312003\nclick 301\n");
+    EXPECT_TRUE(mt::hasLine(t, "message: Fiscal Year End | \"13312003\" is not a date. Type it as MMDDYY or MMDDYYYY, "
+                               "e.g. 12312004, or leave it empty."))
+        << t;
+    EXPECT_EQ(mt::countPrefix(t, "dialog: Company File Maintenance"), 2);
+    const CompanyRecord r = stored(client);
+    EXPECT_EQ(trimRight(r.CompanyName), "Renamed");
+    EXPECT_EQ(date6cToText(r.FiscalYearEnd), "12312003");
+}
+
+TEST_F(CompanyTest, AStoredDateLeftAsItWasIsNotRefused) {
+    CompanyRecord c = dptest::makeCompany("Old", "12312002", "12312002");
+    c.FiscalYearEnd = date6cFromText("1231");  // year 0: written by an older program
+    client.writeCompany(c);
+    const std::string t = runCompany(code(), "type 201 Kept\nclick 301\n");
+    EXPECT_EQ(mt::countPrefix(t, "message:"), 0) << t;
+    EXPECT_EQ(stored(client).FiscalYearEnd.year, 0);
+    EXPECT_EQ(trimRight(stored(client).CompanyName), "Kept");
+}
+
+TEST_F(CompanyTest, ASaveThatFailsIsToldAndCanBeLeftOrTriedAgain) {
+    client.writeCompany(dptest::makeCompany("Acme", "12312002", "06302002"));
+    const auto before = client.bytes("company.fil");
+    {
+        // Cancel leaves without saving; the file is as it was.
+        dptest::ScriptRun run("type 201 Lost\nclick 301\nanswer cancel\n");
+        platform::injectFileFault(0, platform::FileError::ReadOnly);
+        RunCompanyMaintenance(code());
+        platform::injectFileFault(-1);
+        EXPECT_TRUE(mt::hasLine(run.transcript(), "message: Company File Maintenance | The company file was not saved: "
+                                                  "the disk is read-only.\\nOK shows your entries again; Cancel "
+                                                  "leaves without saving them."))
+            << run.transcript();
+    }
+    EXPECT_EQ(client.bytes("company.fil"), before);
+    {
+        // OK shows the entries again; the second save goes through.
+        dptest::ScriptRun run("type 201 Second try\nclick 301\nanswer ok\nclick 301\n");
+        platform::injectFileFault(0, platform::FileError::DiskFull);
+        RunCompanyMaintenance(code());
+        platform::injectFileFault(-1);
+        EXPECT_EQ(mt::countPrefix(run.transcript(), "dialog: Company File Maintenance"), 2);
+    }
+    EXPECT_EQ(trimRight(stored(client).CompanyName), "Second try");
+}
+
+TEST_F(CompanyTest, AnUnreadableCompanyFileIsNotOverwritten) {
+    platform::makeDirectory(client.path("company.fil"));
+    const std::string t = runCompany(code(), "");
+    EXPECT_EQ(t, "message: Company File Maintenance | The company file cannot be read: it is not an ordinary "
+                 "file.\\nNothing was changed.\n");
+}

@@ -126,7 +126,10 @@ TEST_F(ReorganiseTest, BackupThatCannotBeWrittenStopsThePack) {
     state().changeFlag = dp::ChangeFlag::Deleted;
     dptest::ScriptRun run("");
     EXPECT_FALSE(ReorganiseAssetFiles(cl(), state()));
-    EXPECT_EQ(mt::countPrefix(run.transcript(), "message: Asset File Reorganisation | ODEPR.FIL and ODEPR.IDX could not"), 1);
+    EXPECT_EQ(mt::countPrefix(run.transcript(), "message: Asset File Reorganisation | The packed asset file could not be "
+                                                "put in place (it is not an ordinary file)"),
+              1)
+        << run.transcript();
     EXPECT_EQ(client.bytes("depr.fil"), fil);
     EXPECT_EQ(client.bytes("depr.idx"), idx);
     EXPECT_FALSE(platform::fileExists(client.path("temp.fil")));

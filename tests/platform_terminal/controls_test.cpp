@@ -83,7 +83,86 @@ TEST(EditBox, ScrollKeepsTheCursorInTheField) {
     EXPECT_EQ(st.scroll, 0);
 }
 
+// The editing rule: a box that receives the focus has its whole text selected, padding aside.
+TEST(EditBox, FocusSelectsTheTextWithoutItsPadding) {
+    EditState st;
+    const std::string stored = "SHOP EQUIPMENT" + std::string(21, ' ');
+    platform::term::focusEdit(st, stored);
+    EXPECT_EQ(st.text, "SHOP EQUIPMENT");
+    EXPECT_TRUE(st.selectAll);
+    EXPECT_EQ(st.cursor, 14);
+    EXPECT_EQ(st.scroll, 0);
+    EXPECT_EQ(st.source, stored);
+    // Typing replaces the selection; End keeps the text and appends after its last letter.
+    EditState typed = st;
+    platform::term::applyEditKey(typed, ch('Q'), false);
+    EXPECT_EQ(typed.text, "Q");
+    EditState appended = st;
+    platform::term::applyEditKey(appended, key(Key::End), false);
+    platform::term::applyEditKey(appended, ch('!'), false);
+    EXPECT_EQ(appended.text, "SHOP EQUIPMENT!");
+    // Nothing to select in an empty box.
+    EditState empty;
+    platform::term::focusEdit(empty, "   ");
+    EXPECT_EQ(empty.text, "");
+    EXPECT_FALSE(empty.selectAll);
+}
+
+TEST(EditBox, ProgramAndUserChanges) {
+    struct Case {
+        const char* name;
+        EditState before;
+        const char* dialogText;
+        bool userEdit;   // afterUserEdit instead of syncEdit
+        const char* text;
+        int cursor;
+        bool selectAll;
+    } cases[] = {
+        {"unchanged text keeps the user's trailing blank", {"AB ", 3, 0, false, "AB "}, "AB ", false, "AB ", 3, false},
+        {"unchanged text keeps the selection", {"AB", 2, 0, true, "AB  "}, "AB  ", false, "AB", 2, true},
+        {"program text shows without padding", {"AB", 1, 0, true, "AB"}, "XYZ   ", false, "XYZ", 3, false},
+        {"letter case changed by the program", {"abc", 1, 0, false, "abc"}, "ABC", false, "ABC", 1, false},
+        {"handler upper-cased the typed text", {"u", 1, 0, false, ""}, "U", true, "U", 1, false},
+        {"handler put a text of its own", {"12", 2, 0, false, "1"}, "12.00", true, "12.00", 5, false},
+        {"typed text kept as typed", {"AB ", 3, 0, false, "AB"}, "AB ", true, "AB ", 3, false},
+    };
+    for (Case c : cases) {
+        if (c.userEdit) platform::term::afterUserEdit(c.before, c.dialogText);
+        else platform::term::syncEdit(c.before, c.dialogText);
+        EXPECT_EQ(c.before.text, c.text) << c.name;
+        EXPECT_EQ(c.before.cursor, c.cursor) << c.name;
+        EXPECT_EQ(c.before.selectAll, c.selectAll) << c.name;
+        EXPECT_EQ(c.before.source, c.dialogText) << c.name;
+    }
+}
+
+TEST(EditBox, ASelectedTextShowsFromItsStart) {
+    EditState st{"ABCDEFGHIJ", 10, 6, true};
+    platform::term::scrollEditToCursor(st, 4);
+    EXPECT_EQ(st.scroll, 0);
+    platform::term::applyEditKey(st, key(Key::End), false);
+    platform::term::scrollEditToCursor(st, 4);
+    EXPECT_EQ(st.scroll, 7);
+}
+
 // ---- list boxes -------------------------------------------------------------------------------
+
+TEST(ListBox, ATypedLetterJumpsToTheNextLineStartingWithIt) {
+    const std::vector<std::string> lines = {"100   SHOP", "101   Cash", "200   BUILDINGS", "201   Store", "b200  lower",
+                                            ""};
+    struct Case {
+        int selection;
+        int ch;
+        int expected;
+    } cases[] = {
+        {-1, '2', 2}, {2, '2', 3}, {3, '2', 2}, {0, '1', 1}, {1, '1', 0},
+        {0, 'B', 4}, {4, 'b', 4}, {0, 'z', 0}, {-1, 'z', -1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(platform::term::jumpToLetter(lines, c.selection, c.ch), c.expected) << c.selection << " " << char(c.ch);
+    EXPECT_EQ(platform::term::jumpToLetter({}, -1, 'a'), -1);
+}
+
 
 TEST(ListBox, SelectionMoves) {
     struct Case {
@@ -134,6 +213,61 @@ TEST(TabOrder, EnabledFocusableControlsInCreationOrder) {
     EXPECT_EQ(nextFocus(cs, 0, true, enabled), 161);
     EXPECT_EQ(nextFocus(cs, 101, false, enabled), 201);  // a label has no place in the order
     EXPECT_EQ(nextFocus(cs, 201, false, [](int) { return false; }), 0);
+}
+
+// ---- buttons and the key line -------------------------------------------------------------------
+
+TEST(KeyLine, NamesTheKeysThatWork) {
+    using platform::term::KeyHints;
+    KeyHints edit;
+    edit.focus = KeyHints::Edit;
+    edit.selected = true;
+    edit.canMove = true;
+    edit.help = true;
+    edit.closeBox = true;
+    edit.menu = true;
+    edit.mnemonics = true;
+    EXPECT_EQ(platform::term::keyLine(edit, 200),
+              "Type replaces  Arrows/Home/End  Tab next  F1 help  Esc close  F10 menu  Alt+letter  Shift-Tab back");
+    // What does not fit is left out, the most useful kept.
+    EXPECT_EQ(platform::term::keyLine(edit, 40), "Type replaces  Arrows/Home/End  Tab next");
+    EXPECT_EQ(platform::term::keyLine(edit, 44), "Type replaces  Arrows/Home/End  Tab next");
+    EXPECT_EQ(platform::term::keyLine(edit, 50), "Type replaces  Arrows/Home/End  Tab next  F1 help");
+    KeyHints amort = edit;
+    amort.selected = false;
+    amort.enterActs = true;
+    amort.help = amort.menu = false;
+    EXPECT_EQ(platform::term::keyLine(amort, 80),
+              "Type inserts  Enter next  Arrows/Home/End  Tab next  Esc close  Alt+letter");
+    KeyHints list;
+    list.focus = KeyHints::List;
+    list.listChooses = true;
+    list.canMove = true;
+    list.scrolls = true;
+    EXPECT_EQ(platform::term::keyLine(list, 80),
+              "Up/Down line  Enter choose  Letter jumps  Tab next (scrolls)  Shift-Tab back");
+    list.listChooses = false;
+    EXPECT_EQ(platform::term::keyLine(list, 80), "Up/Down line  Letter jumps  Tab next (scrolls)  Shift-Tab back");
+    KeyHints options;  // no close box, no mnemonics: neither Esc nor Alt is named
+    options.focus = KeyHints::CheckBox;
+    options.canMove = true;
+    EXPECT_EQ(platform::term::keyLine(options, 80), "Space check  Tab next  Shift-Tab back");
+    KeyHints menuOpen = edit;
+    menuOpen.menuOpen = true;
+    EXPECT_EQ(platform::term::keyLine(menuOpen, 80), "Up/Down entry  Enter choose  Left/Right menu  Esc closes the menu");
+}
+
+TEST(KeyLine, MessageBoxes) {
+    EXPECT_EQ(platform::term::messageKeyLine({"&Yes", "&No"}, 80), "Y Yes  N No  Enter chooses  Tab next  Esc No");
+    EXPECT_EQ(platform::term::messageKeyLine({"&OK", "&Cancel"}, 80), "O OK  C Cancel  Enter chooses  Tab next  Esc Cancel");
+    EXPECT_EQ(platform::term::messageKeyLine({"&OK"}, 80), "Enter or Esc: OK");
+}
+
+TEST(Captions, OkAndHelp) {
+    for (const char* ok : {"OK", "&OK", "Ok", "o&k"}) EXPECT_TRUE(platform::term::isOkCaption(ok)) << ok;
+    for (const char* other : {"&Cancel", "OK!", "", "Book"}) EXPECT_FALSE(platform::term::isOkCaption(other)) << other;
+    EXPECT_TRUE(platform::term::isHelpCaption("&Help"));
+    EXPECT_FALSE(platform::term::isHelpCaption("&Contents - Processing"));
 }
 
 // ---- menu bar ---------------------------------------------------------------------------------

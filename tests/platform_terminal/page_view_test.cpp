@@ -1,7 +1,7 @@
 // The page viewer's keys and how printed characters show on the character screen.
 #include <gtest/gtest.h>
 
-#include "../../platform/src/terminal_ui.h"
+#include "../../platform/src/terminal_pages.h"
 
 namespace {
 

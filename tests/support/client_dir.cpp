@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -14,6 +15,17 @@
 namespace fs = std::filesystem;
 
 namespace dptest {
+namespace {
+
+// The suite's printer libraries of the build tree, for every test program that prints.
+const bool suiteLibrariesFound = [] {
+#ifdef DP_TEST_SUITE_LIBDIR
+    if (!std::getenv("DP_SUITE_LIBDIR")) ::setenv("DP_SUITE_LIBDIR", DP_TEST_SUITE_LIBDIR, 0);
+#endif
+    return true;
+}();
+
+}  // namespace
 
 TempClient::TempClient() {
     std::random_device rd;

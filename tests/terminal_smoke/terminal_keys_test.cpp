@@ -158,7 +158,7 @@ public:
 class TerminalKeysOn : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(TerminalKeysOn, DrivenByKeys) {
-    if (!smoke::haveTmux()) GTEST_SKIP() << "tmux is not installed";
+    ASSERT_TRUE(smoke::tmuxInstalled());
     smoke::TempDir dir;
     const std::string log = dir.path() + "/events.log";
     const std::string termType = GetParam();
@@ -231,7 +231,8 @@ TEST_P(TerminalKeysOn, DrivenByKeys) {
     pause();
     EXPECT_EQ(smoke::readFile(log).find("command 304"), std::string::npos);
 
-    // Alt + a label's letter puts the focus on the list after it; Down selects and scrolls.
+    // Alt + a label's letter puts the focus on the list after it, which highlights its first
+    // line; Down selects it, then the next, and scrolls.
     w.keys("M-l Down Down");
     ASSERT_TRUE(waitFor({}, {"select 204 0", "select 204 1"}));
     w.keys("End");
@@ -264,7 +265,7 @@ std::pair<int, int> locate(const std::string& screen, const std::string& text) {
 }
 
 TEST_P(TerminalMouseOn, ClickedWithTheMouse) {
-    if (!smoke::haveTmux()) GTEST_SKIP() << "tmux is not installed";
+    ASSERT_TRUE(smoke::tmuxInstalled());
     smoke::TempDir dir;
     const std::string log = dir.path() + "/events.log";
     const std::string termType = GetParam();

@@ -1,11 +1,14 @@
 // The host on the terminal backend, inside a detached tmux window: the depreciation menu is
-// drawn, a window too small gets its message, and Alt+X leaves with exit code 0.
+// drawn on a 80x24 terminal and again cleanly after the window changed its size, a window too
+// small gets its notice, and Alt+X leaves with exit code 0.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tmux_window.h"
@@ -13,7 +16,7 @@
 namespace {
 
 TEST(TerminalSmoke, MenuShowsAndAltXLeavesWithExitCodeZero) {
-    if (!smoke::haveTmux()) GTEST_SKIP() << "tmux is not installed";
+    ASSERT_TRUE(smoke::tmuxInstalled());
     const std::string host = std::string(DP_BINARY_DIR) + "/suite/dphost";
     ASSERT_TRUE(std::filesystem::exists(host)) << host;
     smoke::TempDir dir;
@@ -30,7 +33,7 @@ TEST(TerminalSmoke, MenuShowsAndAltXLeavesWithExitCodeZero) {
             << "echo EXIT=$? > '" << exitFile << "'\n";
     }
     smoke::TmuxWindow tmux("dpsmoke" + std::to_string(::getpid()));
-    ASSERT_TRUE(tmux.start(100, 40, script));
+    ASSERT_TRUE(tmux.start(80, 24, script));
 
     const std::vector<std::string> menu = {
         "Depreciation/Amortization Menu (SMOKE)", "DEPRECIATION MENU", "Asset File Maintenance",
@@ -42,11 +45,20 @@ TEST(TerminalSmoke, MenuShowsAndAltXLeavesWithExitCodeZero) {
     EXPECT_EQ(screen.find('&'), std::string::npos) << screen;
     EXPECT_EQ(screen.find("DEPRECIATION MENU"), screen.rfind("DEPRECIATION MENU")) << screen;
 
-    // Too small a window gets a message instead of a broken dialog, and the dialog comes back.
-    tmux.resize(80, 24);
-    EXPECT_TRUE(tmux.waitFor({"Terminal too small: need 87x34, have 80x24"}));
+    // Resizing redraws the whole screen: back at 80x24 it is as it was, nothing of the larger
+    // picture left over. Too small a window gets a notice instead of a broken dialog.
     tmux.resize(100, 40);
     ASSERT_TRUE(tmux.waitFor(menu));
+    tmux.resize(80, 24);
+    ASSERT_TRUE(tmux.waitFor(menu));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(tmux.screen(), screen);
+    tmux.resize(24, 6);
+    EXPECT_TRUE(tmux.waitFor({"Terminal too small"}));
+    tmux.resize(80, 24);
+    ASSERT_TRUE(tmux.waitFor(menu));
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(tmux.screen(), screen);
 
     tmux.keys("M-x");
     EXPECT_TRUE(tmux.waitFor({}, exitFile, {"EXIT=0"}));

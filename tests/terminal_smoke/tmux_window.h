@@ -16,7 +16,11 @@
 
 namespace smoke {
 
-inline bool haveTmux() { return std::system("command -v tmux >/dev/null 2>&1") == 0; }
+// The set-up installs tmux: without it these tests fail rather than pass unseen.
+inline ::testing::AssertionResult tmuxInstalled() {
+    if (std::system("command -v tmux >/dev/null 2>&1") == 0) return ::testing::AssertionSuccess();
+    return ::testing::AssertionFailure() << "tmux is not installed (scripts/setup.sh installs it)";
+}
 
 inline std::string capture(const std::string& command) {
     std::string out;
@@ -55,6 +59,31 @@ private:
     std::string path_;
 };
 
+// A captured screen without its attributes: escape sequences dropped, characters shifted into
+// the line-drawing set (between SO and SI) as '+'.
+inline std::string plainText(const std::string& raw) {
+    std::string out;
+    bool lines = false;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        const char c = raw[i];
+        if (c == '\033') {
+            if (i + 1 < raw.size() && raw[i + 1] == '[') {
+                i += 2;
+                while (i < raw.size() && !(raw[i] >= '@' && raw[i] <= '~')) ++i;
+            } else {
+                ++i;
+            }
+            continue;
+        }
+        if (c == '\016' || c == '\017') {
+            lines = c == '\016';
+            continue;
+        }
+        out += (lines && c != '\n') ? '+' : c;
+    }
+    return out;
+}
+
 class TmuxWindow {
 public:
     // A server of our own (its own socket), so that no user's sessions are touched.
@@ -70,14 +99,33 @@ public:
                             std::to_string(rows) + " \"sh '" + scriptPath + "'\"")
                                .c_str()) == 0;
     }
-    std::string screen() const { return capture(tmux() + " capture-pane -p -t w 2>/dev/null"); }
+    // The screen as text; the cells of frames and lines (the terminal's line-drawing set) read
+    // as '+', so that a border never reads as a letter next to a caption.
+    std::string screen() const { return plainText(capture(tmux() + " capture-pane -p -e -t w 2>/dev/null")); }
     void keys(const std::string& keys) const { std::system((tmux() + " send-keys -t w " + keys).c_str()); }
-    // Sends bytes as they are (escape sequences of the terminal, such as mouse reports).
+    // Sends bytes as they are (escape sequences of the terminal, such as mouse reports), in
+    // hexadecimal: tmux would take a ';' at the end of an argument for its command separator.
     void literal(const std::string& bytes) const {
-        std::string quoted = "'";
-        for (char c : bytes) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        quoted += "'";
-        std::system((tmux() + " send-keys -t w -l " + quoted).c_str());
+        std::string hex;
+        char buf[4];
+        for (char c : bytes) {
+            std::snprintf(buf, sizeof buf, " %02x", static_cast<unsigned char>(c));
+            hex += buf;
+        }
+        std::system((tmux() + " send-keys -t w -H" + hex).c_str());
+    }
+    // The cursor's cell (column, row from 0), and whether it is shown.
+    struct Cursor {
+        int col = -1, row = -1;
+        bool shown = false;
+    };
+    Cursor cursor() const {
+        Cursor c;
+        int shown = 0;
+        std::istringstream(capture(tmux() + " display -p -t w '#{cursor_x} #{cursor_y} #{cursor_flag}'")) >> c.col >>
+            c.row >> shown;
+        c.shown = shown != 0;
+        return c;
     }
     void resize(int cols, int rows) const {
         std::system((tmux() + " resize-window -t w -x " + std::to_string(cols) + " -y " + std::to_string(rows))
@@ -99,6 +147,17 @@ public:
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
         }
         return ::testing::AssertionFailure() << "screen:\n" << s << "\nlog:\n" << l;
+    }
+
+    // Waits (as waitFor) until the screen no longer shows the text: a window that was closed.
+    ::testing::AssertionResult waitGone(const std::string& text) const {
+        std::string s;
+        for (int i = 0; i < 200; ++i) {
+            s = screen();
+            if (s.find(text) == std::string::npos) return ::testing::AssertionSuccess();
+            std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        }
+        return ::testing::AssertionFailure() << "still on the screen: " << text << "\n" << s;
     }
 
 private:

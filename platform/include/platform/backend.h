@@ -2,7 +2,8 @@
 // The host chooses it through the environment before it calls the module:
 //   DP_SCRIPT=FILE       the scripted backend reads its actions from FILE
 //   DP_TRANSCRIPT=FILE   the scripted backend writes its transcript there (default: stdout)
-//   neither              the terminal backend (ncurses)
+//   neither              the interactive backend: the terminal (ncurses), or Windows' own
+//                        dialogs on Windows
 #pragma once
 
 #include <memory>
@@ -15,11 +16,17 @@
 #include "platform/message.h"
 #include "platform/viewer.h"
 
+#ifdef _WIN32
+#define DP_PLATFORM_VISIBLE  // a static library inside each Windows binary: nothing to export
+#else
+#define DP_PLATFORM_VISIBLE __attribute__((visibility("default")))
+#endif
+
 namespace platform {
 
 // Raised by the scripted backend when the script asks for something the dialog on top
 // cannot do, or ends while a dialog is still open. The run stops.
-class __attribute__((visibility("default"))) ScriptStop : public std::runtime_error {
+class DP_PLATFORM_VISIBLE ScriptStop : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
 };
@@ -56,6 +63,17 @@ std::unique_ptr<Backend> setBackend(std::unique_ptr<Backend> next);
 
 std::unique_ptr<Backend> makeScriptedBackend(const std::string& scriptText, std::ostream* transcriptOut);
 std::unique_ptr<Backend> makeTerminalBackend();
+#ifdef _WIN32
+std::unique_ptr<Backend> makeWin32Backend();
+#endif
+
+// Ends a scripted run that cannot go on (after ScriptStop): every file closed, the reason on
+// standard error, exit status 3 for the host's caller.
+[[noreturn]] void endStoppedScript(const std::string& why);
+// For the suite's libraries, whose entries are called by the module: passes a ScriptStop on to
+// the caller where one copy of this layer serves the whole process (POSIX systems), and ends the
+// run where an exception must not cross from one library into another (Windows).
+[[noreturn]] void passOnScriptStop(const ScriptStop& stop);
 
 // Records the hand-over of a print job in the transcript ("print: COMMAND").
 void recordPrint(const std::string& command);

@@ -4,6 +4,7 @@
 // away with the process that held it, however that process ended.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform/files.h"
@@ -40,7 +41,7 @@ public:
     FileError error() const { return error_; }
 
 private:
-    int fd_ = -1;
+    std::intptr_t fd_ = -1;   // the lock file's handle
     std::string holder_;
     FileError error_ = FileError::None;
 };

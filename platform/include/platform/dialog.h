@@ -16,7 +16,7 @@ enum class ControlKind {
     Edit,          // single-line edit box
     Button,        // push button
     CheckBox,      // auto check box
-    Frame,         // group frame (a box drawn around other controls)
+    Frame,         // frame (a box drawn around other controls): etched, or a group box
     HLine,         // horizontal etched line
     ListBox,       // list of lines with a selection
     BitmapButton,  // push button showing a bitmap resource (text = resource name)
@@ -34,6 +34,8 @@ enum ControlStyle : std::uint32_t {
     StyleTitleFont = 1u << 5,    // label: the large bold heading font
     StyleTransparent = 1u << 6,  // label: transparent background
     StyleDisabled = 1u << 7,     // created disabled
+    StyleGroupBox = 1u << 8,     // frame: a group box (the kind that can carry a caption) rather
+                                 // than an etched rectangle
 };
 
 struct ControlSpec {

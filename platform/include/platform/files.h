@@ -83,7 +83,7 @@ public:
     // reading fails when the file holds fewer.
     bool readRecords(std::int64_t first, std::int64_t count, void* buf) const;
     bool writeRecords(std::int64_t first, std::int64_t count, const void* buf);
-    bool flush();   // to the disk (fsync)
+    bool flush();   // to the disk
     // Cuts the file to its first count records (an addition that could not be completed).
     bool truncateRecords(std::int64_t count);
     // Whether path still names the file this object has open (it was not replaced meanwhile).
@@ -92,8 +92,8 @@ public:
     bool finish();
 
 private:
-    int fd_ = -1;
-    int openErrno_ = 0;   // why a file opened for reading only could not be opened for writing
+    std::intptr_t fd_ = -1;   // the system's file handle
+    FileError openError_ = FileError::None;  // why a file opened for reading only could not be opened for writing
     std::string path_;
     std::size_t recordLength_ = 0;
 };
@@ -141,7 +141,7 @@ private:
     void drain();   // the buffered bytes to the file
     void fail();
 
-    int fd_ = -1;
+    std::intptr_t fd_ = -1;   // the system's file handle
     std::string buffer_;
     std::size_t lineBytes_ = 0;
     bool failed_ = false;

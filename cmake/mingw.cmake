@@ -1,0 +1,15 @@
+# What both mingw-w64 toolchain files share; DP_MINGW_ARCH (i686 or x86_64) is set by the file
+# that includes this one.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR ${DP_MINGW_ARCH})
+set(DP_MINGW_PREFIX ${DP_MINGW_ARCH}-w64-mingw32)
+set(CMAKE_C_COMPILER ${DP_MINGW_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${DP_MINGW_PREFIX}-g++-posix)
+set(CMAKE_RC_COMPILER ${DP_MINGW_PREFIX}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${DP_MINGW_PREFIX})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Tests built for Windows run under Wine on the build machine.
+set(CMAKE_CROSSCOMPILING_EMULATOR wine)

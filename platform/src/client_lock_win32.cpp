@@ -1,0 +1,85 @@
+// The client lock on Windows: an exclusive byte-range lock of the lock file, taken far beyond its
+// text so that a user who is refused can still read who holds it. Windows drops it with the
+// handle, or with the process however it ended.
+#include <windows.h>
+
+#include <cstdlib>
+
+#include "platform/client_lock.h"
+#include "os_files.h"
+#include "platform/native_text.h"
+
+namespace platform {
+namespace {
+
+constexpr DWORD kLockOffsetHigh = 0x40000000u;  // byte 2^62: never holds text
+
+HANDLE handleOf(std::intptr_t fd) { return reinterpret_cast<HANDLE>(fd); }
+
+std::string readHolder(HANDLE h) {
+    char buf[1024];
+    DWORD got = 0;
+    OVERLAPPED o{};
+    if (!ReadFile(h, buf, sizeof buf, &got, &o)) got = 0;
+    std::string text(buf, got);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '\0')) text.pop_back();
+    return text;
+}
+
+}  // namespace
+
+LockOutcome ClientLock::acquire(const std::string& dir, const std::string& holderText) {
+    release();
+    holder_.clear();
+    error_ = FileError::None;
+    const std::string path = resolvePath(dir, kClientLockName);
+    const HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        error_ = os::lastError();
+        return LockOutcome::Unavailable;
+    }
+    OVERLAPPED where{};
+    where.OffsetHigh = kLockOffsetHigh;
+    if (!LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &where)) {
+        const DWORD e = GetLastError();
+        if (e == ERROR_LOCK_VIOLATION || e == ERROR_IO_PENDING) {
+            holder_ = readHolder(h);
+            CloseHandle(h);
+            return LockOutcome::InUse;
+        }
+        CloseHandle(h);
+        SetLastError(e);
+        error_ = os::lastError();
+        return LockOutcome::Unavailable;
+    }
+    // Who holds it is a courtesy for the one refused; failing to write it changes nothing.
+    const std::string text = holderText + "\r\n";
+    FILE_END_OF_FILE_INFO empty{};
+    SetFileInformationByHandle(h, FileEndOfFileInfo, &empty, sizeof empty);
+    DWORD written = 0;
+    OVERLAPPED start{};
+    WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, &start);
+    fd_ = reinterpret_cast<std::intptr_t>(h);
+    return LockOutcome::Acquired;
+}
+
+void ClientLock::release() {
+    if (fd_ < 0) return;
+    CloseHandle(handleOf(fd_));  // closing the handle drops its lock
+    fd_ = -1;
+}
+
+std::string lockHolderName() {
+    wchar_t user[256];
+    DWORD n = static_cast<DWORD>(std::size(user));
+    std::string who = GetUserNameW(user, &n) ? narrow(user) : std::string();
+    if (who.empty()) who = "someone";
+    wchar_t host[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD h = static_cast<DWORD>(std::size(host));
+    if (!GetComputerNameW(host, &h) || h == 0) return who;
+    return who + " on " + narrow(host);
+}
+
+}  // namespace platform

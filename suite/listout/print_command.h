@@ -1,0 +1,49 @@
+// The command text the module hands to ListOut: "file,device,field3,options".
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/files.h"
+
+namespace listout {
+
+struct PrintCommand {
+    std::string file;
+    std::string device;
+    std::string target;   // field 3
+    std::string options;
+};
+
+inline std::vector<std::size_t> commaPositions(const std::string& s) {
+    std::vector<std::size_t> at;
+    for (std::size_t i = 0; i < s.size(); ++i)
+        if (s[i] == ',') at.push_back(i);
+    return at;
+}
+
+// The options never hold a comma, nor does a device name; the file and the target path may.
+// The file is the shortest leading part that names an existing file and still leaves a device
+// and a target behind; without one, the first comma ends it.
+inline bool parseCommand(const std::string& command, PrintCommand& out) {
+    const std::size_t last = command.rfind(',');
+    if (last == std::string::npos) return false;
+    out.options = command.substr(last + 1);
+    const std::string head = command.substr(0, last);
+    const std::vector<std::size_t> commas = commaPositions(head);
+    if (commas.size() < 2) return false;
+    std::size_t fileEnd = commas[0];
+    for (std::size_t k = 0; k + 1 < commas.size(); ++k) {
+        if (platform::fileExists(head.substr(0, commas[k]))) {
+            fileEnd = commas[k];
+            break;
+        }
+    }
+    out.file = head.substr(0, fileEnd);
+    const std::size_t deviceEnd = head.find(',', fileEnd + 1);
+    out.device = head.substr(fileEnd + 1, deviceEnd - fileEnd - 1);
+    out.target = head.substr(deviceEnd + 1);
+    return true;
+}
+
+}  // namespace listout

@@ -1,0 +1,393 @@
+// The host on a 80x24 terminal with a copy of the sample client, driven as a user would drive
+// it: every dialog shows whole, the focus stays in view, typing replaces what a box showed when
+// it got the focus, what is typed after a description is saved, the asset listing answers Enter
+// and letters, the status line says what happened, and the host asks before it makes a client.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "register/records.h"
+#include "tmux_window.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void pause(int ms = 250) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
+
+std::vector<std::string> lines(const std::string& screen) {
+    std::vector<std::string> out;
+    std::istringstream in(screen);
+    for (std::string l; std::getline(in, l);) out.push_back(l);
+    return out;
+}
+
+std::string lastLine(const std::string& screen) {
+    const std::vector<std::string> all = lines(screen);
+    return all.empty() ? std::string() : all.back();
+}
+
+// The screen without its last line (the key line, which names keys and notes).
+std::string body(const std::string& screen) {
+    std::vector<std::string> all = lines(screen);
+    if (!all.empty()) all.pop_back();
+    std::string out;
+    for (const std::string& l : all) out += l + "\n";
+    return out;
+}
+
+bool isWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
+
+// Where a caption stands whole: not inside a longer word, nor followed by one more word
+// ("Company Name" is not counted in "Company Name line 2").
+int occurrences(const std::string& text, const std::string& caption) {
+    int n = 0;
+    for (std::size_t at = text.find(caption); at != std::string::npos; at = text.find(caption, at + 1)) {
+        const std::size_t end = at + caption.size();
+        const bool before = at == 0 || !isWordChar(text[at - 1]);
+        const bool after = end >= text.size() ||
+                           (!isWordChar(text[end]) && !(text[end] == ' ' && end + 1 < text.size() && isWordChar(text[end + 1])));
+        if (before && after) ++n;
+    }
+    return n;
+}
+
+::testing::AssertionResult eachCaptionOnce(const std::string& screen, const std::vector<std::string>& captions) {
+    for (const std::string& c : captions)
+        if (occurrences(body(screen), c) != 1)
+            return ::testing::AssertionFailure() << "\"" << c << "\" shows " << occurrences(body(screen), c)
+                                                 << " times\n" << screen;
+    return ::testing::AssertionSuccess();
+}
+
+std::string readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The sample client and the rate tables in a directory of their own, the host started there in
+// a 80x24 tmux window.
+class SampleOnTerminal : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(smoke::tmuxInstalled());
+        ASSERT_FALSE(dir_.path().empty());
+        fs::copy(std::string(DP_SOURCE_DIR) + "/examples/SAMPLE", path("SAMPLE"), fs::copy_options::recursive);
+        for (const auto& e : fs::directory_iterator(std::string(DP_SOURCE_DIR) + "/data"))
+            if (e.path().extension() == ".tbl" || e.path().filename() == "writeup.txt")
+                fs::copy(e.path(), path(e.path().filename().string()));
+    }
+
+    std::string path(const std::string& name) const { return dir_.path() + "/" + name; }
+
+    // Runs the host with `client` in the window; its exit status goes to exit.txt.
+    ::testing::AssertionResult startHost(const std::string& client = "SAMPLE") {
+        const std::string script = path("run.sh");
+        {
+            std::ofstream out(script);
+            out << "cd '" << dir_.path() << "' || exit 1\n"
+                << "unset DP_SCRIPT DP_TRANSCRIPT DP_TERMINAL_MOUSE\n"
+                << "export DP_SUITE_LIBDIR='" << DP_BINARY_DIR << "/suite/devpick:" << DP_BINARY_DIR << "/suite/listout'\n"
+                << "'" << DP_BINARY_DIR << "/suite/dphost' " << client << "\n"
+                << "echo EXIT=$? > '" << path("exit.txt") << "'\n"
+                << "sleep 60\n";
+        }
+        if (!w_.start(80, 24, script)) return ::testing::AssertionFailure() << "tmux did not start";
+        if (client != "SAMPLE") return ::testing::AssertionSuccess();
+        return w_.waitFor({"DEPRECIATION MENU", "Exit Depreciation"});
+    }
+
+    ::testing::AssertionResult keys(const std::string& k, const std::vector<std::string>& onScreen) {
+        w_.keys(k);
+        return w_.waitFor(onScreen);
+    }
+
+    ::testing::AssertionResult exitedWith(int status) {
+        return w_.waitFor({}, path("exit.txt"), {"EXIT=" + std::to_string(status)});
+    }
+
+    // Tabs through `stops` controls: after each Tab the cursor stands on the screen, inside
+    // the dialog, above the key line.
+    ::testing::AssertionResult focusStaysInView(int stops) {
+        for (int i = 0; i < stops; ++i) {
+            w_.keys("Tab");
+            pause(200);
+            const smoke::TmuxWindow::Cursor c = w_.cursor();
+            if (!c.shown || c.row < 1 || c.row > 21 || c.col < 1 || c.col > 78)
+                return ::testing::AssertionFailure() << "after Tab " << i + 1 << " the cursor is at " << c.col << ","
+                                                     << c.row << (c.shown ? "" : " (hidden)") << "\n" << w_.screen();
+        }
+        return ::testing::AssertionSuccess();
+    }
+
+    std::vector<dp::AssetRecord> records() const {
+        std::vector<dp::AssetRecord> out;
+        const std::string bytes = readAll(path("SAMPLE/depr.fil"));
+        for (std::size_t at = 0; at + dp::kAssetRecordLength <= bytes.size(); at += dp::kAssetRecordLength) {
+            dp::AssetRecord::Bytes b{};
+            std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), dp::kAssetRecordLength, b.begin());
+            out.push_back(dp::AssetRecord::decode(b));
+        }
+        return out;
+    }
+
+    std::string description(const std::string& asset) const {
+        for (const dp::AssetRecord& r : records())
+            if (r.AssetNumber.rfind(asset, 0) == 0) return r.Description;
+        return "(no record " + asset + ")";
+    }
+
+    // Whether the cursor stands on `text` (a button's caption).
+    bool cursorOn(const std::string& text) const {
+        const smoke::TmuxWindow::Cursor c = w_.cursor();
+        const std::vector<std::string> all = lines(w_.screen());
+        if (c.row < 0 || c.row >= static_cast<int>(all.size())) return false;
+        return all[static_cast<std::size_t>(c.row)].compare(static_cast<std::size_t>(c.col), text.size(), text) == 0;
+    }
+
+    // Asset maintenance with record `asset` open: typed into the number box, then Tab on to
+    // "OK" (where it stands in the tab order depends on whether the box was made anew) and Enter.
+    ::testing::AssertionResult openAsset(const std::string& asset) {
+        w_.keys(asset);
+        for (int i = 0; i < 6 && !cursorOn("OK"); ++i) {
+            w_.keys("Tab");
+            pause(200);
+        }
+        w_.keys("Enter");
+        return w_.waitFor({"Change Records " + asset});
+    }
+
+    smoke::TempDir dir_;
+    smoke::TmuxWindow w_{"dpsample" + std::to_string(::getpid()) +
+                         ::testing::UnitTest::GetInstance()->current_test_info()->name()};
+};
+
+const std::vector<std::string> kMenu = {
+    "DEPRECIATION MENU",     "Asset File Maintenance", "Company File Maintenance", "Depreciation Report",
+    "Close Current Period",  "Amortization Schedule",  "Print Form 4562 page 1",   "Exit Depreciation"};
+
+const std::vector<std::string> kMaintenance = {
+    "File", "Edit", "Help", "Asset Number", "Description", "Date Acquired", "Date Sold", "---BOOK---", "---TAX---",
+    "Method", "Rate", "Manual Calculation Y/N", "Cost", "Bonus Depreciation", "Salvage Value", "Expense Deduction",
+    "30/50 Bonus", "Prior Depreciation", "Current year depreciation", "Cancelled", "Form 4562 Code", "[B2]", "Save",
+    "Abort", "Close", "OK", "Delete"};
+
+const std::vector<std::string> kCompany = {
+    "Company Name", "Company Name line 2", "Company Address", "Company City", "Fiscal Year End",
+    "Activity or Business", "Current Period", "Identification Number", "OK"};
+
+const std::vector<std::string> kOptions = {"Report Date", "Use Book Basis", "Use Tax Basis", "Round to whole dollars",
+                                           "Ok", "Cancel"};
+
+const std::vector<std::string> kAmortization = {
+    "Report heading", "Loan amount", "Annual interest rate (U=Unknown)", "Term (months)",
+    "Base monthly payment (U=Unknown)", "Date of first payment", "Month for year end", "Beginning month to print",
+    "Ending month to print", "Additional payments (taxes,insurance,etc.)", "Accelerated Payoff",
+    "One-time extra payment", "Per year extra payment (every 12 months)", "26 payments per year (biweekly)", "Exit",
+    "Print"};
+
+TEST_F(SampleOnTerminal, EveryDialogShowsWholeAndKeepsTheFocusInView) {
+    ASSERT_TRUE(startHost());
+    EXPECT_TRUE(eachCaptionOnce(w_.screen(), kMenu));
+    EXPECT_TRUE(focusStaysInView(8));
+
+    ASSERT_TRUE(keys("M-a", {"Asset File Maintenance  (SAMPLE)"}));
+    EXPECT_TRUE(eachCaptionOnce(w_.screen(), kMaintenance));
+    EXPECT_TRUE(focusStaysInView(4));
+    // The listing, from the idle dialog: its lines, "&OK" and "&Cancel".
+    ASSERT_TRUE(keys("F10 Enter", {"Asset Listing (SAMPLE)", "106     Delivery van"}));
+    EXPECT_TRUE(eachCaptionOnce(w_.screen(), {"Asset Listing (SAMPLE)", "OK", "Cancel", "100     SHOP EQUIPMENT"}));
+    EXPECT_TRUE(focusStaysInView(3));
+    // Esc closes the listing; only then may the next keys come (Esc and a key at once read as Alt).
+    w_.keys("Escape");
+    ASSERT_TRUE(w_.waitGone("Asset Listing"));
+    // With a record open: every field box takes the focus in turn.
+    ASSERT_TRUE(openAsset("101"));
+    std::vector<std::string> open(kMaintenance.begin() + 1, kMaintenance.end());  // "File" is in the caption now
+    EXPECT_TRUE(eachCaptionOnce(w_.screen(), open));
+    EXPECT_TRUE(focusStaysInView(34));
+    ASSERT_TRUE(keys("M-a", {"Asset File (SAMPLE)"}));
+    ASSERT_TRUE(keys("M-c", {"Exit Depreciation"}));
+
+    ASSERT_TRUE(keys("M-m", {"Company File Maintenance  (SAMPLE)"}));
+    EXPECT_TRUE(eachCaptionOnce(w_.screen(), kCompany));
+    EXPECT_TRUE(focusStaysInView(9));
+    ASSERT_TRUE(keys("Escape", {"Exit Depreciation"}));
+
+    // The report options, then the printer choice of the report.
+    ASSERT_TRUE(keys("M-r", {"Report Date"}));
+    EXPECT_TRUE(eachCaptionOnce(w_.screen(), kOptions));
+    EXPECT_TRUE(focusStaysInView(6));
+    ASSERT_TRUE(keys("Tab Tab Tab Tab Enter", {"Select Printer"}));
+    EXPECT_TRUE(eachCaptionOnce(w_.screen(), {"Select Printer", "Print SAMPLE/report.txt", "File name", "OK", "Cancel"}));
+    EXPECT_EQ(occurrences(w_.screen(), "Printer"), 2) << "the caption's and the list's label";
+    EXPECT_TRUE(focusStaysInView(4));
+    ASSERT_TRUE(keys("Escape", {"Exit Depreciation"}));
+
+    ASSERT_TRUE(keys("M-s", {"Amortization Schedule  (SAMPLE)"}));
+    EXPECT_TRUE(eachCaptionOnce(w_.screen(), kAmortization));
+    EXPECT_TRUE(focusStaysInView(16));
+    ASSERT_TRUE(keys("M-x", {"Exit Depreciation"}));
+
+    ASSERT_TRUE(keys("M-p", {"DEPRECIATION - CLOSE YEAR"}));
+    EXPECT_TRUE(eachCaptionOnce(w_.screen(), {"Current Year END Date:12312004", "New Year End Date:    12312005", "OK",
+                                              "Cancel"}));
+    ASSERT_TRUE(keys("Escape", {"Close aborted . . . Returning to menu"}));
+    ASSERT_TRUE(keys("Enter", {"Exit Depreciation"}));
+    ASSERT_TRUE(keys("M-x", {}));
+    EXPECT_TRUE(exitedWith(0));
+}
+
+// A box that gets the focus has its text selected, whatever gave it the focus: a new dialog,
+// Tab, Shift-Tab, Enter in the amortization, the program after a look-up, the mouse.
+TEST_F(SampleOnTerminal, TypingReplacesTheTextAfterEachFocusRoute) {
+    ASSERT_TRUE(startHost());
+    ASSERT_TRUE(keys("M-m", {"[Riverside Hardware Inc.]"}));
+    ASSERT_TRUE(keys("N", {"[N_____"}));                             // a freshly opened dialog
+    ASSERT_TRUE(keys("Tab Tab A", {"[A_____", "Company City"}));      // Tab onto the address
+    ASSERT_TRUE(keys("Tab Tab BTab C", {"[C_____", "[12312004"}));   // Shift-Tab back to the city
+    EXPECT_EQ(w_.screen().find("Springfield"), std::string::npos);
+    // The mouse: a click on the fiscal year end box.
+    const std::vector<std::string> rows = lines(w_.screen());
+    for (std::size_t r = 0; r < rows.size(); ++r)
+        if (const std::size_t c = rows[r].find("[12312004"); c != std::string::npos) {
+            const int x = static_cast<int>(c) + 4, y = static_cast<int>(r);
+            w_.literal("\033[M " + std::string(1, static_cast<char>(33 + x)) + static_cast<char>(33 + y) + "\033[M#" +
+                       static_cast<char>(33 + x) + static_cast<char>(33 + y));
+            break;
+        }
+    ASSERT_TRUE(keys("D", {"[D_____"}));
+    EXPECT_EQ(occurrences(w_.screen(), "12312004"), 1) << w_.screen();  // only the current period's
+    // "D" is no date: refused, and the dialog comes back on that box with the text selected.
+    ASSERT_TRUE(keys("Escape", {"\"D\" is not a date"}));
+    ASSERT_TRUE(keys("Enter", {"[D_____"}));
+    ASSERT_TRUE(keys("1", {"[1_____"}));
+    ASSERT_TRUE(keys("BSpace", {}));
+    ASSERT_TRUE(keys("Escape", {"Exit Depreciation"}));
+
+    // Enter in the amortization moves the focus by program: round the boxes and back to the
+    // heading, whose text typing then replaces.
+    ASSERT_TRUE(keys("M-s", {"Report heading"}));
+    ASSERT_TRUE(keys("Old Enter", {"[Old__"}));
+    for (int i = 0; i < 11; ++i) w_.keys("Enter");
+    pause();
+    ASSERT_TRUE(keys("New", {"[New__"}));
+    EXPECT_EQ(w_.screen().find("Old"), std::string::npos) << w_.screen();
+    ASSERT_TRUE(keys("M-x", {"Exit Depreciation"}));
+
+    // The program after a look-up: the description box.
+    ASSERT_TRUE(keys("M-a", {"Asset Number"}));
+    ASSERT_TRUE(openAsset("102"));
+    ASSERT_TRUE(keys("Q", {"[Q_____"}));
+    EXPECT_EQ(w_.screen().find("Paint mixing machine"), std::string::npos);
+    ASSERT_TRUE(keys("M-a", {"Asset File (SAMPLE)"}));
+    EXPECT_EQ(description("102"), "Paint mixing machine" + std::string(15, ' ')) << "abort saves nothing";
+}
+
+// The description shows without its padding: End and more text append to it, and that is
+// saved; a description left alone keeps its bytes. The status line says the asset was saved.
+TEST_F(SampleOnTerminal, AppendingToADescriptionIsSaved) {
+    const std::string untouched = description("102");
+    ASSERT_TRUE(startHost());
+    ASSERT_TRUE(keys("M-a", {"Asset Number"}));
+    ASSERT_TRUE(openAsset("101"));
+    ASSERT_TRUE(keys("End", {"[Cash register____"}));
+    ASSERT_TRUE(keys("' - front'", {"[Cash register - front__"}));
+    ASSERT_TRUE(keys("M-s", {"Asset File (SAMPLE)"}));
+    EXPECT_NE(lastLine(w_.screen()).find("Asset 101 saved"), std::string::npos) << w_.screen();
+    EXPECT_EQ(description("101"), "Cash register - front" + std::string(14, ' '));
+
+    // Through every box of 102 without typing, and saved.
+    ASSERT_TRUE(openAsset("102"));
+    for (int i = 0; i < 27; ++i) w_.keys("Tab");
+    ASSERT_TRUE(keys("M-s", {"Asset 102 saved"}));
+    EXPECT_EQ(description("102"), untouched);
+    // The note goes with the next key.
+    ASSERT_TRUE(keys("Tab", {"Asset Number"}));
+    pause();
+    EXPECT_EQ(w_.screen().find("saved"), std::string::npos) << w_.screen();
+}
+
+// The listing: the first line is highlighted when it opens, Enter chooses the highlighted line,
+// a letter jumps to the next line starting with it.
+TEST_F(SampleOnTerminal, TheListingAnswersEnterAndLetters) {
+    ASSERT_TRUE(startHost());
+    ASSERT_TRUE(keys("M-a", {"Asset Number"}));
+    ASSERT_TRUE(keys("F10 Enter", {"Asset Listing (SAMPLE)"}));
+    ASSERT_TRUE(keys("Enter", {"Change Records 100", "[SHOP EQUIPMENT"}));
+    ASSERT_TRUE(keys("M-a", {"Asset File (SAMPLE)"}));
+    ASSERT_TRUE(keys("F10 Enter", {"Asset Listing (SAMPLE)"}));
+    w_.keys("2");
+    w_.keys("2");
+    ASSERT_TRUE(keys("Enter", {"Change Records 201", "[Store building"}));
+    ASSERT_TRUE(keys("M-a", {"Asset File (SAMPLE)"}));
+    ASSERT_TRUE(keys("F10 Enter", {"Asset Listing (SAMPLE)"}));
+    w_.keys("1");  // the first line starting with 1, then the next one
+    w_.keys("1");
+    ASSERT_TRUE(keys("Enter", {"Change Records 101"}));
+    // Closing the listing chooses nothing, although its first line is highlighted.
+    ASSERT_TRUE(keys("M-a", {"Asset File (SAMPLE)"}));
+    ASSERT_TRUE(keys("F10 Enter", {"Asset Listing (SAMPLE)"}));
+    ASSERT_TRUE(keys("Escape", {"Asset Number"}));
+    pause();
+    EXPECT_EQ(w_.screen().find("Change Records"), std::string::npos) << w_.screen();
+}
+
+TEST_F(SampleOnTerminal, TheStatusLineSaysTheYearWasClosed) {
+    ASSERT_TRUE(startHost());
+    ASSERT_TRUE(keys("M-p", {"New Year End Date:    12312005"}));
+    ASSERT_TRUE(keys("Enter", {"Fiscal year closed: now ends 12/31/2005"}));
+    EXPECT_NE(lastLine(w_.screen()).find("Fiscal year closed: now ends 12/31/2005"), std::string::npos);
+    EXPECT_NE(w_.screen().find("Exit Depreciation"), std::string::npos);
+}
+
+// The host asks before it makes a client directory: no leaves nothing behind (exit 5), yes
+// makes it and opens the menu.
+TEST_F(SampleOnTerminal, TheHostAsksBeforeItCreatesAClient) {
+    ASSERT_TRUE(startHost("NEWCO"));
+    ASSERT_TRUE(w_.waitFor({"does not exist", "Create it as a new, empty client? [y/N]"}));
+    w_.keys("n Enter");
+    ASSERT_TRUE(exitedWith(5));
+    EXPECT_FALSE(fs::exists(path("NEWCO")));
+}
+
+TEST_F(SampleOnTerminal, TheHostCreatesAClientWhenTold) {
+    ASSERT_TRUE(startHost("NEWCO"));
+    ASSERT_TRUE(w_.waitFor({"Create it as a new, empty client? [y/N]"}));
+    w_.keys("y Enter");
+    ASSERT_TRUE(w_.waitFor({"Depreciation/Amortization Menu (NEWCO)"}));
+    EXPECT_TRUE(fs::is_directory(path("NEWCO")));
+    w_.keys("M-x");
+    EXPECT_TRUE(exitedWith(0));
+}
+
+int exitStatus(const std::string& command) {
+    const int rc = std::system(command.c_str());
+    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+}
+
+TEST(Host, RefusesAnEmptyClientCodeAndRunsWithoutATerminalNot) {
+    const std::string host = std::string(DP_BINARY_DIR) + "/suite/dphost";
+    EXPECT_EQ(exitStatus("'" + host + "' '' 2>/dev/null"), 2);
+    // setsid: a session without a controlling terminal, standard input and output no terminal.
+    smoke::TempDir dir;
+    const std::string err = dir.path() + "/err.txt";
+    EXPECT_EQ(exitStatus("cd '" + dir.path() + "' && setsid -w '" + host + "' SAMPLE </dev/null >/dev/null 2>'" + err +
+                         "'"),
+              4);
+    EXPECT_NE(readAll(err).find("there is no terminal for the dialogs"), std::string::npos) << readAll(err);
+    EXPECT_FALSE(fs::exists(dir.path() + "/SAMPLE")) << "nothing is created without a terminal";
+}
+
+}  // namespace
