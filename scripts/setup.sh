@@ -4,7 +4,8 @@
 #   setup.sh windows   also the Windows cross-build (mingw-w64) and its tests under Wine
 set -euo pipefail
 packages=(build-essential cmake g++ libgtest-dev googletest libgmock-dev libbenchmark-dev libncurses-dev
-          tmux cups-client)
+          tmux cups-client pkg-config libcairo2-dev libfreetype-dev libfontconfig-dev
+          fonts-dejavu-core fonts-dejavu-extra poppler-utils)
 if [ "${1:-}" = windows ]; then
   packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64 wine64 wine xvfb xauth
              fonts-wine fonts-liberation imagemagick)

@@ -80,6 +80,8 @@ MsgResult messageBox(const std::string& text, const std::string& title, MsgIcon 
 
 int runAndWait(const std::string& commandLine) { return backend().runAndWait(commandLine); }
 
+void showPages(const std::string& title, const std::vector<ViewPage>& pages) { backend().showPages(title, pages); }
+
 void showStatus(const std::string& text) { backend().status(text); }
 
 }  // namespace platform

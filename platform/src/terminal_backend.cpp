@@ -18,6 +18,7 @@
 #include "terminal_dialog.h"
 #include "terminal_input.h"
 #include "terminal_message.h"
+#include "terminal_pages.h"
 #include "terminal_screen.h"
 #include "terminal_ui.h"
 
@@ -77,6 +78,7 @@ struct Layer {
     term::DialogView* view = nullptr;
     term::MessageView* message = nullptr;
     term::Pager* pager = nullptr;
+    term::PageView* pages = nullptr;
 };
 
 class TerminalBackend final : public Backend {
@@ -124,6 +126,16 @@ public:
     void status(const std::string& text) override {
         status_ = status_.empty() ? text : status_ + "; " + text;
         draw();
+    }
+
+    void showPages(const std::string& title, const std::vector<ViewPage>& pages) override {
+        term::PageView view{title, &pages, {}};
+        Session session(screen_);
+        Layer layer;
+        layer.pages = &view;
+        LayerGuard guard(*this, layer);
+        do draw();
+        while (term::pageViewInput(view, nextKey(), screen_.cols(), screen_.rows()));
     }
 
     void refresh(Dialog&) override { draw(); }
@@ -177,6 +189,8 @@ private:
             term::drawMessage(screen_, *l.message);
         } else if (l.pager) {
             term::drawPager(screen_, *l.pager);
+        } else if (l.pages) {
+            term::drawPageView(screen_, *l.pages);
         } else if (l.dialog && (top || !l.dialog->ended())) {
             term::placeView(*l.dialog, *l.view, screen_.cols(), screen_.rows());
             const term::DialogFrame& f = l.view->frame;
@@ -193,7 +207,7 @@ private:
 
     // The last row: the status note, then the keys that work in the window on top.
     void drawFootLine() {
-        if (layers_.empty() || layers_.back().pager) return;
+        if (layers_.empty() || layers_.back().pager || layers_.back().pages) return;
         const int width = screen_.cols(), row = screen_.rows() - 1;
         screen_.put(row, 0, std::string(static_cast<std::size_t>(width), ' '), term::Reverse);
         int col = 1;

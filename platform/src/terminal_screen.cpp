@@ -224,6 +224,31 @@ void Screen::addChar(int row, int col, unsigned long ch, unsigned attr) {
     ::mvwaddch(stdscr, row, col, static_cast<chtype>(ch) | static_cast<chtype>(cursesAttr(attr)));
 }
 
+void Screen::putCell(int row, int col, char32_t c, CellShape shape, unsigned attr) {
+    unsigned long ch = '?';
+    switch (shape) {
+        case CellShape::Text: ch = static_cast<unsigned long>(c); break;
+        case CellShape::HLine: ch = ACS_HLINE; break;
+        case CellShape::VLine: ch = ACS_VLINE; break;
+        case CellShape::ULCorner: ch = ACS_ULCORNER; break;
+        case CellShape::URCorner: ch = ACS_URCORNER; break;
+        case CellShape::LLCorner: ch = ACS_LLCORNER; break;
+        case CellShape::LRCorner: ch = ACS_LRCORNER; break;
+        case CellShape::LTee: ch = ACS_LTEE; break;
+        case CellShape::RTee: ch = ACS_RTEE; break;
+        case CellShape::TTee: ch = ACS_TTEE; break;
+        case CellShape::BTee: ch = ACS_BTEE; break;
+        case CellShape::Plus: ch = ACS_PLUS; break;
+        case CellShape::Solid:
+            ch = ' ';
+            attr |= Reverse;
+            break;
+        case CellShape::Shade: ch = ACS_CKBOARD; break;
+        case CellShape::Unknown: break;
+    }
+    addChar(row, col, ch, attr);
+}
+
 void Screen::hline(int row, int col, int n, unsigned attr) {
     for (int i = 0; i < n; ++i) addChar(row, col + i, ACS_HLINE, attr);
 }

@@ -22,6 +22,12 @@ enum Attr : unsigned {
     Dim = 1u << 3,   // shown as normal text where the terminal cannot dim
 };
 
+// How a character of a printed page is shown on the character screen: as itself (ASCII), as one
+// of the terminal's line-drawing characters, as a solid or shaded cell, or as "?".
+enum class CellShape {
+    Text, Unknown, HLine, VLine, ULCorner, URCorner, LLCorner, LRCorner, LTee, RTee, TTee, BTee, Plus, Solid, Shade,
+};
+
 // A part of the screen: rows top .. bottom - 1, columns left .. right - 1.
 struct Rect {
     int top = 0, left = 0, bottom = 0, right = 0;
@@ -63,6 +69,9 @@ public:
     void putCaption(int row, int col, const Caption& cap, unsigned attr, bool showAccel);
     void box(int row, int col, int rows, int cols, unsigned attr = Normal);
     void hline(int row, int col, int n, unsigned attr = Normal);
+    // One character of a printed page: `shape` says how (see terminal_pages.h), `c` is the
+    // character itself for plain text.
+    void putCell(int row, int col, char32_t c, CellShape shape, unsigned attr);
     // A separator across a box at row: joined to its sides.
     void boxSeparator(int row, int col, int cols);
     void blank(int row, int col, int rows, int cols);

@@ -1,5 +1,8 @@
-// The suite's printer choice: lists the print service's queues and "File" (a copy of the
-// printed file under a name the user types), and answers with the reply the module expects.
+// The suite's printer choice: lists the print service's queues, "File" (a copy of the printed
+// file under a name the user types), "PDF file" (the pages rendered to a PDF of that name) and
+// "Screen" (the pages shown in the terminal), and answers with the reply the module expects.
+// A queue gets the rendered pages unless the user ticks that the printer takes the control
+// codes itself; then it gets the file as it is.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -17,6 +20,8 @@
 namespace {
 
 constexpr const char* kFileChoice = "File";
+constexpr const char* kPdfChoice = "PDF file";
+constexpr const char* kScreenChoice = "Screen";
 
 enum : int {
     kTitleLabel = 101,
@@ -24,14 +29,24 @@ enum : int {
     kFileLabel = 103,
     kDeviceList = 201,
     kFileName = 202,
+    kRawBox = 203,
     kOk = 301,
     kCancel = 302,
 };
 
 struct Choice {
-    std::vector<std::string> devices;  // the queues, then "File"
+    std::vector<std::string> devices;  // the queues, then "File", "PDF file" and "Screen"
+    std::size_t queues = 0;            // how many of them are print queues
     std::string reply;
 };
+
+bool isQueue(const Choice& choice, int sel) { return sel >= 0 && static_cast<std::size_t>(sel) < choice.queues; }
+
+bool namesFile(const Choice& choice, int sel) {
+    if (sel < 0) return false;
+    const std::string& d = choice.devices[static_cast<std::size_t>(sel)];
+    return !isQueue(choice, sel) && (d == kFileChoice || d == kPdfChoice);
+}
 
 platform::DialogTemplate buildChoiceDialog(const std::string& title) {
     using platform::ControlKind;
@@ -48,6 +63,7 @@ platform::DialogTemplate buildChoiceDialog(const std::string& title) {
         {ControlKind::ListBox, kDeviceList, "", 10, 32, 200, 60, platform::StyleVScroll | platform::StyleSunken},
         {ControlKind::Label, kFileLabel, "File name", 10, 98, 50, 12},
         {ControlKind::Edit, kFileName, "", 60, 96, 150, 12, platform::StyleDisabled | platform::StyleSunken},
+        {ControlKind::CheckBox, kRawBox, "Send as is (the printer knows the codes)", 10, 111, 200, 10},
         {ControlKind::Button, kOk, "OK", 50, 125, 40, 14},
         {ControlKind::Button, kCancel, "Cancel", 130, 125, 40, 14},
     };
@@ -68,8 +84,8 @@ void choiceHandler(Choice& choice, platform::Dialog& dlg, const platform::Event&
         case EventKind::Notify:
             if (ev.id == kDeviceList) {
                 const int sel = dlg.listSelection(kDeviceList);
-                const bool file = sel >= 0 && choice.devices[static_cast<std::size_t>(sel)] == kFileChoice;
-                dlg.enable(kFileName, file);
+                dlg.enable(kFileName, namesFile(choice, sel));
+                dlg.enable(kRawBox, isQueue(choice, sel));
             }
             return;
         case EventKind::Command:
@@ -83,11 +99,16 @@ void choiceHandler(Choice& choice, platform::Dialog& dlg, const platform::Event&
     if (ev.id != kOk && ev.id != platform::kEnterCommand) return;
     const int sel = dlg.listSelection(kDeviceList);
     if (sel < 0) {
-        platform::messageBox("Choose a printer or File.", "Select Printer", platform::MsgIcon::Information);
+        platform::messageBox("Choose a printer, File, PDF file or Screen.", "Select Printer",
+                             platform::MsgIcon::Information);
         return;
     }
     const std::string& device = choice.devices[static_cast<std::size_t>(sel)];
-    if (device == kFileChoice) {
+    if (isQueue(choice, sel)) {
+        choice.reply = "1*" + device + "*" + (dlg.isChecked(kRawBox) ? SUITE_RAW_JOB : "") + "*Y";
+    } else if (device == kScreenChoice) {
+        choice.reply = "1*" SUITE_DEVICE_SCREEN "**Y";
+    } else {
         const std::string path = dlg.text(kFileName);
         if (path.find_first_not_of(' ') == std::string::npos) {
             platform::messageBox("Type the name of the file to save the report in.", "Select Printer",
@@ -95,9 +116,13 @@ void choiceHandler(Choice& choice, platform::Dialog& dlg, const platform::Event&
             dlg.setFocus(kFileName);
             return;
         }
-        choice.reply = "1*FILE*" + path + "*Y";
-    } else {
-        choice.reply = "1*" + device + "**Y";
+        if (path.find('*') != std::string::npos) {
+            // "*" separates the fields of the reply: such a name would reach the spooler cut short.
+            platform::messageBox("A file name cannot contain \"*\".", "Select Printer", platform::MsgIcon::Information);
+            dlg.setFocus(kFileName);
+            return;
+        }
+        choice.reply = std::string("1*") + (device == kPdfChoice ? SUITE_DEVICE_PDF : SUITE_DEVICE_FILE) + "*" + path + "*Y";
     }
     dlg.end();
 }
@@ -106,7 +131,8 @@ std::string chooseDevice(const std::string& title) {
     if (std::optional<std::string> scripted = platform::backend().scriptedPrinterReply()) return *scripted;
     Choice choice;
     choice.devices = platform::listPrinters();
-    choice.devices.push_back(kFileChoice);
+    choice.queues = choice.devices.size();
+    for (const char* other : {kFileChoice, kPdfChoice, kScreenChoice}) choice.devices.push_back(other);
     platform::showModal(buildChoiceDialog(title),
                         [&choice](platform::Dialog& dlg, const platform::Event& ev) { choiceHandler(choice, dlg, ev); });
     return choice.reply;

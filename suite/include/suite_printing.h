@@ -36,19 +36,30 @@ extern "C" {
  *   n999, n20      the numbers 999 and 20 the module always passes (not used here)
  *   zero1, zero2   two zeros (not used here)
  *   reply          receives the reply, NUL-terminated, cut to replyCapacity - 1 bytes
- * The reply is "*"-separated: field 1 unused ("1"), field 2 the device (a print queue, or FILE),
- * field 3 the target path when the device is FILE (otherwise empty), field 4 "Y" (or "N" to ask
- * for no page handling). An empty reply means the user cancelled.
+ * The reply is "*"-separated: field 1 unused ("1"), field 2 the device, field 3 what the device
+ * needs, field 4 "Y" (or "N" to ask for no page handling). An empty reply means the user cancelled.
+ *   device          field 3
+ *   a print queue   empty: the file is rendered to PDF and printed through the print service;
+ *                   RAW: the file goes to the printer as it is (a printer that knows its codes)
+ *   FILE            the path of a copy of the file as it is
+ *   #PDF            the path of the rendered PDF
+ *   #SCREEN         empty: the rendered pages are shown on the screen
+ * The names that begin with "#" cannot be print queue names, so they never clash with one.
  * Returns the length of the reply (0 when cancelled). */
 typedef int32_t(SUITE_STDCALL* PickDeviceFunction)(void* const* instance, const char* title, const int32_t* n999,
                                       const int32_t* n20, const int32_t* zero1, const int32_t* zero2,
                                       char* reply, int32_t replyCapacity);
 
 /* ListOut: command is "file,device,field3,options" (options such as /80/FP/ZM or /NP), zero is 0.
- * Device FILE copies the file to the path in field 3; any other device prints the file as a raw
- * job on that print queue. Failures are shown to the user in a message box titled "Print".
+ * The device and field 3 are those of the reply above. Failures are shown to the user in a
+ * message box titled "Print".
  * Returns 0 when the file was handed on, -1 otherwise (the module does not use the result). */
 typedef int32_t(SUITE_STDCALL* ListOutFunction)(const char* command, int32_t zero);
+
+#define SUITE_DEVICE_FILE "FILE"
+#define SUITE_DEVICE_PDF "#PDF"
+#define SUITE_DEVICE_SCREEN "#SCREEN"
+#define SUITE_RAW_JOB "RAW"
 
 #define SUITE_PICK_DEVICE_ENTRY "PickDevice"
 #define SUITE_LIST_OUT_ENTRY "ListOut"

@@ -1,8 +1,11 @@
 // The suite's print spooling: takes the command text "file,device,field3,options" and prints the
-// file. Device FILE saves a copy under the path of field 3; any other device is a print queue
-// that receives the file as a raw job, so a printer that understands the report's control codes
-// prints it as designed. The options (/80, /FP, /ZM, /NP) describe the page for the suite's own
-// spooler; a raw job leaves the page to the printer, so they are accepted and not acted on.
+// file. The file holds character-printer codes; the renderer lays its pages out as that printer
+// would. Device FILE saves a copy of the file under the path of field 3, #PDF saves the rendered
+// pages there as a PDF, #SCREEN shows them in the terminal. Any other device is a print queue:
+// it receives the rendered PDF, or with field 3 RAW the file as it is, for a printer that
+// understands the codes itself. The options (/80, /FP, /ZM, /NP) describe the page for the
+// suite's own spooler; the rendering lays out the page from the file's own codes, so they are
+// accepted and not acted on.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -22,7 +25,9 @@
 #include "platform/backend.h"
 #include "platform/files.h"
 #include "platform/message.h"
+#include "platform/viewer.h"
 #include "print_command.h"
+#include "render/render.h"
 #include "suite_printing.h"
 
 extern char** environ;
@@ -50,7 +55,7 @@ double now() {
 
 // Runs lp with the arguments as given (no shell), collects what it says, and waits for it at
 // most the timeout. Returns an empty text on success, otherwise why it failed.
-std::string runLp(const std::string& device, const std::string& file) {
+std::string runLp(const std::string& device, const std::string& file, bool raw) {
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) return std::string("no pipe: ") + std::strerror(errno);
     posix_spawn_file_actions_t actions;
@@ -60,7 +65,9 @@ std::string runLp(const std::string& device, const std::string& file) {
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
     // A file name that starts with "-" must not read as an option.
     const std::string fileArg = !file.empty() && file[0] == '-' ? "./" + file : file;
-    std::vector<std::string> args = {"lp", "-d", device, "-o", "raw", fileArg};
+    std::vector<std::string> args = {"lp", "-d", device};
+    if (raw) args.insert(args.end(), {"-o", "raw"});
+    args.push_back(fileArg);
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -119,6 +126,81 @@ std::string runLp(const std::string& device, const std::string& file) {
     return why;
 }
 
+std::string fileName(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The result of handing a job to the print service; `why` it failed, or empty.
+int32_t printed(const PrintCommand& pc, const std::string& why) {
+    if (why.empty()) return 0;
+    fail("Printing " + pc.file + " on " + pc.device + " failed: " + why + (why.back() == '.' ? "" : "."));
+    return -1;
+}
+
+int32_t saveCopy(const PrintCommand& pc) {
+    if (pc.target.empty()) {
+        fail("No file name was given for the copy of " + pc.file + ".");
+        return -1;
+    }
+    if (!platform::copyFile(pc.file, pc.target)) {
+        fail("The report could not be saved as " + pc.target + ".");
+        return -1;
+    }
+    platform::showStatus("Report written to " + pc.target);
+    return 0;
+}
+
+int32_t savePdf(const PrintCommand& pc) {
+    if (pc.target.empty()) {
+        fail("No file name was given for the PDF of " + pc.file + ".");
+        return -1;
+    }
+    dprender::RenderRequest req;
+    req.input = pc.file;
+    req.output = pc.target;
+    const dprender::RenderResult res = dprender::renderFile(req);
+    if (!res.ok) {
+        fail("The report could not be saved as the PDF " + pc.target + ". " + res.error);
+        return -1;
+    }
+    platform::showStatus("PDF written to " + pc.target);
+    return 0;
+}
+
+int32_t showOnScreen(const PrintCommand& pc) {
+    std::vector<dprender::TextPage> pages;
+    std::string error;
+    if (!dprender::textPagesOfFile(pc.file, pages, error)) {
+        fail(error);
+        return -1;
+    }
+    std::vector<platform::ViewPage> view;
+    view.reserve(pages.size());
+    for (dprender::TextPage& p : pages) view.push_back({std::move(p.rows), std::move(p.attrs)});
+    platform::showPages(fileName(pc.file), view);
+    return 0;
+}
+
+// The rendered pages as a PDF for the print service, in a temporary file that goes once the
+// service has taken the job.
+int32_t printRendered(const PrintCommand& pc) {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/veldro-print-XXXXXX";
+    const int fd = ::mkstemp(path.data());
+    if (fd < 0) {
+        return printed(pc, std::string("no temporary file for the pages (") + std::strerror(errno) + ")");
+    }
+    ::close(fd);
+    dprender::RenderRequest req;
+    req.input = pc.file;
+    req.output = path;
+    const dprender::RenderResult res = dprender::renderFile(req);
+    const std::string why = res.ok ? runLp(pc.device, path, false) : res.error;
+    ::unlink(path.c_str());
+    return printed(pc, why);
+}
+
 int32_t listOut(const std::string& command) {
     platform::recordPrint(command);
     if (!platform::backend().printsForReal()) return 0;
@@ -131,28 +213,15 @@ int32_t listOut(const std::string& command) {
         fail("The file " + pc.file + " to be printed does not exist.");
         return -1;
     }
-    if (pc.device == "FILE") {
-        if (pc.target.empty()) {
-            fail("No file name was given for the copy of " + pc.file + ".");
-            return -1;
-        }
-        if (!platform::copyFile(pc.file, pc.target)) {
-            fail("The report could not be saved as " + pc.target + ".");
-            return -1;
-        }
-        platform::showStatus("Report written to " + pc.target);
-        return 0;
-    }
+    if (pc.device == SUITE_DEVICE_FILE) return saveCopy(pc);
+    if (pc.device == SUITE_DEVICE_PDF) return savePdf(pc);
+    if (pc.device == SUITE_DEVICE_SCREEN) return showOnScreen(pc);
     if (pc.device.empty()) {
         fail("No printer was chosen for " + pc.file + ".");
         return -1;
     }
-    const std::string why = runLp(pc.device, pc.file);
-    if (!why.empty()) {
-        fail("Printing " + pc.file + " on " + pc.device + " failed: " + why + (why.back() == '.' ? "" : "."));
-        return -1;
-    }
-    return 0;
+    if (pc.target != SUITE_RAW_JOB) return printRendered(pc);
+    return printed(pc, runLp(pc.device, pc.file, true));
 }
 
 }  // namespace

@@ -107,16 +107,58 @@ TEST_F(PrintOut, FileChoiceOfTheRealPrinterDialogSavesACopy) {
     EXPECT_EQ(reporttest::fileText(copy), "line 1\r\n\f\r\n");
 }
 
-TEST_F(PrintOut, PrinterChoiceRunsLpWithARawJob) {
+TEST_F(PrintOut, APrinterGetsTheRenderedPdfUnlessSentAsIs) {
     const std::string f = file();
     const std::string args = client.path("lp-args");
+    const std::string job = client.path("lp-job");
     const std::string bin = fakeCommand("lpstat", "echo Laser1; echo Ink2");
-    fakeCommand("lp", "for a in \"$@\"; do echo \"$a\"; done > '" + args + "'");
+    // The stand-in for lp keeps its arguments and a copy of the file it was handed.
+    fakeCommand("lp", "for a in \"$@\"; do echo \"$a\"; last=\"$a\"; done > '" + args + "'; cp \"$last\" '" + job + "'");
     EnvVar path("PATH", bin + ":" + std::getenv("PATH"));
-    Installed<PrintingBackend> b("select 201 1\nclick 301\n");
-    dp::printReportFile(f, f, "DPRPT");
-    EXPECT_EQ(b->log.str(), "dialog: Select Printer\nprint: " + f + ",Ink2,,/80/FP/ZM\n");
-    EXPECT_EQ(reporttest::fileText(args), "-d\nInk2\n-o\nraw\n" + f + "\n");
+    {
+        Installed<PrintingBackend> b("select 201 1\nclick 301\n");
+        dp::printReportFile(f, f, "DPRPT");
+        EXPECT_EQ(b->log.str(), "dialog: Select Printer\nprint: " + f + ",Ink2,,/80/FP/ZM\n");
+        const std::string lpArgs = reporttest::fileText(args);
+        EXPECT_EQ(lpArgs.rfind("-d\nInk2\n", 0), 0u) << lpArgs;
+        EXPECT_EQ(lpArgs.find("raw"), std::string::npos) << lpArgs;
+        EXPECT_EQ(reporttest::fileText(job).rfind("%PDF-", 0), 0u);
+        // The rendered pages were a temporary file: gone once the print service had them.
+        const std::string handed = lpArgs.substr(8, lpArgs.size() - 9);
+        EXPECT_FALSE(fs::exists(handed)) << handed;
+    }
+    {
+        Installed<PrintingBackend> b("select 201 0\ncheck 203\nclick 301\n");
+        dp::printReportFile(f, f, "AMORT");
+        EXPECT_EQ(b->log.str(), "dialog: Select Printer\nprint: " + f + ",Laser1,RAW,/ZM\n");
+        EXPECT_EQ(reporttest::fileText(args), "-d\nLaser1\n-o\nraw\n" + f + "\n");
+        EXPECT_EQ(reporttest::fileText(job), "line 1\r\n\f\r\n");
+    }
+}
+
+TEST_F(PrintOut, PdfFileAndScreenChoices) {
+    const std::string f = file();
+    const std::string pdf = client.path("report copy.pdf");
+    EnvVar path("PATH", fakeCommand("lpstat", "echo Laser1") + ":" + std::getenv("PATH"));
+    {
+        // Laser1, File, PDF file, Screen: the PDF is written whole under the name typed.
+        Installed<PrintingBackend> b("select 201 2\ntype 202 " + pdf + "\nclick 301\n");
+        dp::printReportFile(f, f, "DPRPT");
+        EXPECT_EQ(b->log.str(), "dialog: Select Printer\nprint: " + f + ",#PDF," + pdf + ",/80/FP/ZM\n");
+        EXPECT_EQ(reporttest::fileText(pdf).rfind("%PDF-", 0), 0u);
+    }
+    {
+        Installed<PrintingBackend> b("select 201 3\nclick 301\n");
+        dp::printReportFile(f, f, "4562");
+        EXPECT_EQ(b->log.str(), "dialog: Select Printer\nprint: " + f + ",#SCREEN,,/ZM\nview: report.txt (1 page)\n");
+    }
+    {
+        // The raw box is for printers only, a "*" cannot be part of a file name.
+        Installed<PrintingBackend> b("select 201 2\ntype 202 a*b.pdf\nclick 301\ncheck 203\n");
+        EXPECT_THROW(dp::printReportFile(f, f, "4562"), platform::ScriptStop);
+        EXPECT_EQ(b->log.str().find("dialog: Select Printer\nmessage: Select Printer | A file name cannot contain \"*\".\n"), 0u)
+            << b->log.str();
+    }
 }
 
 TEST_F(PrintOut, PrinterDialogCancelAndEmptyFileName) {
@@ -156,6 +198,10 @@ TEST_F(Spooler, FailuresAreShownInAMessageBox) {
         {f + ",FILE," + client.path("no/such/dir/x.txt") + ",/ZM",
          "The report could not be saved as " + client.path("no/such/dir/x.txt") + "."},
         {f + ",FILE,,/ZM", "No file name was given for the copy of " + f + "."},
+        {f + ",#PDF,,/ZM", "No file name was given for the PDF of " + f + "."},
+        {f + ",#PDF," + client.path("no/dir/x.pdf") + ",/ZM",
+         "The report could not be saved as the PDF " + client.path("no/dir/x.pdf") + ". The file " +
+             client.path("no/dir/x.pdf") + " cannot be written: No such file or directory."},
         {f + ",,,/ZM", "No printer was chosen for " + f + "."},
         {client.path("missing.txt") + ",LPT1,,/ZM", "The file " + client.path("missing.txt") + " to be printed does not exist."},
         {"no commas", "The print command \"no commas\" is not of the form file,device,field3,options."},

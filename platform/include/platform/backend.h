@@ -10,9 +10,11 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/dialog.h"
 #include "platform/message.h"
+#include "platform/viewer.h"
 
 #ifdef _WIN32
 #define DP_PLATFORM_VISIBLE  // a static library inside each Windows binary: nothing to export
@@ -42,6 +44,10 @@ public:
     virtual std::optional<std::string> scriptedPrinterReply() { return std::nullopt; }
     // Whether the hand-over to the print spooler should really print (not in scripted runs).
     virtual bool printsForReal() const { return true; }
+    // Shows pages of printed output read-only until the user closes them.
+    virtual void showPages(const std::string& title, const std::vector<ViewPage>& pages) {
+        transcript("view: " + title + " (" + std::to_string(pages.size()) + (pages.size() == 1 ? " page)" : " pages)"));
+    }
     // A line of the transcript (scripted runs); ignored elsewhere.
     virtual void transcript(const std::string& line) { (void)line; }
     // A note for the status line (see showStatus); ignored where there is none.
