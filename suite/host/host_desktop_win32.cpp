@@ -17,8 +17,10 @@ std::string whyDialogsCannotOpen() {
         DestroyWindow(probe);
         return {};
     }
-    return "the dialogs cannot open a window on this desktop (" + platform::describeSystemError(GetLastError()) +
-           "); give a script instead: dphost --script FILE CLIENTCODE";
+    const DWORD error = GetLastError();
+    return "the dialogs cannot open a window on this desktop" +
+           (error ? " (" + platform::describeSystemError(error) + ")" : std::string()) +
+           "; give a script instead: dphost --script FILE CLIENTCODE";
 }
 
 Created ensureClientDirectory(const std::string& client, std::string& error) {
