@@ -94,6 +94,16 @@ TEST(Win32Files, FailuresNameTheirReason) {
     platform::injectFileFault(-1);
 }
 
+// A drive's or a share's root is no client's directory; every folder below one may be.
+TEST(Win32Files, DriveAndShareRootsAreRoots) {
+    for (const char* root : {"C:\\", "C:/", "c:\\\\", "/", "C:\\users\\..", "\\\\server\\share", "\\\\server\\share\\"})
+        EXPECT_TRUE(platform::isFileSystemRoot(root)) << root;
+    TempClient dir;
+    for (const std::string& folder : {dir.code(), std::string("C:\\users"), std::string("\\\\server\\share\\books"),
+                                      std::string("SAMPLE")})
+        EXPECT_FALSE(platform::isFileSystemRoot(folder)) << folder;
+}
+
 TEST(Win32Lock, OneUserAtATimeAndTheOtherIsToldWho) {
     TempClient dir;
     platform::ClientLock first, second;
