@@ -1,9 +1,10 @@
 // The module's own Windows dialogs, seen as a user and the suite's host see them, under Wine:
 //
 // 1. dphost.exe, started as a user starts it: for a client directory that does not exist it
-//    asks first (No ends it with 5, nothing created); for the sample client the menu opens with
-//    its caption, its seven buttons and its size in dialog units of the dialog font, stays on
-//    top, and "E&xit Depreciation" ends the host with 0.
+//    asks first (No ends it with 5 and creates nothing, Yes makes it and opens the menu); for
+//    the sample client the menu opens with its caption, its seven buttons and its size in
+//    dialog units of the dialog font, stays on top, and "E&xit Depreciation" ends the host
+//    with 0.
 // 2. VELDRO.dll loaded into this program, DPMENU called on a thread of its own as the suite's
 //    host calls it, so that the window tree can be read to the last detail (fonts and menus
 //    belong to the process that made them): the dialog font and its scale, the heading font,
@@ -185,6 +186,16 @@ void hostAsksBeforeItCreatesAClient(const std::string& bin) {
     }
     check(waitForExit(host) == 5, "No ends the host with 5");
     check(GetFileAttributesW(widen(missing).c_str()) == INVALID_FILE_ATTRIBUTES, "and creates nothing");
+    // Yes makes the new, empty client and opens its menu.
+    host = startHost(bin, missing);
+    box = host ? waitForWindow("dphost", 60) : nullptr;
+    if (box) click(box, IDYES);
+    HWND menu = box ? waitForWindow("Depreciation/Amortization Menu (" + missing + ")", 60) : nullptr;
+    check(menu != nullptr, "Yes opens the new client's menu");
+    if (menu) PostMessageW(childWithText(menu, "E&xit Depreciation"), BM_CLICK, 0, 0);
+    if (host) check(waitForExit(host) == 0, "and the host ends with 0");
+    const DWORD made = GetFileAttributesW(widen(missing).c_str());
+    check(made != INVALID_FILE_ATTRIBUTES && (made & FILE_ATTRIBUTE_DIRECTORY), "the client directory was made");
 }
 
 void checkMenuFromOutside(HWND menu, const std::string& client) {
