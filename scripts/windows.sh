@@ -57,8 +57,9 @@ fi
 mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
 cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 # Every window on one virtual desktop: bare Xvfb has no window manager.
-wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
-wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1 &&
+    wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1 ||
+    { echo "FAIL the Wine prefix $WINEPREFIX cannot be set up"; exit 1; }
 wineserver -w
 
 failed=0
@@ -66,9 +67,10 @@ step "scenarios under Wine"
 bash scripts/scenarios.sh build-win-x86_64/scenarios wine build-win-x86_64/bin/dphost.exe || failed=1
 
 step "unit tests under Wine"
+# Without a display: a test that opened a real dialog would fail rather than wait for a user.
 for t in build-win-x86_64/bin/wintest_*.exe; do
     [ -e "$t" ] || continue
-    if (cd data && wine "$root/$t" --gtest_brief=1 > "$root/$t.log" 2>&1); then
+    if (cd data && env -u DISPLAY wine "$root/$t" --gtest_brief=1 > "$root/$t.log" 2>&1); then
         echo "ok   $(basename "$t") $(grep -E '^\[  PASSED  \]' "$t.log" | head -1)"
     else
         echo "FAIL $(basename "$t")"; tr -d '\r' < "$t.log" | grep -E 'FAILED|Failure|error' | head -20; failed=1
@@ -76,21 +78,30 @@ for t in build-win-x86_64/bin/wintest_*.exe; do
 done
 
 step "dialogs under Xvfb"
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# The Wine session of the steps above has no display, and its desktop would refuse every window:
+# end it, so that the session of this step (its desktop, winepath, the programs) has one.
+wineserver -k 2>/dev/null || true
+wineserver -w
+# Xvfb picks a display no one else uses and says which (the machine may be shared).
+displayfile=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$displayfile" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-sleep 2
+trap 'kill $xvfb 2>/dev/null || true; rm -f "$displayfile"' EXIT
+for _ in $(seq 100); do [ -s "$displayfile" ] && break; sleep 0.1; done
+[ -s "$displayfile" ] || { echo "FAIL Xvfb did not start"; exit 1; }
+export DISPLAY=:$(head -1 "$displayfile")
 shots=$root/build-win-x86_64/screenshots
 rm -rf build-win-x86_64/smoke "$shots" && mkdir -p build-win-x86_64/smoke "$shots"
 cp -r examples/SAMPLE build-win-x86_64/smoke/SAMPLE && cp data/*.tbl build-win-x86_64/smoke/
-if (cd build-win-x86_64/smoke && DISPLAY=$display timeout 300 wine "$root/build-win-x86_64/bin/gui_smoke.exe" \
-        "$root/build-win-x86_64/bin/dphost.exe" SAMPLE "$(winepath -w "$shots")" | tr -d '\r'); then
+if (cd build-win-x86_64/smoke && timeout 300 wine "$root/build-win-x86_64/bin/gui_smoke.exe" \
+        "$(winepath -w "$root/build-win-x86_64/bin")" SAMPLE "$(winepath -w "$shots")" | tr -d '\r'); then
     echo "ok   gui smoke"
 else
     echo "FAIL gui smoke"; failed=1
 fi
-wineserver -k || true
+wineserver -k 2>/dev/null || true
+kill $xvfb 2>/dev/null || true
+unset DISPLAY
 for b in "$shots"/*.bmp; do
     [ -e "$b" ] && convert "$b" "${b%.bmp}.png" && rm "$b"
 done

@@ -5,6 +5,7 @@
 
 #include "entry/menu.h"
 #include "entry/session.h"
+#include "format/money.h"
 #include "platform/backend.h"
 #include "platform/files.h"
 #include "platform/library.h"
@@ -20,6 +21,7 @@ namespace {
 
 // Nothing may leave the module but the result: no exception crosses into the host.
 std::int32_t runFromHost(const char* const* clientCode) {
+    const dp::ExtendedPrecision money;  // the figures round as on every other system
     // The module's own file, where the suite's printer libraries are looked for.
     dp::session().moduleHandle = platform::moduleContaining(reinterpret_cast<const void*>(&runFromHost)).path;
     const char* text = clientCode ? *clientCode : nullptr;

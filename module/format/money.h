@@ -57,4 +57,27 @@ Cents addToCents(Cents sum, Mills4 amount);
 // not finite, or too large for a 64-bit count, come back unchanged.
 double roundTiesEven(double value, int decimals);
 
+// Holds the x87 unit at extended precision for its lifetime and then puts back the caller's
+// setting. Linux starts every thread so; Windows starts a thread at double precision, and a
+// Windows host's thread that calls the module may run so, which would round some ties (185.145
+// to cents) the other way. The module's entry keeps one for the whole call.
+class ExtendedPrecision {
+public:
+#if defined(__i386__) || defined(__x86_64__)
+    ExtendedPrecision() {
+        __asm__ volatile("fnstcw %0" : "=m"(saved_));
+        const unsigned short extended = saved_ | 0x300;  // precision control: 64-bit mantissa
+        __asm__ volatile("fldcw %0" : : "m"(extended));
+    }
+    ~ExtendedPrecision() { __asm__ volatile("fldcw %0" : : "m"(saved_)); }
+#else
+    ExtendedPrecision() = default;  // no x87 unit: double and long double need no setting
+#endif
+    ExtendedPrecision(const ExtendedPrecision&) = delete;
+    ExtendedPrecision& operator=(const ExtendedPrecision&) = delete;
+
+private:
+    [[maybe_unused]] unsigned short saved_ = 0;
+};
+
 }  // namespace dp

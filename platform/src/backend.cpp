@@ -25,11 +25,11 @@ std::ofstream& transcriptFile() {
 }
 
 std::unique_ptr<Backend> fromEnvironment() {
+    // Another library of this process may own a scripted run already (Windows, where each
+    // library carries its own copy of this layer): share its script and transcript.
+    if (std::unique_ptr<Backend> joined = joinScriptedRun()) return joined;
     const char* script = std::getenv("DP_SCRIPT");
     if (script && *script) {
-        // Another library of this process may own the run's script already (Windows, where each
-        // library carries its own copy of this layer): share its script and transcript.
-        if (std::unique_ptr<Backend> joined = joinScriptedRun()) return joined;
         std::ifstream in(script, std::ios::binary);
         if (!in) {
             std::cerr << "cannot read the script " << script << '\n';
@@ -45,7 +45,7 @@ std::unique_ptr<Backend> fromEnvironment() {
             else std::cerr << "cannot write the transcript " << tr << '\n';
         }
         std::unique_ptr<Backend> scripted = makeScriptedBackend(text.str(), out);
-        publishScriptedRun(*scripted);
+        shareScriptedRun(scripted.get());
         return scripted;
     }
     return makeInteractiveBackend();

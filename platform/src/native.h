@@ -12,9 +12,8 @@ std::unique_ptr<Backend> makeInteractiveBackend();
 
 // A scripted run is driven by one script and writes one transcript, whichever library of the
 // process shows a dialog or hands over a print job. Where every library carries its own copy of
-// this layer (Windows), the first to read the script publishes it and the others join it;
-// elsewhere the layer is one shared library and these do nothing.
+// this layer (Windows), the first to read the script shares it (shareScriptedRun) and the
+// others join it; elsewhere the layer is one shared library, and there is nothing to join.
 std::unique_ptr<Backend> joinScriptedRun();
-void publishScriptedRun(Backend& scripted);
 
 }  // namespace platform

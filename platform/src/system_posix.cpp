@@ -37,7 +37,7 @@ std::unique_ptr<Backend> makeInteractiveBackend() { return makeTerminalBackend()
 
 std::unique_ptr<Backend> joinScriptedRun() { return nullptr; }
 
-void publishScriptedRun(Backend&) {}
+void shareScriptedRun(Backend*) {}
 
 void passOnScriptStop(const ScriptStop& stop) { throw stop; }
 

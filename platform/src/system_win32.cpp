@@ -94,10 +94,11 @@ void passOnScriptStop(const ScriptStop& stop) { endStoppedScript(stop.what()); }
 
 // ---- One scripted run shared by the libraries of the process ----------------------------------
 //
-// The library that reads the script (the module) publishes a table of plain functions in the
-// process's environment as "process ID:address"; a suite library's copy of this layer finds it
-// and answers its printer choice, its transcript lines and its messages through it. No exception
-// crosses the table: a script that cannot go on ends the run inside the publishing library.
+// The library that reads the script (the module, or a test) publishes a table of plain functions
+// in the process's environment as "process ID:address"; a suite library's copy of this layer
+// finds it and answers its printer choice, its transcript lines and its messages through it. No
+// exception crosses the table: a script that cannot go on ends the run inside the publishing
+// library.
 
 namespace {
 
@@ -114,8 +115,11 @@ struct ScriptBridge {
 
 Backend* publisher = nullptr;
 
+// Runs f against the publisher; a run that is no longer shared, or a script that cannot go on,
+// ends here.
 template <class F>
 auto guarded(F f) -> decltype(f()) {
+    if (!publisher) endStoppedScript("a suite library answered after the scripted run had ended");
     try {
         return f();
     } catch (const ScriptStop& stop) {
@@ -146,10 +150,12 @@ int bridgeMessage(const char* text, const char* title, int icon, int buttons) {
     });
 }
 
-int bridgePrintsForReal() { return publisher->printsForReal() ? 1 : 0; }
+int bridgePrintsForReal() {
+    return guarded([] { return publisher->printsForReal() ? 1 : 0; });
+}
 
 void bridgeStop(const char* why) {
-    publisher->transcript(std::string("stopped: ") + why);
+    if (publisher) publisher->transcript(std::string("stopped: ") + why);
     endStoppedScript(why);
 }
 
@@ -204,8 +210,12 @@ std::unique_ptr<Backend> joinScriptedRun() {
     return std::make_unique<JoinedBackend>(b);
 }
 
-void publishScriptedRun(Backend& scripted) {
-    publisher = &scripted;
+void shareScriptedRun(Backend* scripted) {
+    publisher = scripted;
+    if (!scripted) {
+        SetEnvironmentVariableA(kBridgeVariable, nullptr);
+        return;
+    }
     char value[64];
     std::snprintf(value, sizeof value, "%lu:%llx", static_cast<unsigned long>(GetCurrentProcessId()),
                   static_cast<unsigned long long>(reinterpret_cast<std::uintptr_t>(&bridge)));

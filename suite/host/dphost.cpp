@@ -12,9 +12,9 @@
 namespace {
 
 // Exit statuses besides the module's 0: 1 the module cannot be loaded, 2 the arguments are
-// wrong (an empty client code among them), 3 a script stopped, 4 there is no terminal for the
-// dialogs, 5 the client directory does not exist and was not created.
-constexpr int kNoTerminal = 4;
+// wrong (an empty client code among them), 3 a script stopped, 4 the dialogs cannot open (no
+// terminal; on Windows no desktop), 5 the client directory does not exist and was not created.
+constexpr int kDialogsCannotOpen = 4;
 constexpr int kNoClientDirectory = 5;
 
 void usage(std::FILE* out) {
@@ -32,21 +32,21 @@ void usage(std::FILE* out) {
         "\n"
         "The module " HOST_MODULE_FILE " is looked for beside this program (../lib/veldro when\n"
         "installed) unless DP_MODULE names it. The rate table files are read from the current\n"
-        "directory. On the terminal, a client directory that does not exist is created only when\n"
-        "you say so.\n"
+        "directory. Without a script, a client directory that does not exist is created only\n"
+        "when you say so.\n"
         "\n"
         "Exit status: 0 the menu was left, 1 the module cannot be loaded, 2 wrong arguments\n"
-        "(an empty client code too), 3 a script stopped, 4 no terminal for the dialogs,\n"
+        "(an empty client code too), 3 a script stopped, 4 " HOST_NO_DIALOGS ",\n"
         "5 the client directory does not exist and was not created.\n",
         out);
 }
 
-// Before the dialogs take the terminal: there must be one, and the client directory must exist
-// or be created with the user's consent.
-int checkTerminalAndClient(const std::string& client) {
-    if (const std::string why = host::whyNoTerminal(); !why.empty()) {
+// Before the dialogs take the screen: they must be able to open, and the client directory must
+// exist or be created with the user's consent.
+int checkScreenAndClient(const std::string& client) {
+    if (const std::string why = host::whyDialogsCannotOpen(); !why.empty()) {
         std::fprintf(stderr, "dphost: %s\n", why.c_str());
-        return kNoTerminal;
+        return kDialogsCannotOpen;
     }
     std::string error;
     switch (host::ensureClientDirectory(client, error)) {
@@ -116,7 +116,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     if (script.empty()) {
-        if (const int rc = checkTerminalAndClient(client); rc != 0) return rc;
+        if (const int rc = checkScreenAndClient(client); rc != 0) return rc;
     }
     // The client code is passed by reference: the address of the variable that holds it.
     const char* clientCode = client.c_str();

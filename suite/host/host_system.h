@@ -5,8 +5,10 @@
 
 #ifdef _WIN32
 #define HOST_MODULE_FILE "VELDRO.dll"
+#define HOST_NO_DIALOGS "no desktop for the dialogs"
 #else
 #define HOST_MODULE_FILE "VELDRO.so"
+#define HOST_NO_DIALOGS "no terminal for the dialogs"
 #endif
 
 namespace host {

@@ -98,7 +98,7 @@ std::string currentDirectory() {
 
 }  // namespace
 
-std::string whyNoTerminal() {
+std::string whyDialogsCannotOpen() {
     if (!haveTerminal())
         return "there is no terminal for the dialogs (run dphost from a terminal, or give a script: dphost "
                "--script FILE CLIENTCODE)";

@@ -21,7 +21,7 @@ dp_suite_library(devpick DEVPICK PickDevice 32)
 add_library(listout SHARED listout/listout_win32.cpp)
 dp_suite_library(listout LISTOUT ListOut 8)
 
-add_executable(dphost host/dphost.cpp host/host_win32.cpp)
+add_executable(dphost host/dphost.cpp host/host_win32.cpp host/host_desktop_win32.cpp)
 target_include_directories(dphost PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/include)
 target_link_libraries(dphost PRIVATE dpplatform)
 install(TARGETS dphost RUNTIME DESTINATION .)

@@ -13,10 +13,12 @@ TEST(ResolvePath, FindsAnyLetterCaseAndCreatesAsAsked) {
     dir.writeBytes("DEPR.FIL", {1});
     EXPECT_EQ(platform::resolvePath(dir.code(), "depr.fil"), dir.path("DEPR.FIL"));
     EXPECT_EQ(platform::resolvePath(dir.code(), "Depr.Fil"), dir.path("DEPR.FIL"));
+#ifndef _WIN32  // Windows keeps one file under every spelling of its name
     // The exact spelling wins when two spellings exist.
     dir.writeBytes("depr.fil", {2});
     EXPECT_EQ(platform::resolvePath(dir.code(), "depr.fil"), dir.path("depr.fil"));
     EXPECT_EQ(platform::resolvePath(dir.code(), "DEPR.FIL"), dir.path("DEPR.FIL"));
+#endif
 }
 
 TEST(RecordFile, WholeRecordsAndShortTail) {

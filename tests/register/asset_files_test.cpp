@@ -248,10 +248,12 @@ TEST_F(RegisterTest, UpperCaseFilesCopiedFromElsewhereAreTheSameFiles) {
     ASSERT_TRUE(platform::renameFile(client.path("depr.idx"), client.path("DEPR.IDX")));
     EXPECT_EQ(FindAsset(cl(), "U1"), 1);
     add("U2", "Second");
+    EXPECT_EQ(platform::fileSize(client.path("DEPR.FIL")), 2 * 219);
+#ifndef _WIN32  // on Windows every spelling names the one file, whatever the disk shows
     EXPECT_FALSE(platform::fileExists(client.path("depr.fil")));
     EXPECT_FALSE(platform::fileExists(client.path("depr.idx")));
-    EXPECT_EQ(platform::fileSize(client.path("DEPR.FIL")), 2 * 219);
     EXPECT_EQ(dataPath(client.code(), "depr.fil"), client.path("DEPR.FIL"));
+#endif
 }
 
 TEST_F(RegisterTest, CompanyFileShorterThanThreeRecords) {

@@ -105,12 +105,15 @@ std::vector<dp::IndexEntry> TempClient::readIndex() const {
     return out;
 }
 
+// The suite's printer libraries that the module loads answer through this run too.
 ScriptRun::ScriptRun(const std::string& script) {
     platform::setBackend(platform::makeScriptedBackend(script, &out_));
+    platform::shareScriptedRun(&platform::backend());
 }
 
 ScriptRun::~ScriptRun() {
     platform::closeAllFiles();
+    platform::shareScriptedRun(nullptr);
     platform::setBackend(nullptr);
 }
 

@@ -75,6 +75,12 @@ std::unique_ptr<Backend> makeWin32Backend();
 // run where an exception must not cross from one library into another (Windows).
 [[noreturn]] void passOnScriptStop(const ScriptStop& stop);
 
+// Lets the suite's libraries that the module loads into this process answer through the scripted
+// backend `scripted` (the one that read DP_SCRIPT, or one a test put in place), or no longer
+// (nullptr). Needed where every library carries its own copy of this layer (Windows); where one
+// copy serves the whole process it does nothing.
+void shareScriptedRun(Backend* scripted);
+
 // Records the hand-over of a print job in the transcript ("print: COMMAND").
 void recordPrint(const std::string& command);
 
