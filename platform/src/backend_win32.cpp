@@ -459,14 +459,14 @@ void afterEvent(NativeDialog& d) {
 }
 
 void adoptTemplateControls(NativeDialog& d) {
-    const std::vector<ControlSpec>& specs = d.model->controls();
+    const std::vector<ControlSpec>& controlsOf = d.model->controls();
     std::size_t i = 0;
-    for (HWND h = GetWindow(d.hwnd, GW_CHILD); h && i < specs.size(); h = GetWindow(h, GW_HWNDNEXT), ++i) {
+    for (HWND h = GetWindow(d.hwnd, GW_CHILD); h && i < controlsOf.size(); h = GetWindow(h, GW_HWNDNEXT), ++i) {
         NativeControl n;
-        n.id = specs[i].id;
-        n.kind = specs[i].kind;
+        n.id = controlsOf[i].id;
+        n.kind = controlsOf[i].kind;
         n.hwnd = h;
-        dressControl(d, specs[i], n);
+        dressControl(d, controlsOf[i], n);
         d.controls.push_back(std::move(n));
     }
 }

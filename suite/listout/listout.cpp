@@ -32,12 +32,13 @@
 
 extern char** environ;
 
-using listout::parseCommand;
+using listout::fail;
 using listout::PrintCommand;
+using listout::readCommand;
+using listout::saveCopy;
 
 namespace {
 
-void fail(const std::string& text) { platform::messageBox(text, "Print", platform::MsgIcon::Error); }
 
 int timeoutSeconds() {
     if (const char* env = std::getenv("DP_PRINT_TIMEOUT"); env && *env) {
@@ -138,19 +139,6 @@ int32_t printed(const PrintCommand& pc, const std::string& why) {
     return -1;
 }
 
-int32_t saveCopy(const PrintCommand& pc) {
-    if (pc.target.empty()) {
-        fail("No file name was given for the copy of " + pc.file + ".");
-        return -1;
-    }
-    if (!platform::copyFile(pc.file, pc.target)) {
-        fail("The report could not be saved as " + pc.target + ".");
-        return -1;
-    }
-    platform::showStatus("Report written to " + pc.target);
-    return 0;
-}
-
 int32_t savePdf(const PrintCommand& pc) {
     if (pc.target.empty()) {
         fail("No file name was given for the PDF of " + pc.file + ".");
@@ -205,14 +193,7 @@ int32_t listOut(const std::string& command) {
     platform::recordPrint(command);
     if (!platform::backend().printsForReal()) return 0;
     PrintCommand pc;
-    if (!parseCommand(command, pc)) {
-        fail("The print command \"" + command + "\" is not of the form file,device,field3,options.");
-        return -1;
-    }
-    if (!platform::fileExists(pc.file)) {
-        fail("The file " + pc.file + " to be printed does not exist.");
-        return -1;
-    }
+    if (!readCommand(command, pc)) return -1;
     if (pc.device == SUITE_DEVICE_FILE) return saveCopy(pc);
     if (pc.device == SUITE_DEVICE_PDF) return savePdf(pc);
     if (pc.device == SUITE_DEVICE_SCREEN) return showOnScreen(pc);

@@ -18,9 +18,10 @@
 #include "print_command.h"
 #include "suite_printing.h"
 
+using listout::fail;
+
 namespace {
 
-void fail(const std::string& text) { platform::messageBox(text, "Print", platform::MsgIcon::Error); }
 
 // Sends the file's bytes unchanged as one raw job. Empty on success, otherwise why it failed.
 std::string rawJob(const std::string& device, const std::string& file) {
@@ -58,25 +59,8 @@ int32_t listOut(const std::string& command) {
     platform::recordPrint(command);
     if (!platform::backend().printsForReal()) return 0;
     listout::PrintCommand pc;
-    if (!listout::parseCommand(command, pc)) {
-        fail("The print command \"" + command + "\" is not of the form file,device,field3,options.");
-        return -1;
-    }
-    if (!platform::fileExists(pc.file)) {
-        fail("The file " + pc.file + " to be printed does not exist.");
-        return -1;
-    }
-    if (pc.device == "FILE") {
-        if (pc.target.empty()) {
-            fail("No file name was given for the copy of " + pc.file + ".");
-            return -1;
-        }
-        if (!platform::copyFile(pc.file, pc.target)) {
-            fail("The report could not be saved as " + pc.target + ".");
-            return -1;
-        }
-        return 0;
-    }
+    if (!listout::readCommand(command, pc)) return -1;
+    if (pc.device == "FILE") return listout::saveCopy(pc);
     if (pc.device.empty()) {
         fail("No printer was chosen for " + pc.file + ".");
         return -1;

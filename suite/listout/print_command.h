@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/message.h"
 
 namespace listout {
 
@@ -44,6 +45,33 @@ inline bool parseCommand(const std::string& command, PrintCommand& out) {
     out.device = head.substr(fileEnd + 1, deviceEnd - fileEnd - 1);
     out.target = head.substr(deviceEnd + 1);
     return true;
+}
+
+// A failure of the print spooling, shown to the user; the result ListOut then returns.
+inline int fail(const std::string& text) {
+    platform::messageBox(text, "Print", platform::MsgIcon::Error);
+    return -1;
+}
+
+// The command read and its file found; false after telling the user what is wrong.
+inline bool readCommand(const std::string& command, PrintCommand& pc) {
+    if (!parseCommand(command, pc)) {
+        fail("The print command \"" + command + "\" is not of the form file,device,field3,options.");
+        return false;
+    }
+    if (!platform::fileExists(pc.file)) {
+        fail("The file " + pc.file + " to be printed does not exist.");
+        return false;
+    }
+    return true;
+}
+
+// Device FILE: a copy of the file under the name in field 3.
+inline int saveCopy(const PrintCommand& pc) {
+    if (pc.target.empty()) return fail("No file name was given for the copy of " + pc.file + ".");
+    if (!platform::copyFile(pc.file, pc.target)) return fail("The report could not be saved as " + pc.target + ".");
+    platform::showStatus("Report written to " + pc.target);
+    return 0;
 }
 
 }  // namespace listout

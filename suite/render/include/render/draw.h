@@ -60,7 +60,7 @@ public:
     PdfWriter& operator=(const PdfWriter&) = delete;
 
     bool addPage(const Page& page);
-    // Finishes the document; false when anything could not be drawn or written.
+    // Finishes the output file; false when anything could not be drawn or written.
     bool close();
     const std::string& error() const { return error_; }
     int pages() const { return pages_; }
