@@ -77,12 +77,5 @@ int32_t listOut(const std::string& command) {
 
 extern "C" SUITE_EXPORT int32_t SUITE_STDCALL ListOut(const char* command, int32_t zero) {
     (void)zero;
-    try {
-        return listOut(command ? command : "");
-    } catch (const platform::ScriptStop& stop) {
-        platform::passOnScriptStop(stop);
-    } catch (const std::exception& e) {
-        fail(std::string("Printing failed: ") + e.what());
-        return -1;
-    }
+    return listout::guardedListOut(listOut, command);
 }

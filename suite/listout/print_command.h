@@ -1,9 +1,11 @@
 // The command text the module hands to ListOut: "file,device,field3,options".
 #pragma once
 
+#include <exception>
 #include <string>
 #include <vector>
 
+#include "platform/backend.h"
 #include "platform/files.h"
 #include "platform/message.h"
 
@@ -72,6 +74,19 @@ inline int saveCopy(const PrintCommand& pc) {
     if (!platform::copyFile(pc.file, pc.target)) return fail("The report could not be saved as " + pc.target + ".");
     platform::showStatus("Report written to " + pc.target);
     return 0;
+}
+
+// ListOut's body around the system's own printing: a stopped script passes on to the host,
+// anything else unforeseen is told to the user instead of crossing the library's boundary.
+template <class Print>
+int guardedListOut(Print print, const char* command) {
+    try {
+        return print(command ? command : "");
+    } catch (const platform::ScriptStop& stop) {
+        platform::passOnScriptStop(stop);
+    } catch (const std::exception& e) {
+        return fail(std::string("Printing failed: ") + e.what());
+    }
 }
 
 }  // namespace listout
