@@ -1,5 +1,10 @@
 #include "entry/menu.h"
 
+#include <new>
+
+#include "platform/files.h"
+#include "platform/message.h"
+
 #include "entry/procedures.h"
 #include "entry/session.h"
 #include "register/records.h"
@@ -21,6 +26,20 @@ constexpr std::uint32_t kBlack = 0x000000;
 
 ControlSpec button(int id, const char* text, int y) {
     return {ControlKind::Button, id, text, 100, y, 140, 16};
+}
+
+// A procedure that runs out of memory stops where it stands and says so; the user is back at the
+// menu. What it had written is whole (every change goes into place in one step), and what it
+// had not is not there.
+void runProcedure(void (*procedure)(const std::string&), const std::string& clientCode) {
+    try {
+        procedure(clientCode);
+    } catch (const std::bad_alloc&) {
+        platform::closeAllFiles();
+        platform::messageBox("There is not enough memory to go on, so the work stopped. What was saved before is "
+                             "whole; nothing half done was kept.",
+                             "Out of memory", platform::MsgIcon::Error);
+    }
 }
 
 void menuHandler(platform::Dialog& dlg, const platform::Event& ev) {
@@ -52,7 +71,7 @@ void menuHandler(platform::Dialog& dlg, const platform::Event& ev) {
     s.abortRequested = 0;
     // The menu goes away first: only one window of the module is open at a time.
     dlg.end();
-    procedure(s.clientCode);
+    runProcedure(procedure, s.clientCode);
     s.leaveMenu = 0;
     s.abortRequested = 0;
 }

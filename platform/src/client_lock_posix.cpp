@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -39,6 +40,13 @@ std::string readHolder(int fd) {
     return text;
 }
 
+// The lock file is the program's own: an ordinary file with no other name (a hard link would make
+// its text another file's content).
+bool isOwnOrdinaryFile(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1;
+}
+
 }  // namespace
 
 LockOutcome ClientLock::acquire(const std::string& dir, const std::string& holderText) {
@@ -46,9 +54,16 @@ LockOutcome ClientLock::acquire(const std::string& dir, const std::string& holde
     holder_.clear();
     error_ = FileError::None;
     const std::string path = resolvePath(dir, kClientLockName);
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // Never through a link, never waiting on a pipe; nothing is written before it is known to be
+    // the lock file and the lock is held.
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd < 0) {
         error_ = os::lastError();
+        return LockOutcome::Unavailable;
+    }
+    if (!isOwnOrdinaryFile(fd)) {
+        ::close(fd);
+        error_ = FileError::NotAFile;
         return LockOutcome::Unavailable;
     }
     if (!lockWhole(fd)) {

@@ -26,6 +26,16 @@ std::string readHolder(HANDLE h) {
     return text;
 }
 
+// The lock file is the program's own: an ordinary file on a disk, not a link or a junction, with
+// no other name (a hard link would make its text another file's content).
+bool isOwnOrdinaryFile(HANDLE h) {
+    if (GetFileType(h) != FILE_TYPE_DISK) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(h, &info)) return false;
+    constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_REPARSE_POINT;
+    return !(info.dwFileAttributes & kNotOrdinary) && info.nNumberOfLinks == 1;
+}
+
 }  // namespace
 
 LockOutcome ClientLock::acquire(const std::string& dir, const std::string& holderText) {
@@ -33,11 +43,20 @@ LockOutcome ClientLock::acquire(const std::string& dir, const std::string& holde
     holder_.clear();
     error_ = FileError::None;
     const std::string path = resolvePath(dir, kClientLockName);
+    // The link itself is opened, never what it points to; nothing is written before it is known
+    // to be the lock file and the lock is held.
     const HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        error_ = os::lastError();
+        const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+        const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        error_ = folder ? FileError::NotAFile : os::lastError();
+        return LockOutcome::Unavailable;
+    }
+    if (!isOwnOrdinaryFile(h)) {
+        CloseHandle(h);
+        error_ = FileError::NotAFile;
         return LockOutcome::Unavailable;
     }
     OVERLAPPED where{};

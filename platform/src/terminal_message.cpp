@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include "platform/files.h"
@@ -57,11 +56,13 @@ std::string currentDirectory() {
     return ::getcwd(cwd, sizeof cwd) ? std::string(cwd) : std::string(".");
 }
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+// The help text, when it is an ordinary file of a sound size.
+bool readText(const std::string& path, std::string& text) {
+    constexpr std::int64_t kMaxHelpBytes = 4 << 20;
+    std::vector<unsigned char> bytes;
+    if (!readWholeFile(path, bytes, kMaxHelpBytes, false)) return false;
+    text.assign(bytes.begin(), bytes.end());
+    return true;
 }
 
 Pager notFoundPager(const std::string& name, const std::vector<std::string>& dirs) {
@@ -133,8 +134,15 @@ Pager helpPager(const HelpRequest& req) {
         const std::string path = resolvePath(dir, name);
         if (!fileExists(path)) continue;
         Pager p;
+        std::string text;
+        if (!readText(path, text)) {
+            p.title = "Help - help file cannot be read";
+            p.lines = {"The help file " + path + " cannot be read: " + describeFileError(lastFileError()) + ".", "",
+                       "Press q or Esc to return."};
+            return p;
+        }
         bool topicFound = false;
-        p.lines = helpTopicLines(readText(path), req.topic, &topicFound);
+        p.lines = helpTopicLines(text, req.topic, &topicFound);
         p.title = "Help - " + (req.topic.empty() ? name : req.topic);
         if (!req.topic.empty() && !topicFound)
             p.lines.insert(p.lines.begin(),

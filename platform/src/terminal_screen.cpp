@@ -153,6 +153,20 @@ KeyEvent Screen::readKey() {
     }
 }
 
+KeyEvent Screen::readKeyWithin(int milliseconds) {
+    ::wtimeout(stdscr, milliseconds);
+    const int c = ::wgetch(stdscr);
+    ::wtimeout(stdscr, -1);
+    if (c == ERR) return {Key::None, 0};
+    if (c >= KEY_MIN) return specialKey(c);
+    return decodeInput(c, [] {
+        ::wtimeout(stdscr, 40);
+        const int n = ::wgetch(stdscr);
+        ::wtimeout(stdscr, -1);
+        return n == ERR ? -1 : n;
+    });
+}
+
 void Screen::clear() {
     ::werase(stdscr);
     cursor_ = {-1, -1};

@@ -74,17 +74,21 @@ TEST(EveryProcedure, RefusesAClientAnotherUserHasOpen) {
     const auto before = files(client);
     std::unique_ptr<dp::Client> other = dp::Client::open(client.code(), "Close Current Period");
     ASSERT_TRUE(other);
+    dp::setClientWaitMilliseconds(300);
     for (const Procedure& p : kProcedures) {
         ScriptRun run("");
         p.run(client.code());
         const std::string t = run.transcript();
-        EXPECT_EQ(t.rfind(std::string("message: ") + p.title + " | Client " + client.code() + " is in use by another user (",
-                          0),
+        // It waits first, saying who has the client, then gives up.
+        const std::string waited = "wait: Client " + client.code() + " is in use (" + platform::lockHolderName() +
+                                   ": Close Current Period); waiting for it - Esc stops waiting\n";
+        EXPECT_EQ(t.rfind(waited + "message: " + p.title + " | Client " + client.code() + " is in use by another user (", 0),
                   0u)
             << p.name << ": " << t;
         EXPECT_NE(t.find(": Close Current Period).\\nNothing was changed."), std::string::npos) << p.name << ": " << t;
         EXPECT_EQ(files(client), before) << p.name;
     }
+    dp::setClientWaitMilliseconds(-1);
     // Once the other user has finished, the client is free again.
     other.reset();
     ScriptRun run("answer cancel\n");

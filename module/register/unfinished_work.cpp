@@ -1,0 +1,152 @@
+#include "register/unfinished_work.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "format/text.h"
+#include "platform/files.h"
+
+namespace dp {
+namespace {
+
+bool sameLetters(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
+    return true;
+}
+
+bool endsWithLetters(std::string_view name, std::string_view tail) {
+    return name.size() >= tail.size() && sameLetters(name.substr(name.size() - tail.size()), tail);
+}
+
+bool isOneOf(std::string_view name, std::initializer_list<std::string_view> names) {
+    for (std::string_view n : names)
+        if (sameLetters(name, n)) return true;
+    return false;
+}
+
+// DEPRyyyy.FIL, DEPRyyyy.IDX, COMPyyyy.FIL: a closed year's files.
+bool isOldYearName(std::string_view name) {
+    if (name.size() != 12) return false;
+    for (std::size_t i = 4; i < 8; ++i)
+        if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
+    const std::string_view head = name.substr(0, 4), tail = name.substr(8);
+    return (sameLetters(head, "DEPR") && (sameLetters(tail, ".FIL") || sameLetters(tail, ".IDX"))) ||
+           (sameLetters(head, "COMP") && sameLetters(tail, ".FIL"));
+}
+
+constexpr std::size_t kAddMarkerBytes = 4 + kIndexEntryLength;
+
+std::string notSavedText(const std::string& assetNumber) {
+    const std::string shown = trimRight(controlsToBlanks(assetNumber));
+    return "Asset " + (shown.empty() ? std::string("(blank)") : shown) +
+           " was not saved: the program was stopped while it was being saved. Enter it again.";
+}
+
+// Takes back an addition whose marker is still there: its record, when it went into depr.fil,
+// and a partial index entry. Empty when there was nothing to take back.
+std::string takeBackCutOffAdd(const std::string& dir) {
+    const std::string marker = platform::resolvePath(dir, kAddMarkerName);
+    if (!platform::fileExists(marker)) return {};
+    std::vector<unsigned char> bytes;
+    if (!platform::readWholeFile(marker, bytes, 64) || bytes.size() != kAddMarkerBytes) {
+        platform::removeFile(marker);  // cut off while the marker itself was written: nothing else was
+        return {};
+    }
+    const std::int64_t n = getInt32(bytes.data());
+    IndexBytes entry{};
+    std::memcpy(entry.data(), bytes.data() + 4, entry.size());
+    const std::int64_t r = indexRecordNumber(entry);
+    platform::RecordFile idx, fil;
+    if (!idx.open(platform::resolvePath(dir, "depr.idx"), kIndexEntryLength, false, kMaxIndexFileBytes) ||
+        !fil.open(platform::resolvePath(dir, "depr.fil"), kAssetRecordLength, false, kMaxAssetFileBytes))
+        return {};  // the index check that follows tells what is wrong
+    IndexBytes onDisk{};
+    if (idx.recordCount() >= n && idx.read(n, onDisk.data()) && onDisk == entry) {
+        platform::removeFile(marker);  // the addition was complete
+        return {};
+    }
+    AssetRecord::Bytes rec{};
+    const bool recordIsOurs = fil.sizeBytes() > (r - 1) * static_cast<std::int64_t>(kAssetRecordLength) &&
+                              fil.sizeBytes() <= r * static_cast<std::int64_t>(kAssetRecordLength) && fil.read(r, rec.data()) &&
+                              std::memcmp(rec.data(), entry.data(), 6) == 0;
+    bool ok = !recordIsOurs || (fil.truncateRecords(r - 1) && fil.flush());
+    const std::int64_t entryStart = (n - 1) * static_cast<std::int64_t>(kIndexEntryLength);
+    if (idx.sizeBytes() > entryStart && idx.sizeBytes() < entryStart + static_cast<std::int64_t>(kIndexEntryLength))
+        ok = idx.truncateRecords(n - 1) && idx.flush() && ok;
+    if (!ok) return {};  // the marker stays: taken back at the next opening
+    platform::removeFile(marker);
+    return notSavedText(indexKey(entry));
+}
+
+std::string refusedJournalText(const std::string& dir, const platform::PendingReplacement& pending) {
+    const std::string where = platform::resolvePath(dir, platform::kReplaceJournalName);
+    if (pending.state == platform::PendingReplacement::State::Refused)
+        return "The replacement journal " + where + " cannot be carried out: " + pending.problem +
+               ".\r\nNothing was moved. Have it looked at and removed; until then the client's files stay as they are.";
+    return "A replacement of the client's files left unfinished (" + where + ") cannot be completed now: " +
+           platform::describeFileError(platform::lastFileError()) + ".\r\nNothing else was done; try again.";
+}
+
+}  // namespace
+
+bool isPlacedFileName(const std::string& name) {
+    return isOneOf(name, {"depr.fil", "depr.idx", "company.fil", "report.txt", "T4562.FRM", "ODEPR.FIL", "ODEPR.IDX"}) ||
+           isOldYearName(name);
+}
+
+bool isWorkFileName(const std::string& name) {
+    if (isOneOf(name, {"NEW.FIL", "NEW.IDX", "NEWCOMP.FIL", "temp.fil", "temp.idx"})) return true;
+    return endsWithLetters(name, ".new") && isPlacedFileName(name.substr(0, name.size() - 4));
+}
+
+bool isJournalName(const std::string& name) { return isPlacedFileName(name) || isWorkFileName(name); }
+
+Placed placeTogether(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& renames,
+                     std::string& why) {
+    if (platform::replaceFilesTogether(dir, renames, isJournalName)) return Placed::Done;
+    why = platform::describeFileError(platform::lastFileError());
+    // Once the journal is in place the replacement is as good as done: finish it now if possible.
+    platform::finishPendingReplacement(dir, isJournalName);
+    if (platform::fileExists(platform::resolvePath(dir, platform::kReplaceJournalName))) return Placed::Pending;
+    bool started = true;
+    for (const auto& rename : renames)
+        if (platform::fileExists(platform::resolvePath(dir, rename.first))) started = false;
+    if (started) return Placed::Done;  // finished on the second try
+    for (const auto& rename : renames) platform::removeFile(platform::resolvePath(dir, rename.first));
+    return Placed::Unchanged;
+}
+
+bool writeAddMarker(const std::string& dir, std::int64_t entryNumber, const IndexBytes& entry) {
+    unsigned char bytes[kAddMarkerBytes];
+    putInt32(bytes, static_cast<std::int32_t>(entryNumber));
+    std::memcpy(bytes + 4, entry.data(), entry.size());
+    platform::RecordFile f;
+    return f.open(platform::resolvePath(dir, kAddMarkerName), kAddMarkerBytes, true) && f.write(1, bytes) &&
+           f.finish() && platform::syncDirectory(dir);
+}
+
+void removeAddMarker(const std::string& dir) {
+    const std::string path = platform::resolvePath(dir, kAddMarkerName);
+    if (platform::fileExists(path)) platform::removeFile(path);
+}
+
+Recovery recoverUnfinishedWork(const std::string& dir) {
+    Recovery out;
+    const platform::PendingReplacement pending = platform::finishPendingReplacement(dir, isJournalName);
+    using State = platform::PendingReplacement::State;
+    if (pending.state == State::Refused || pending.state == State::Unfinished) {
+        out.refused = true;
+        out.message = refusedJournalText(dir, pending);
+        return out;
+    }
+    for (const std::string& name : platform::listDirectory(dir)) {
+        if (!isWorkFileName(name)) continue;
+        if (platform::removeFile(dir + "/" + name)) out.removed.push_back(name);
+    }
+    out.message = takeBackCutOffAdd(dir);
+    return out;
+}
+
+}  // namespace dp
