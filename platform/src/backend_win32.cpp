@@ -215,6 +215,7 @@ public:
             case MsgButtons::Ok: flags |= MB_OK; break;
             case MsgButtons::OkCancel: flags |= MB_OKCANCEL; break;
             case MsgButtons::YesNo: flags |= MB_YESNO; break;
+            case MsgButtons::YesNoDefaultNo: flags |= MB_YESNO | MB_DEFBUTTON2; break;
         }
         hideEndedDialogs();
         const int r = MessageBoxW(activeWindow(), widen(text).c_str(), widen(title).c_str(), flags);
@@ -222,7 +223,9 @@ public:
             case IDCANCEL: return MsgResult::Cancel;
             case IDYES: return MsgResult::Yes;
             case IDNO: return MsgResult::No;
-            default: return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
+            default:
+                return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo ? MsgResult::No
+                                                                                             : MsgResult::Ok;
         }
     }
 

@@ -184,6 +184,28 @@ bool copyFile(const std::string& from, const std::string& to) {
     return why == FileError::None ? outcome(true) : failWith(why);
 }
 
+bool replaceWithCopy(const std::string& from, const std::string& to) {
+    // A name beside the target that nothing has: made new, so no file of the user's is touched.
+    std::string work;
+    for (int n = 1; n <= 99 && work.empty(); ++n) {
+        const std::string candidate = to + ".part" + std::to_string(n);
+        if (os::pathKind(candidate) != os::PathKind::Missing) continue;
+        const os::Fd fd = openChanging(candidate, os::OpenMode::CreateNew);
+        if (fd == os::kNoFd) return outcome(false);
+        os::closeFile(fd);
+        work = candidate;
+    }
+    if (work.empty()) return failWith(FileError::Other);
+    FileError why = FileError::None;
+    if (!copyFile(from, work) || !renameFile(work, to)) why = lastError;
+    if (why != FileError::None) {
+        os::removePath(work);
+        return failWith(why);
+    }
+    syncDirectory(parentDirectory(to));
+    return outcome(true);
+}
+
 bool readWholeFile(const std::string& path, std::vector<unsigned char>& out, std::int64_t maxBytes,
                    bool missingIsEmpty) {
     out.clear();

@@ -81,6 +81,7 @@ public:
                     if (a == "cancel") return MsgResult::Cancel;
                     break;
                 case MsgButtons::YesNo:
+                case MsgButtons::YesNoDefaultNo:
                     if (a == "yes") return MsgResult::Yes;
                     if (a == "no") return MsgResult::No;
                     break;

@@ -100,7 +100,7 @@ public:
     MsgResult message(const std::string& text, const std::string& title, MsgIcon icon,
                       MsgButtons buttons) override {
         Session session(screen_);
-        term::MessageView mv{text, title, icon, buttons, 0};
+        term::MessageView mv{text, title, icon, buttons, buttons == MsgButtons::YesNoDefaultNo ? 1 : 0};
         LayerGuard guard(*this, Layer{nullptr, nullptr, &mv, nullptr});
         for (;;) {
             draw();

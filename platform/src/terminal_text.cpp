@@ -94,6 +94,7 @@ MessageLayout layoutMessage(const std::string& text, const std::string& title, M
             box.results = {MsgResult::Ok, MsgResult::Cancel};
             break;
         case MsgButtons::YesNo:
+        case MsgButtons::YesNoDefaultNo:
             box.buttons = {"&Yes", "&No"};
             box.results = {MsgResult::Yes, MsgResult::No};
             break;

@@ -15,6 +15,7 @@
 #include "platform/dialog.h"
 #include "platform/message.h"
 #include "platform/printing.h"
+#include "print_target.h"
 #include "suite_printing.h"
 
 namespace {
@@ -105,6 +106,11 @@ void choiceHandler(Choice& choice, platform::Dialog& dlg, const platform::Event&
     }
     const std::string& device = choice.devices[static_cast<std::size_t>(sel)];
     if (isQueue(choice, sel)) {
+        if (const std::string problem = printtarget::queueNameProblem(device); !problem.empty()) {
+            platform::messageBox("The printer \"" + device + "\" cannot be used from here: " + problem + ".",
+                                 "Select Printer", platform::MsgIcon::Information);
+            return;
+        }
         choice.reply = "1*" + device + "*" + (dlg.isChecked(kRawBox) ? SUITE_RAW_JOB : "") + "*Y";
     } else if (device == kScreenChoice) {
         choice.reply = "1*" SUITE_DEVICE_SCREEN "**Y";

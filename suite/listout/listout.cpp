@@ -139,11 +139,14 @@ int32_t printed(const PrintCommand& pc, const std::string& why) {
     return -1;
 }
 
+// The rendered pages as a PDF under the name in field 3; the renderer writes beside it and puts
+// it in place when complete.
 int32_t savePdf(const PrintCommand& pc) {
     if (pc.target.empty()) {
         fail("No file name was given for the PDF of " + pc.file + ".");
         return -1;
     }
+    if (!printtarget::mayWrite(pc.file, pc.target)) return -1;
     dprender::RenderRequest req;
     req.input = pc.file;
     req.output = pc.target;

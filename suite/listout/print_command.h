@@ -8,6 +8,7 @@
 #include "platform/backend.h"
 #include "platform/files.h"
 #include "platform/message.h"
+#include "print_target.h"
 
 namespace listout {
 
@@ -61,17 +62,25 @@ inline bool readCommand(const std::string& command, PrintCommand& pc) {
         fail("The print command \"" + command + "\" is not of the form file,device,field3,options.");
         return false;
     }
-    if (!platform::fileExists(pc.file)) {
+    if (!platform::fileExists(pc.file) && platform::fileSize(pc.file) < 0) {
         fail("The file " + pc.file + " to be printed does not exist.");
+        return false;
+    }
+    if (const std::string problem = printtarget::printedFileProblem(pc.file); !problem.empty()) {
+        fail("The file " + pc.file + " cannot be printed: " + problem + ".");
         return false;
     }
     return true;
 }
 
-// Device FILE: a copy of the file under the name in field 3.
+// Device FILE: a copy of the file under the name in field 3, written beside it and put in its
+// place, after the checks of print_target.h.
 inline int saveCopy(const PrintCommand& pc) {
     if (pc.target.empty()) return fail("No file name was given for the copy of " + pc.file + ".");
-    if (!platform::copyFile(pc.file, pc.target)) return fail("The report could not be saved as " + pc.target + ".");
+    if (!printtarget::mayWrite(pc.file, pc.target)) return -1;
+    if (!platform::replaceWithCopy(pc.file, pc.target))
+        return fail("The report could not be saved as " + pc.target + " (" +
+                    platform::describeFileError(platform::lastFileError()) + "); nothing there was changed.");
     platform::showStatus("Report written to " + pc.target);
     return 0;
 }

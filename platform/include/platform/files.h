@@ -56,6 +56,10 @@ bool removeFile(const std::string& path);
 // Atomic replacement on one file system; the target keeps the name it already has.
 bool renameFile(const std::string& from, const std::string& to);
 bool copyFile(const std::string& from, const std::string& to);
+// Puts a copy of from in place of to (made when missing): the copy goes into a new file beside
+// to, which is then renamed over it, so a failure (a full disk) leaves to as it was and nothing
+// is ever written through a link that stands at to.
+bool replaceWithCopy(const std::string& from, const std::string& to);
 // Whether path can be read as a file of at most maxBytes: None when it can, or when it does not
 // exist; NotAFile for a folder, a pipe or a device; TooLarge; or why it cannot be opened. Nothing
 // is read and nothing waits.

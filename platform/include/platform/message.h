@@ -6,7 +6,9 @@
 namespace platform {
 
 enum class MsgIcon { None, Error, Information, Question };
-enum class MsgButtons { Ok, OkCancel, YesNo };
+// YesNoDefaultNo: Yes and No with No as the default button (a question whose Yes cannot be
+// undone).
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoDefaultNo };
 enum class MsgResult { Ok, Cancel, Yes, No };
 
 // Lines of the text are separated by CR LF, as the module writes them.

@@ -1,6 +1,7 @@
 #include "render/render.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -22,13 +23,36 @@ std::string baseName(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// The largest printer file read: a report of every asset a register can hold fits many times.
+constexpr off_t kMaxInputBytes = off_t{64} << 20;
+
+// The file opened for reading when it is an ordinary file of a sound size: a pipe or a device is
+// neither waited on nor read without end. Null with `error` otherwise.
+std::FILE* openInput(const std::string& path, std::string& error) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        error = "The file " + path + " cannot be opened: " + std::strerror(errno) + ".";
+        return nullptr;
+    }
+    struct stat st {};
+    const bool ordinary = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (!ordinary || st.st_size > kMaxInputBytes) {
+        ::close(fd);
+        error = "The file " + path + (ordinary ? " is larger than a printer file can be." : " is not an ordinary file.");
+        return nullptr;
+    }
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) {
+        error = "The file " + path + " cannot be opened: " + std::strerror(errno) + ".";
+        ::close(fd);
+    }
+    return f;
+}
+
 // Reads the file in pieces into the parser; false with `error` when it cannot be read.
 bool feedFile(const std::string& path, Parser& parser, std::string& error) {
-    FilePtr in(std::fopen(path.c_str(), "rb"), std::fclose);
-    if (!in) {
-        error = "The file " + path + " cannot be opened: " + std::strerror(errno) + ".";
-        return false;
-    }
+    FilePtr in(openInput(path, error), std::fclose);
+    if (!in) return false;
     std::vector<char> buf(1 << 20);
     for (;;) {
         const std::size_t n = std::fread(buf.data(), 1, buf.size(), in.get());
@@ -49,12 +73,16 @@ class AtomicOutput {
 public:
     explicit AtomicOutput(std::string target) : target_(std::move(target)) {
         temp_ = target_ + ".part-" + std::to_string(::getpid());
-        file_ = std::fopen(temp_.c_str(), "wb");
+        // A new file of its own: whatever stands under that name already is left alone.
+        const int fd = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+        created_ = fd >= 0;
+        file_ = fd < 0 ? nullptr : ::fdopen(fd, "wb");
+        if (fd >= 0 && !file_) ::close(fd);
         if (!file_) error_ = "The file " + target_ + " cannot be written: " + std::strerror(errno) + ".";
     }
     ~AtomicOutput() {
         if (file_) std::fclose(file_);
-        if (!committed_) std::remove(temp_.c_str());
+        if (created_ && !committed_) std::remove(temp_.c_str());
     }
     AtomicOutput(const AtomicOutput&) = delete;
     AtomicOutput& operator=(const AtomicOutput&) = delete;
@@ -79,6 +107,7 @@ private:
     std::FILE* file_ = nullptr;
     std::string error_;
     bool committed_ = false;
+    bool created_ = false;  // temp_ is ours to remove
 };
 
 RenderResult renderPdf(const RenderRequest& req, const Fonts& fonts) {
