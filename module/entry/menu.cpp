@@ -28,20 +28,6 @@ ControlSpec button(int id, const char* text, int y) {
     return {ControlKind::Button, id, text, 100, y, 140, 16};
 }
 
-// A procedure that runs out of memory stops where it stands and says so; the user is back at the
-// menu. What it had written is whole (every change goes into place in one step), and what it
-// had not is not there.
-void runProcedure(void (*procedure)(const std::string&), const std::string& clientCode) {
-    try {
-        procedure(clientCode);
-    } catch (const std::bad_alloc&) {
-        platform::closeAllFiles();
-        platform::messageBox("There is not enough memory to go on, so the work stopped. What was saved before is "
-                             "whole; nothing half done was kept.",
-                             "Out of memory", platform::MsgIcon::Error);
-    }
-}
-
 void menuHandler(platform::Dialog& dlg, const platform::Event& ev) {
     Session& s = session();
     switch (ev.kind) {
@@ -104,6 +90,18 @@ platform::DialogTemplate buildMenuDialog(const std::string& clientCode) {
         {ControlKind::HLine, 105, "", 20, 43, 300, 1},
     };
     return t;
+}
+
+void runProcedure(void (*procedure)(const std::string&), const std::string& clientCode) {
+    try {
+        procedure(clientCode);
+    } catch (const std::bad_alloc&) {
+        // Every change goes into place in one step: what was saved is whole, the rest is not there.
+        platform::closeAllFiles();
+        platform::messageBox("There is not enough memory to go on, so the work stopped. What was saved before is "
+                             "whole; nothing half done was kept.",
+                             "Out of memory", platform::MsgIcon::Error);
+    }
 }
 
 int runMenu(const std::string& clientCode) {
