@@ -1,40 +1,13 @@
 #include "register/unfinished_work.h"
 
-#include <cctype>
 #include <cstring>
 
+#include "client_files.h"
 #include "format/text.h"
 #include "platform/files.h"
 
 namespace dp {
 namespace {
-
-bool sameLetters(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
-    return true;
-}
-
-bool endsWithLetters(std::string_view name, std::string_view tail) {
-    return name.size() >= tail.size() && sameLetters(name.substr(name.size() - tail.size()), tail);
-}
-
-bool isOneOf(std::string_view name, std::initializer_list<std::string_view> names) {
-    for (std::string_view n : names)
-        if (sameLetters(name, n)) return true;
-    return false;
-}
-
-// DEPRyyyy.FIL, DEPRyyyy.IDX, COMPyyyy.FIL: a closed year's files.
-bool isOldYearName(std::string_view name) {
-    if (name.size() != 12) return false;
-    for (std::size_t i = 4; i < 8; ++i)
-        if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
-    const std::string_view head = name.substr(0, 4), tail = name.substr(8);
-    return (sameLetters(head, "DEPR") && (sameLetters(tail, ".FIL") || sameLetters(tail, ".IDX"))) ||
-           (sameLetters(head, "COMP") && sameLetters(tail, ".FIL"));
-}
 
 constexpr std::size_t kAddMarkerBytes = 4 + kIndexEntryLength;
 
@@ -91,15 +64,9 @@ std::string refusedJournalText(const std::string& dir, const platform::PendingRe
 
 }  // namespace
 
-bool isPlacedFileName(const std::string& name) {
-    return isOneOf(name, {"depr.fil", "depr.idx", "company.fil", "report.txt", "T4562.FRM", "ODEPR.FIL", "ODEPR.IDX"}) ||
-           isOldYearName(name);
-}
+bool isPlacedFileName(const std::string& name) { return clientfiles::isPlacedName(name); }
 
-bool isWorkFileName(const std::string& name) {
-    if (isOneOf(name, {"NEW.FIL", "NEW.IDX", "NEWCOMP.FIL", "temp.fil", "temp.idx"})) return true;
-    return endsWithLetters(name, ".new") && isPlacedFileName(name.substr(0, name.size() - 4));
-}
+bool isWorkFileName(const std::string& name) { return clientfiles::isWorkName(name); }
 
 bool isJournalName(const std::string& name) { return isPlacedFileName(name) || isWorkFileName(name); }
 

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "client_files.h"
 #include "platform/files.h"
 #include "platform/message.h"
 
@@ -22,13 +23,6 @@ namespace printtarget {
 // The largest printer file the suite reads: a report of every asset the register can hold fits
 // many times over.
 inline constexpr std::int64_t kMaxPrinterFileBytes = std::int64_t{64} << 20;
-
-inline bool sameLetters(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
-    return true;
-}
 
 // Why the print queue name cannot be used; empty when it can.
 inline std::string queueNameProblem(const std::string& name) {
@@ -39,7 +33,7 @@ inline std::string queueNameProblem(const std::string& name) {
     }
     if (name.front() == ' ' || name.back() == ' ') return "it begins or ends with a blank";
     if (name.back() == ':') return "it ends with \":\"";
-    if (sameLetters(name, "FILE") || name.front() == '#') return "it is the name of the choice \"File\", \"PDF file\" or \"Screen\"";
+    if (clientfiles::sameLetters(name, "FILE") || name.front() == '#') return "it is the name of the choice \"File\", \"PDF file\" or \"Screen\"";
     return {};
 }
 
@@ -53,33 +47,14 @@ inline std::string folderOf(const std::string& path) {
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
 }
 
-// The files a client's folder holds for the depreciation module, whatever their letter case:
-// its data files, the files it keeps and its work files.
-inline bool isClientFileName(std::string_view name) {
-    static constexpr std::string_view kNames[] = {
-        "depr.fil", "depr.idx",  "company.fil", "deprrecs.fil", "DEPR.LCK",    "REPLACE.JNL", "REPLACE.JNL.tmp",
-        "ADD.JNL",  "NEW.FIL",   "NEW.IDX",     "NEWCOMP.FIL",  "temp.fil",    "temp.idx",    "ODEPR.FIL",
-        "ODEPR.IDX", "BADDEPR.IDX"};
-    if (name.size() > 4 && sameLetters(name.substr(name.size() - 4), ".new")) name.remove_suffix(4);
-    for (std::string_view n : kNames)
-        if (sameLetters(name, n)) return true;
-    // The files of closed years: DEPRyyyy.FIL, DEPRyyyy.IDX, COMPyyyy.FIL.
-    if (name.size() != 12) return false;
-    for (std::size_t i = 4; i < 8; ++i)
-        if (!std::isdigit(static_cast<unsigned char>(name[i]))) return false;
-    const std::string_view head = name.substr(0, 4), tail = name.substr(8);
-    return (sameLetters(head, "DEPR") && (sameLetters(tail, ".FIL") || sameLetters(tail, ".IDX"))) ||
-           (sameLetters(head, "COMP") && sameLetters(tail, ".FIL"));
-}
-
 // Why the copy of the printed file may not be written to target; empty when it may. Nothing is
 // opened, so a pipe standing there is never waited on.
 inline std::string targetProblem(const std::string& printed, const std::string& target) {
     const std::string name = fileNameOf(target);
     if (name.empty() || name == "." || name == "..") return target + " is a folder, not a file name";
-    if (isClientFileName(name)) return target + " is a file of a client's books";
+    if (clientfiles::isBooksName(name)) return target + " is a file of a client's books";
     const bool besidePrinted = platform::sameFileAt(folderOf(printed), folderOf(target));
-    if (besidePrinted && (sameLetters(name, "report.txt") || sameLetters(name, "T4562.FRM")))
+    if (besidePrinted && (clientfiles::sameLetters(name, "report.txt") || clientfiles::sameLetters(name, "T4562.FRM")))
         return target + " is one of the client's printer files";
     if (platform::sameFileAt(printed, target)) return target + " is the file being printed";
     if (platform::directoryExists(target)) return target + " is a folder";

@@ -21,6 +21,7 @@
 #include "register/index_check.h"
 #include "register/index_repair.h"
 #include "register/unfinished_work.h"
+#include "procedure_list.h"
 #include "support/client_dir.h"
 
 namespace fs = std::filesystem;
@@ -30,21 +31,6 @@ using Bytes = std::vector<unsigned char>;
 
 namespace {
 
-struct Procedure {
-    const char* name;
-    void (*run)(const std::string&);
-    const char* title;
-};
-
-const Procedure kProcedures[] = {
-    {"maintenance", dp::RunAssetMaintenance, "Asset File Maintenance"},
-    {"company", dp::RunCompanyMaintenance, "Company File Maintenance"},
-    {"report", dp::RunDepreciationReport, "Depreciation Report"},
-    {"close", dp::RunClosePeriod, "Close Current Period"},
-    {"amortization", dp::RunAmortization, "Amortization Schedule"},
-    {"form", dp::RunForm4562, "Form 4562"},
-};
-
 const char* const kReport = "type 201 12312003\nclick 301\nprinter cancel\n";
 
 class HostileFolder : public ::testing::Test {
@@ -52,13 +38,7 @@ protected:
     void SetUp() override {
         dp::maintenanceState() = dp::MaintenanceState{};
         std::vector<dp::AssetRecord> recs;
-        for (const char* n : {"A1", "B2", "C3"}) {
-            dp::AssetRecord r = dptest::makeAsset(n, std::string("Asset ") + n, "010198");
-            r.Tax.Method = "SL  ";
-            r.Tax.Rate = 5;
-            r.Tax.Cost = 1000;
-            recs.push_back(r);
-        }
+        for (const char* n : {"A1", "B2", "C3"}) recs.push_back(dptest::makeSlAsset(n, std::string("Asset ") + n, 1000));
         client.writeRegister(recs);
         client.writeCompany(dptest::makeCompany("Acme", "12312003", "12312003"));
         fil = client.bytes("depr.fil");
@@ -180,10 +160,7 @@ TEST(OutOfMemory, AProcedureThatRunsOutSaysSoAndTheMenuGoesOn) {
 // 3. One meaning of "deleted": the pack after a deletion keeps every record that the report and
 //    the close still count, whatever its description or asset number.
 TEST_F(HostileFolder, ThePackKeepsEveryAssetTheReadersCount) {
-    dp::AssetRecord truck = dptest::makeAsset("T1", "***DELETED*** TRUCK", "010198");
-    truck.Tax.Method = "SL  ";
-    truck.Tax.Rate = 5;
-    truck.Tax.Cost = 5000;
+    const dp::AssetRecord truck = dptest::makeSlAsset("T1", "***DELETED*** TRUCK", 5000);
     dp::AssetRecord blank = dptest::makeAsset("", "No number", "010198");
     std::vector<dp::AssetRecord> recs = client.readRecords();
     recs.push_back(truck);

@@ -9,27 +9,13 @@
 #include "platform/client_lock.h"
 #include "platform/files.h"
 #include "register/client.h"
+#include "procedure_list.h"
 #include "support/client_dir.h"
 
 using dptest::ScriptRun;
 using dptest::TempClient;
 
 namespace {
-
-struct Procedure {
-    const char* name;
-    void (*run)(const std::string&);
-    const char* title;  // the title of its refusals
-};
-
-const Procedure kProcedures[] = {
-    {"maintenance", dp::RunAssetMaintenance, "Asset File Maintenance"},
-    {"company", dp::RunCompanyMaintenance, "Company File Maintenance"},
-    {"report", dp::RunDepreciationReport, "Depreciation Report"},
-    {"close", dp::RunClosePeriod, "Close Current Period"},
-    {"amortization", dp::RunAmortization, "Amortization Schedule"},
-    {"form", dp::RunForm4562, "Form 4562"},
-};
 
 // Every data file of the client directory (the lock file aside) with a digest of its bytes.
 std::map<std::string, std::size_t> files(const TempClient& client) {

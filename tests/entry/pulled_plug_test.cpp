@@ -131,11 +131,7 @@ protected:
         std::vector<dp::AssetRecord> recs;
         for (int i = 1; i <= 15; ++i) {
             const bool deleted = i % 7 == 3;
-            dp::AssetRecord r = dptest::makeAsset("A" + std::to_string(i), deleted ? "***DELETED***" : "Asset", "010198");
-            r.Tax.Method = "SL  ";
-            r.Tax.Rate = 5;
-            r.Tax.Cost = 1000 + i;
-            recs.push_back(r);
+            recs.push_back(dptest::makeSlAsset("A" + std::to_string(i), deleted ? "***DELETED***" : "Asset", 1000 + i));
         }
         client.writeRegister(recs);
         client.writeCompany(dptest::makeCompany("Acme", "12312003", "12312003"));
