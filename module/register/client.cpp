@@ -31,8 +31,10 @@ std::string inUseText(const std::string& code, const std::string& holder) {
            ".\r\nNothing was changed. Try again when they have finished.";
 }
 
+// The key comes first: a long name may not fit on the status line.
 std::string waitingText(const std::string& code, const std::string& holder) {
-    return "Client " + trimRight(code) + " is in use" + holderPart(holder) + "; waiting for it - Esc stops waiting";
+    const std::string who = trimBoth(controlsToBlanks(holder));
+    return "Waiting (Esc stops): " + trimRight(code) + " is in use by " + (who.empty() ? "another user" : who);
 }
 
 std::string lockFileText(const std::string& code, platform::FileError why) {

@@ -38,6 +38,7 @@ enum : int {
 struct Choice {
     std::vector<std::string> devices;  // the queues, then "File", "PDF file" and "Screen"
     std::size_t queues = 0;            // how many of them are print queues
+    std::string title;                 // the file to be printed, when the caller names it
     std::string reply;
 };
 
@@ -128,6 +129,12 @@ void choiceHandler(Choice& choice, platform::Dialog& dlg, const platform::Event&
             dlg.setFocus(kFileName);
             return;
         }
+        // Refused here already, so that another name can be typed (the title names the file printed).
+        if (const std::string problem = printtarget::targetProblem(choice.title, path); !problem.empty()) {
+            platform::messageBox("Choose another name: " + problem + ".", "Select Printer", platform::MsgIcon::Information);
+            dlg.setFocus(kFileName);
+            return;
+        }
         choice.reply = std::string("1*") + (device == kPdfChoice ? SUITE_DEVICE_PDF : SUITE_DEVICE_FILE) + "*" + path + "*Y";
     }
     dlg.end();
@@ -136,6 +143,7 @@ void choiceHandler(Choice& choice, platform::Dialog& dlg, const platform::Event&
 std::string chooseDevice(const std::string& title) {
     if (std::optional<std::string> scripted = platform::backend().scriptedPrinterReply()) return *scripted;
     Choice choice;
+    choice.title = title;
     choice.devices = platform::listPrinters();
     choice.queues = choice.devices.size();
     for (const char* other : {kFileChoice, kPdfChoice, kScreenChoice}) choice.devices.push_back(other);

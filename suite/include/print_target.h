@@ -53,7 +53,7 @@ inline std::string targetProblem(const std::string& printed, const std::string& 
     const std::string name = fileNameOf(target);
     if (name.empty() || name == "." || name == "..") return target + " is a folder, not a file name";
     if (clientfiles::isBooksName(name)) return target + " is a file of a client's books";
-    const bool besidePrinted = platform::sameFileAt(folderOf(printed), folderOf(target));
+    const bool besidePrinted = !printed.empty() && platform::sameFileAt(folderOf(printed), folderOf(target));
     if (besidePrinted && (clientfiles::sameLetters(name, "report.txt") || clientfiles::sameLetters(name, "T4562.FRM")))
         return target + " is one of the client's printer files";
     if (platform::sameFileAt(printed, target)) return target + " is the file being printed";

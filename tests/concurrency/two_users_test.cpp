@@ -263,7 +263,7 @@ TEST_F(TwoUsers, ASecondUserWaitsUntilTheFirstHasFinished) {
     // Once the close says it waits, the report is let go.
     for (int i = 0; i < 400 && readText(log("close")).find("wait: ") == std::string::npos; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    EXPECT_EQ(readText(log("close")).rfind("wait: Client " + client.code() + " is in use (", 0), 0u) << readText(log("close"));
+    EXPECT_EQ(readText(log("close")).rfind("wait: Waiting (Esc stops): " + client.code() + " is in use by ", 0), 0u) << readText(log("close"));
     report.letGo();
     EXPECT_EQ(report.finish(), 0);
     EXPECT_EQ(close.finish(), 0);

@@ -66,8 +66,8 @@ TEST(EveryProcedure, RefusesAClientAnotherUserHasOpen) {
         p.run(client.code());
         const std::string t = run.transcript();
         // It waits first, saying who has the client, then gives up.
-        const std::string waited = "wait: Client " + client.code() + " is in use (" + platform::lockHolderName() +
-                                   ": Close Current Period); waiting for it - Esc stops waiting\n";
+        const std::string waited = "wait: Waiting (Esc stops): " + client.code() + " is in use by " +
+                                   platform::lockHolderName() + ": Close Current Period\n";
         EXPECT_EQ(t.rfind(waited + "message: " + p.title + " | Client " + client.code() + " is in use by another user (", 0),
                   0u)
             << p.name << ": " << t;
