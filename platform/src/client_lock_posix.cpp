@@ -26,6 +26,7 @@ bool lockWhole(int fd) {
     return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
 }
 
+// The first line of the lock file: its holder (what follows it may be left from a longer one).
 std::string readHolder(int fd) {
     std::string text;
     char buf[256];
@@ -36,7 +37,8 @@ std::string readHolder(int fd) {
         text.append(buf, static_cast<std::size_t>(r));
         at += r;
     }
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '\0')) text.pop_back();
+    text = text.substr(0, text.find('\n'));
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\0')) text.pop_back();
     return text;
 }
 
@@ -78,9 +80,11 @@ LockOutcome ClientLock::acquire(const std::string& dir, const std::string& holde
         error_ = os::lastError();
         return LockOutcome::Unavailable;
     }
-    // Who holds it is a courtesy for the one refused; failing to write it changes nothing.
+    // Who holds it is a courtesy for the one refused; failing to write it changes nothing. The
+    // line is written over the old one before the rest is cut, so a reader never finds it empty.
     const std::string text = holderText + "\n";
-    if (::ftruncate(fd, 0) == 0) (void)!::pwrite(fd, text.data(), text.size(), 0);
+    if (::pwrite(fd, text.data(), text.size(), 0) == static_cast<ssize_t>(text.size()))
+        (void)!::ftruncate(fd, static_cast<off_t>(text.size()));
     fd_ = fd;
     return LockOutcome::Acquired;
 }

@@ -21,8 +21,10 @@ std::string readHolder(HANDLE h) {
     DWORD got = 0;
     OVERLAPPED o{};
     if (!ReadFile(h, buf, sizeof buf, &got, &o)) got = 0;
+    // The first line: what follows it may be left from a longer one.
     std::string text(buf, got);
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '\0')) text.pop_back();
+    text = text.substr(0, text.find('\n'));
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\0')) text.pop_back();
     return text;
 }
 
@@ -73,13 +75,16 @@ LockOutcome ClientLock::acquire(const std::string& dir, const std::string& holde
         error_ = os::lastError();
         return LockOutcome::Unavailable;
     }
-    // Who holds it is a courtesy for the one refused; failing to write it changes nothing.
+    // Who holds it is a courtesy for the one refused; failing to write it changes nothing. The
+    // line is written over the old one before the rest is cut, so a reader never finds it empty.
     const std::string text = holderText + "\r\n";
-    FILE_END_OF_FILE_INFO empty{};
-    SetFileInformationByHandle(h, FileEndOfFileInfo, &empty, sizeof empty);
     DWORD written = 0;
     OVERLAPPED start{};
-    WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, &start);
+    if (WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, &start) && written == text.size()) {
+        FILE_END_OF_FILE_INFO end{};
+        end.EndOfFile.QuadPart = static_cast<LONGLONG>(text.size());
+        SetFileInformationByHandle(h, FileEndOfFileInfo, &end, sizeof end);
+    }
     fd_ = reinterpret_cast<std::intptr_t>(h);
     return LockOutcome::Acquired;
 }

@@ -110,7 +110,8 @@ std::string readText(const std::string& path) {
 }
 
 bool refusedAsInUse(const std::string& transcript) {
-    return transcript.find("is in use by another user") != std::string::npos;
+    return transcript.find("is in use by another user") != std::string::npos &&
+           transcript.find("Try again when they have finished.") != std::string::npos;
 }
 
 class TwoUsers : public ::testing::Test {

@@ -149,6 +149,24 @@ TEST_F(HostileFolder, DataFilesThatAreNotFilesAreRefusedAtOnce) {
     EXPECT_NE(r.find("depr.idx holds more entries than the register can address"), std::string::npos) << r;
 }
 
+// 2. A rate table that is not an ordinary file stops the report before anything is read or
+//    changed, with the table named.
+TEST_F(HostileFolder, ARateTableThatIsNoFileStopsTheReport) {
+    const fs::path previous = fs::current_path();
+    for (const auto& e : fs::directory_iterator(fs::path(DP_SOURCE_DIR) / "data"))
+        if (e.path().extension() == ".tbl") fs::copy_file(e.path(), outside.path(e.path().filename().string()));
+    fs::remove(outside.path("ACRS7.tbl"));
+    ASSERT_EQ(::mkfifo(outside.path("ACRS7.tbl").c_str(), 0600), 0);
+    fs::current_path(outside.code());
+    const std::string t = run(dp::RunDepreciationReport, kReport);
+    fs::current_path(previous);
+    EXPECT_NE(t.find("message: Depreciation Report | These rate tables cannot be used:\\nACRS7.tbl: it is not an "
+                     "ordinary file\\nThe report stops; no asset was changed."),
+              std::string::npos)
+        << t;
+    expectBooksUnchanged();
+}
+
 // 2. Running out of memory in a procedure is told, never a silent end.
 TEST(OutOfMemory, AProcedureThatRunsOutSaysSoAndTheMenuGoesOn) {
     ScriptRun r("");
