@@ -30,12 +30,23 @@ std::string readHolder(HANDLE h) {
 
 // The lock file is the program's own: an ordinary file on a disk, not a link or a junction, with
 // no other name (a hard link would make its text another file's content).
+constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_REPARSE_POINT;
+
 bool isOwnOrdinaryFile(HANDLE h) {
     if (GetFileType(h) != FILE_TYPE_DISK) return false;
     BY_HANDLE_FILE_INFORMATION info{};
     if (!GetFileInformationByHandle(h, &info)) return false;
-    constexpr DWORD kNotOrdinary = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE | FILE_ATTRIBUTE_REPARSE_POINT;
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (GetFileInformationByHandleEx(h, FileAttributeTagInfo, &tag, sizeof tag) &&
+        ((tag.FileAttributes & kNotOrdinary) || tag.ReparseTag != 0))
+        return false;
     return !(info.dwFileAttributes & kNotOrdinary) && info.nNumberOfLinks == 1;
+}
+
+// What stands under the name, not what a link there points to.
+bool namesSomethingElse(const std::string& path) {
+    const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & kNotOrdinary);
 }
 
 }  // namespace
@@ -45,15 +56,17 @@ LockOutcome ClientLock::acquire(const std::string& dir, const std::string& holde
     holder_.clear();
     error_ = FileError::None;
     const std::string path = resolvePath(dir, kClientLockName);
+    if (namesSomethingElse(path)) {
+        error_ = FileError::NotAFile;
+        return LockOutcome::Unavailable;
+    }
     // The link itself is opened, never what it points to; nothing is written before it is known
     // to be the lock file and the lock is held.
     const HANDLE h = CreateFileW(widen(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
-        const DWORD attributes = GetFileAttributesW(widen(path).c_str());
-        const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-        error_ = folder ? FileError::NotAFile : os::lastError();
+        error_ = namesSomethingElse(path) ? FileError::NotAFile : os::lastError();
         return LockOutcome::Unavailable;
     }
     if (!isOwnOrdinaryFile(h)) {
