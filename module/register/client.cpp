@@ -72,6 +72,27 @@ platform::LockOutcome takeLock(platform::ClientLock& lock, const std::string& co
     return outcome;
 }
 
+// With the lock held: what an interrupted procedure left is finished or cleared away, and the
+// data files are checked, before anything is read. False after telling the user why not.
+bool readyToRead(const std::string& code, const std::string& procedure) {
+    const Recovery recovery = recoverUnfinishedWork(code);
+    if (recovery.refused) {
+        refuse(recovery.message, procedure);
+        return false;
+    }
+    if (const std::string damaged = damagedDataFile(code); !damaged.empty()) {
+        refuse(damaged, procedure);
+        return false;
+    }
+    if (!recovery.removed.empty()) {
+        std::string names;
+        for (const std::string& n : recovery.removed) names += (names.empty() ? "" : ", ") + n;
+        platform::showStatus("Removed what an interrupted run left: " + names);
+    }
+    if (!recovery.message.empty()) platform::messageBox(recovery.message, procedure, platform::MsgIcon::Information);
+    return true;
+}
+
 }  // namespace
 
 void setClientWaitMilliseconds(int milliseconds) {
@@ -115,22 +136,7 @@ std::unique_ptr<Client> Client::open(const std::string& clientCode, const std::s
             refuse(lockFileText(clientCode, client->lock_.error()), procedure);
             return nullptr;
     }
-    // What an interrupted procedure left is finished or cleared away before anything is read.
-    const Recovery recovery = recoverUnfinishedWork(clientCode);
-    if (recovery.refused) {
-        refuse(recovery.message, procedure);
-        return nullptr;
-    }
-    if (const std::string damaged = damagedDataFile(clientCode); !damaged.empty()) {
-        refuse(damaged, procedure);
-        return nullptr;
-    }
-    if (!recovery.removed.empty()) {
-        std::string names;
-        for (const std::string& n : recovery.removed) names += (names.empty() ? "" : ", ") + n;
-        platform::showStatus("Removed what an interrupted run left: " + names);
-    }
-    if (!recovery.message.empty()) platform::messageBox(recovery.message, procedure, platform::MsgIcon::Information);
+    if (!readyToRead(clientCode, procedure)) return nullptr;
     return client;
 }
 

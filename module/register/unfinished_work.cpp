@@ -1,5 +1,6 @@
 #include "register/unfinished_work.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "client_files.h"
@@ -17,38 +18,57 @@ std::string notSavedText(const std::string& assetNumber) {
            " was not saved: the program was stopped while it was being saved. Enter it again.";
 }
 
-// Takes back an addition whose marker is still there: its record, when it went into depr.fil,
-// and a partial index entry. Empty when there was nothing to take back.
-std::string takeBackCutOffAdd(const std::string& dir) {
-    const std::string marker = platform::resolvePath(dir, kAddMarkerName);
-    if (!platform::fileExists(marker)) return {};
+// The addition a marker names: its index entry and the entry's number. False when the marker was
+// cut off while it was written (then nothing else of the addition was).
+bool readAddMarker(const std::string& marker, std::int64_t& n, IndexBytes& entry) {
     std::vector<unsigned char> bytes;
-    if (!platform::readWholeFile(marker, bytes, 64) || bytes.size() != kAddMarkerBytes) {
-        platform::removeFile(marker);  // cut off while the marker itself was written: nothing else was
-        return {};
-    }
-    const std::int64_t n = getInt32(bytes.data());
-    IndexBytes entry{};
+    if (!platform::readWholeFile(marker, bytes, 64) || bytes.size() != kAddMarkerBytes) return false;
+    n = getInt32(bytes.data());
     std::memcpy(entry.data(), bytes.data() + 4, entry.size());
-    const std::int64_t r = indexRecordNumber(entry);
-    platform::RecordFile idx, fil;
-    if (!idx.open(platform::resolvePath(dir, "depr.idx"), kIndexEntryLength, false, kMaxIndexFileBytes) ||
-        !fil.open(platform::resolvePath(dir, "depr.fil"), kAssetRecordLength, false, kMaxAssetFileBytes))
-        return {};  // the index check that follows tells what is wrong
-    IndexBytes onDisk{};
-    if (idx.recordCount() >= n && idx.read(n, onDisk.data()) && onDisk == entry) {
-        platform::removeFile(marker);  // the addition was complete
-        return {};
-    }
+    return true;
+}
+
+// Whether the index holds the entry anywhere (a later sort may have moved it).
+bool indexHolds(const platform::RecordFile& idx, const IndexBytes& entry) {
+    std::vector<IndexBytes> all(static_cast<std::size_t>(std::max<std::int64_t>(idx.recordCount(), 0)));
+    if (all.empty() || !idx.readRecords(1, static_cast<std::int64_t>(all.size()), all.data())) return false;
+    return std::find(all.begin(), all.end(), entry) != all.end();
+}
+
+// Takes back the record (when it is the last of depr.fil) and a partial index entry of an
+// addition that never got its entry. False when the files could not be cut back.
+bool takeBack(platform::RecordFile& idx, platform::RecordFile& fil, std::int64_t n, const IndexBytes& entry) {
+    const std::int64_t r = indexRecordNumber(entry), length = static_cast<std::int64_t>(kAssetRecordLength);
     AssetRecord::Bytes rec{};
-    const bool recordIsOurs = fil.sizeBytes() > (r - 1) * static_cast<std::int64_t>(kAssetRecordLength) &&
-                              fil.sizeBytes() <= r * static_cast<std::int64_t>(kAssetRecordLength) && fil.read(r, rec.data()) &&
-                              std::memcmp(rec.data(), entry.data(), 6) == 0;
+    const bool recordIsOurs = fil.sizeBytes() > (r - 1) * length && fil.sizeBytes() <= r * length &&
+                              fil.read(r, rec.data()) && std::memcmp(rec.data(), entry.data(), 6) == 0;
     bool ok = !recordIsOurs || (fil.truncateRecords(r - 1) && fil.flush());
     const std::int64_t entryStart = (n - 1) * static_cast<std::int64_t>(kIndexEntryLength);
     if (idx.sizeBytes() > entryStart && idx.sizeBytes() < entryStart + static_cast<std::int64_t>(kIndexEntryLength))
         ok = idx.truncateRecords(n - 1) && idx.flush() && ok;
-    if (!ok) return {};  // the marker stays: taken back at the next opening
+    return ok;
+}
+
+// An addition whose marker is still there: complete when the index holds its entry, else taken
+// back. The text for the user when one was taken back; empty otherwise.
+std::string takeBackCutOffAdd(const std::string& dir) {
+    const std::string marker = platform::resolvePath(dir, kAddMarkerName);
+    if (!platform::fileExists(marker)) return {};
+    std::int64_t n = 0;
+    IndexBytes entry{};
+    if (!readAddMarker(marker, n, entry)) {
+        platform::removeFile(marker);
+        return {};
+    }
+    platform::RecordFile idx, fil;
+    if (!idx.open(platform::resolvePath(dir, "depr.idx"), kIndexEntryLength, false, kMaxIndexFileBytes) ||
+        !fil.open(platform::resolvePath(dir, "depr.fil"), kAssetRecordLength, false, kMaxAssetFileBytes))
+        return {};  // the checks that follow tell what is wrong
+    if (indexHolds(idx, entry)) {
+        platform::removeFile(marker);
+        return {};
+    }
+    if (!takeBack(idx, fil, n, entry)) return {};  // the marker stays: taken back at the next opening
     platform::removeFile(marker);
     return notSavedText(indexKey(entry));
 }

@@ -443,13 +443,6 @@ void TextFile::drain() {
     buffer_.clear();
 }
 
-bool TextFile::flushToDisk() {
-    if (fd_ < 0) return false;
-    drain();
-    if (!failed_ && !syncFd(fd_, workPath_)) fail();
-    return !failed_;
-}
-
 bool TextFile::commit() {
     if (!finishWork()) return false;
     if (target_.empty()) return true;

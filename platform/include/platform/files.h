@@ -137,9 +137,6 @@ public:
     // Writes into a work file beside path; commit() puts it in place of path in one step, so a
     // failed or abandoned write leaves the previous file as it was.
     bool createReplacing(const std::string& path);
-    // Writes what is buffered and flushes it to the disk, keeping the file open; false when any
-    // write so far failed. A replacing file is still not in place.
-    bool flushToDisk();
     // Flushes to the disk, closes, and for createReplacing renames the work file over the
     // target. False when any write, the flush, the close or the rename failed; the work file
     // is then removed.
