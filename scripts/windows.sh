@@ -15,10 +15,10 @@ step "packages"
 bash scripts/setup.sh windows
 
 step "build i686"
-cmake --no-warn-unused-cli -S . -B build-win-i686 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release -DDP_TESTS=OFF >/dev/null
+cmake --no-warn-unused-cli -S . -B build-win-i686 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release -DDP_TESTS=OFF -DDP_WERROR=ON >/dev/null
 cmake --build build-win-i686 -j"$(nproc)" --target veldro devpick listout dphost veldro-render
 step "build x86_64"
-cmake --no-warn-unused-cli -S . -B build-win-x86_64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release -DDP_TESTS=ON >/dev/null
+cmake --no-warn-unused-cli -S . -B build-win-x86_64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release -DDP_TESTS=ON -DDP_WERROR=ON >/dev/null
 cmake --build build-win-x86_64 -j"$(nproc)"
 
 step "i686 export table"

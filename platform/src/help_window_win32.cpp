@@ -74,21 +74,6 @@ LRESULT CALLBACK helpProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
 }
 
-void registerClass() {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = helpProc;
-        wc.hInstance = thisModule();
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.hIcon = LoadIconW(thisModule(), L"PROGRAM");
-        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-        wc.lpszClassName = kHelpClass;
-        return RegisterClassExW(&wc) != 0;
-    }();
-    (void)registered;
-}
-
 std::wstring joined(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& l : lines) text += l + "\r\n";
@@ -116,7 +101,7 @@ RECT helpWindowRect() {
 }  // namespace
 
 void showHelpWindow(const std::string& title, const std::vector<std::string>& lines) {
-    registerClass();
+    registerWindowClass(kHelpClass, helpProc, thisModule(), L"PROGRAM");
     const RECT r = helpWindowRect();
     // Above the module's dialogs, which stay above other windows.
     HWND window = CreateWindowExW(WS_EX_TOPMOST, kHelpClass, widen(title).c_str(), WS_OVERLAPPEDWINDOW, r.left, r.top,

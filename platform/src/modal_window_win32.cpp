@@ -23,6 +23,20 @@ bool belongsTo(HWND child, HWND window) { return child == window || IsChild(wind
 
 }  // namespace
 
+void registerWindowClass(const wchar_t* name, WNDPROC proc, HINSTANCE library, const wchar_t* icon) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    if (GetClassInfoExW(library, name, &wc)) return;
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = library;
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+    wc.hIcon = icon ? LoadIconW(library, icon) : nullptr;
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+}
+
 HWND modalOwner() { return GetActiveWindow(); }
 
 void runModalWindow(HWND window) {

@@ -174,19 +174,6 @@ LRESULT CALLBACK pageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-void registerClass() {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = pageProc;
-        wc.hInstance = thisLibrary();
-        wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
-        wc.lpszClassName = kPageClass;
-        return RegisterClassExW(&wc) != 0;
-    }();
-    (void)registered;
-}
-
 // Nine tenths of the work area's height and a little wider than high (the condensed print of
 // the report reads at that width; the page scrolls), in the middle.
 RECT pageWindowRect() {
@@ -201,7 +188,7 @@ RECT pageWindowRect() {
 }  // namespace
 
 void showPagesWindow(const std::string& title, const std::vector<dprender::Page>& pages, const dprender::Fonts& fonts) {
-    registerClass();
+    platform::registerWindowClass(kPageClass, pageProc, thisLibrary());
     Viewer v;
     v.title = title;
     v.pages = &pages;

@@ -19,12 +19,7 @@ using listout::DeviceCaps;
 
 namespace {
 
-const dprender::Fonts& fonts() {
-    std::string error;
-    const dprender::Fonts* f = dprender::Fonts::get(error);
-    if (!f) ADD_FAILURE() << error;
-    return *f;
-}
+const dprender::Fonts& fonts() { return drawingFonts(); }
 
 struct PaperCase {
     const char* what;

@@ -18,12 +18,7 @@ constexpr double kDpi = 100;
 constexpr double kPx = kDpi / 72;  // pixels a point
 constexpr int kInked = 60;         // darker than this is ink
 
-const dprender::Fonts& fonts() {
-    std::string error;
-    const dprender::Fonts* f = dprender::Fonts::get(error);
-    if (!f) ADD_FAILURE() << error;
-    return *f;
-}
+const dprender::Fonts& fonts() { return drawingFonts(); }
 
 struct Box {
     int left, top, right, bottom;  // pixels, right and bottom excluded

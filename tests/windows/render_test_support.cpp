@@ -1,5 +1,6 @@
 #include "render_test_support.h"
 
+#include <gtest/gtest.h>
 #include <objidl.h>
 #include <gdiplus.h>
 
@@ -12,6 +13,13 @@
 namespace wintest {
 
 std::string sourceFile(const std::string& relative) { return std::string(DP_SOURCE_DIR) + "/" + relative; }
+
+const dprender::Fonts& drawingFonts() {
+    std::string error;
+    const dprender::Fonts* f = dprender::Fonts::get(error);
+    if (!f) ADD_FAILURE() << error;
+    return *f;
+}
 
 std::string readBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

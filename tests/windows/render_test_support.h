@@ -12,6 +12,8 @@
 namespace wintest {
 
 std::string sourceFile(const std::string& relative);  // under the source tree
+// The fonts pages are drawn with (the test fails when they cannot be had).
+const dprender::Fonts& drawingFonts();
 std::string readBytes(const std::string& path);
 
 // A picture in grey levels, 0 black to 255 white.

@@ -6,6 +6,10 @@
 
 namespace platform {
 
+// Registers the class of a library's own windows, once: the arrow cursor, the window colour
+// behind, and `icon` from the library's resources where one is named.
+void registerWindowClass(const wchar_t* name, WNDPROC proc, HINSTANCE library, const wchar_t* icon = nullptr);
+
 // The window a new modal window belongs to: the thread's active window, or none.
 HWND modalOwner();
 

@@ -121,13 +121,6 @@ unsigned long Fonts::glyph(bool proportional, bool bold, unsigned char c) const 
     return faces_[(proportional ? 2 : 0) + (bold ? 1 : 0)].glyphs[c];
 }
 
-ParseOptions drawingParseOptions(const Fonts& fonts, const Sheet& sheet) {
-    ParseOptions o;
-    o.sheet = sheet;
-    o.widths = fonts.proportionalWidths();
-    return o;
-}
-
 namespace {
 
 void setInk(cairo_t* cr, std::uint32_t ink, double alpha = 1) {

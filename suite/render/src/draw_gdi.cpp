@@ -106,13 +106,6 @@ const Fonts* Fonts::get(std::string& error) {
     return loaded.fonts;
 }
 
-ParseOptions drawingParseOptions(const Fonts& fonts, const Sheet& sheet) {
-    ParseOptions o;
-    o.sheet = sheet;
-    o.widths = fonts.proportionalWidths();
-    return o;
-}
-
 namespace {
 
 COLORREF colourOf(std::uint32_t rgb) { return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF); }

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "render/page.h"
+#include "render/drawing_options.h"
 #include "render/parser.h"
 
 namespace dprender {
@@ -44,8 +45,6 @@ private:
     friend struct FontLoader;
 };
 
-// Parse options whose proportional widths come from the drawing fonts.
-ParseOptions drawingParseOptions(const Fonts& fonts, const Sheet& sheet = {});
 
 // Draws a page onto a context whose unit is the point, origin at the sheet's top left corner.
 // The sheet is not cleared first.

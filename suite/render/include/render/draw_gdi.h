@@ -14,6 +14,7 @@
 #include <string>
 
 #include "render/page.h"
+#include "render/drawing_options.h"
 #include "render/parser.h"
 #include "render/standard_font_pdf.h"
 
@@ -38,8 +39,6 @@ private:
     friend struct GdiFontLoader;
 };
 
-// Parse options whose proportional widths come from the drawing fonts.
-ParseOptions drawingParseOptions(const Fonts& fonts, const Sheet& sheet = {});
 
 // Where the sheet lands on a device: the sheet's point (x, y) from its top left corner is the
 // device's pixel (originX + x * scaleX, originY + y * scaleY). A printer may resolve more dots
