@@ -66,7 +66,9 @@ struct Diagnostics {
     std::string firstUnknown;          // e.g. "ESC '!' at byte 120"
     std::size_t ignoredControls = 0;   // control bytes that print nothing and move nothing
     std::size_t clippedGlyphs = 0;     // characters beyond the right edge of the sheet
-    std::size_t stoppedAtTopDots = 0;  // reverse feed the top edge stopped
+    std::size_t stoppedAtTop = 0;      // reverse feeds the top edge of the sheet stopped
+    std::size_t stoppedAtTopDots = 0;  // how much reverse feed it stopped, 1/216 inch
+    std::size_t firstStopAtTop = 0;    // byte offset of the first such command
     bool truncatedCommand = false;     // the file ends inside a command
     std::size_t pageOverflows = 0;     // lines that ran past the foot of a sheet
 };
