@@ -517,27 +517,34 @@ bool onlyZerosCut(const Rendered& r, std::size_t width) {
     return text.find_first_not_of('0', from) == std::string::npos;
 }
 
-std::string fitDecimal(const Decimal& value, std::string_view mask) {
+// How a number meets the edge of its field: `Field` may fill it to its first character (and cut
+// zeros after the point); `Column` keeps a blank in front of it, so that a figure never runs
+// into the one before it on a line.
+enum class FitRule { Field, Column };
+
+std::string fitDecimal(const Decimal& value, std::string_view mask, FitRule rule = FitRule::Field) {
     std::string m = withoutTrailingBlanks(mask);
     std::size_t w = m.size();
     bool trailing = m.size() < mask.size();
+    const bool column = rule == FitRule::Column;
 
     std::string field;
     bool fitted = false;
     for (bool grouped : {true, false}) {
         Rendered r = renderMask(value, m, grouped);
         if (r.negativeZero) r = renderMask(decimalOfUnits(0, 0), m, grouped);
-        if (r.text.size() <= w) {
+        const bool blankInFront = r.text.size() < w || (!r.text.empty() && r.text[0] == ' ');
+        if (r.text.size() <= w && (!column || blankInFront)) {
             field.assign(w - r.text.size(), ' ');
             field += r.text;
             fitted = true;
-        } else if (onlyZerosCut(r, w)) {
+        } else if (!column && onlyZerosCut(r, w)) {
             field = r.text.substr(0, w);
             fitted = true;
         }
         if (fitted) break;
     }
-    if (!fitted) field.assign(w, '*');
+    if (!fitted) field = column && w > 0 ? " " + std::string(w - 1, '*') : std::string(w, '*');
     if (trailing) field += ' ';
     return field;
 }
@@ -644,6 +651,23 @@ std::string fitToMask(Cents value, std::string_view mask) {
 
 std::string fitToMask(std::int32_t value, std::string_view mask) {
     return fitDecimal(decimalOfInt(value), mask);
+}
+
+std::string fitToColumn(double value, std::string_view mask) {
+    if (!std::isfinite(value)) {
+        std::string field = fitToMask(value, mask);  // every place "*"
+        if (!field.empty()) field[0] = ' ';
+        return field;
+    }
+    return fitDecimal(decimalOf(value), mask, FitRule::Column);
+}
+
+std::string fitToColumn(Cents value, std::string_view mask) {
+    return fitDecimal(decimalOfUnits(value.units, -2), mask, FitRule::Column);
+}
+
+std::string fitToColumn(std::int32_t value, std::string_view mask) {
+    return fitDecimal(decimalOfInt(value), mask, FitRule::Column);
 }
 
 std::string moneyColumn(double value) {
