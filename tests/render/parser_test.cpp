@@ -177,11 +177,11 @@ TEST(Parser, OddInputIsNotedNotFatal) {
     EXPECT_EQ(d.stoppedAtTop, 0u);
     EXPECT_EQ(dprender::describe(d), "");
 
-    // 200 characters at 10 cpi: the sheet takes 82 beside the margin.
+    // 200 characters at 10 cpi: the printer's line takes 80.
     p = parse(std::string(200, 'x'), &d);
     ASSERT_EQ(p[0].runs.size(), 1u);
-    EXPECT_EQ(p[0].runs[0].bytes.size(), 82u);
-    EXPECT_EQ(d.clippedGlyphs, 118u);
+    EXPECT_EQ(p[0].runs[0].bytes.size(), 80u);
+    EXPECT_EQ(d.clippedGlyphs, 120u);
     EXPECT_TRUE(d.error.empty());
 }
 
