@@ -220,7 +220,7 @@ AmortOutcome showAmortDialog(const std::string& clientCode) {
     return outcome;
 }
 
-void runAmortization(const Client& client) {
+void scheduleLoans(const Client& client) {
     const std::string& clientCode = client.code();
     LoanEntries& e = amortEntries();
     bool afterFailure = false;
@@ -272,7 +272,7 @@ void runAmortization(const Client& client) {
 void RunAmortization(const std::string& clientCode) {
     std::unique_ptr<Client> client = Client::open(clientCode, "Amortization Schedule");
     if (!client) return;
-    runAmortization(*client);
+    scheduleLoans(*client);
     platform::closeAllFiles();
 }
 

@@ -478,7 +478,7 @@ void prepareAssetMaintenance(Client& client) {
     client.AssetIndex.assign(5001, IndexBytes{});
 }
 
-void runAssetMaintenance(Client& client, MaintenanceState& state) {
+void maintainAssets(Client& client, MaintenanceState& state) {
     // A damaged index is refused before anything is opened for writing.
     if (verifyAssetIndex(client, kTitle, "Asset File Maintenance") == IndexVerdict::Refused) return;
     // Set-up: after a recovered error the dialog is shown all the same.
@@ -500,7 +500,7 @@ void RunAssetMaintenance(const std::string& clientCode) {
     // A missing data directory is made: maintenance is where a new client starts.
     std::unique_ptr<Client> client = Client::open(clientCode, kTitle, MissingDirectory::Create);
     if (!client) return;
-    runAssetMaintenance(*client, maintenanceState());
+    maintainAssets(*client, maintenanceState());
     platform::closeAllFiles();
 }
 

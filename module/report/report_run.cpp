@@ -214,7 +214,7 @@ void runReport(Client& client, const ReportOptions& options, const CompanyFacts&
 
 }  // namespace
 
-void runDepreciationReport(Client& client, const ReportOptions& options) {
+void reportWithOptions(Client& client, const ReportOptions& options) {
     runReport(client, options, companyFacts(client.code()));
     platform::closeAllFiles();
 }

@@ -26,6 +26,7 @@
 #include "platform/files.h"
 #include "platform/message.h"
 #include "platform/viewer.h"
+#include "paper_choice.h"
 #include "print_command.h"
 #include "render/render.h"
 #include "suite_printing.h"
@@ -56,7 +57,7 @@ double now() {
 
 // Runs lp with the arguments as given (no shell), collects what it says, and waits for it at
 // most the timeout. Returns an empty text on success, otherwise why it failed.
-std::string runLp(const std::string& device, const std::string& file, bool raw) {
+std::string runLp(const std::string& device, const std::string& file, bool raw, const std::string& title) {
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) return std::string("no pipe: ") + std::strerror(errno);
     posix_spawn_file_actions_t actions;
@@ -66,7 +67,7 @@ std::string runLp(const std::string& device, const std::string& file, bool raw) 
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
     // A file name that starts with "-" must not read as an option.
     const std::string fileArg = !file.empty() && file[0] == '-' ? "./" + file : file;
-    std::vector<std::string> args = {"lp", "-d", device};
+    std::vector<std::string> args = {"lp", "-d", device, "-t", title};
     if (raw) args.insert(args.end(), {"-o", "raw"});
     args.push_back(fileArg);
     std::vector<char*> argv;
@@ -127,10 +128,6 @@ std::string runLp(const std::string& device, const std::string& file, bool raw) 
     return why;
 }
 
-std::string fileName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // The result of handing a job to the print service; `why` it failed, or empty.
 int32_t printed(const PrintCommand& pc, const std::string& why) {
@@ -147,6 +144,10 @@ int32_t savePdf(const PrintCommand& pc) {
     dprender::RenderRequest req;
     req.input = pc.file;
     req.output = pc.target;
+    req.title = listout::jobTitle(pc);
+    const listout::PaperChoice paper = listout::localePaper();
+    req.paper = paper.paper;
+    req.margins = paper.margins;
     const dprender::RenderResult res = dprender::renderFile(req);
     if (!res.ok) {
         fail("The report could not be saved as the PDF " + pc.target + ". " + res.error);
@@ -166,7 +167,7 @@ int32_t showOnScreen(const PrintCommand& pc) {
     std::vector<platform::ViewPage> view;
     view.reserve(pages.size());
     for (dprender::TextPage& p : pages) view.push_back({std::move(p.rows), std::move(p.attrs)});
-    platform::showPages(fileName(pc.file), view);
+    platform::showPages(listout::jobTitle(pc) + " (" + listout::localePaper().paper.name + ")", view);
     return 0;
 }
 
@@ -183,8 +184,12 @@ int32_t printRendered(const PrintCommand& pc) {
     dprender::RenderRequest req;
     req.input = pc.file;
     req.output = path;
+    req.title = listout::jobTitle(pc);
+    const listout::PaperChoice paper = listout::queuePaper(pc.device);
+    req.paper = paper.paper;
+    req.margins = paper.margins;
     const dprender::RenderResult res = dprender::renderFile(req);
-    const std::string why = res.ok ? runLp(pc.device, path, false) : res.error;
+    const std::string why = res.ok ? runLp(pc.device, path, false, req.title) : res.error;
     ::unlink(path.c_str());
     return printed(pc, why);
 }
@@ -202,7 +207,7 @@ int32_t listOut(const std::string& command) {
         return -1;
     }
     if (pc.target != SUITE_RAW_JOB) return printRendered(pc);
-    return printed(pc, runLp(pc.device, pc.file, true));
+    return printed(pc, runLp(pc.device, pc.file, true, listout::jobTitle(pc)));
 }
 
 }  // namespace

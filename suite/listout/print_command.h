@@ -1,6 +1,7 @@
 // The command text the module hands to ListOut: "file,device,field3,options".
 #pragma once
 
+#include <cctype>
 #include <exception>
 #include <string>
 #include <vector>
@@ -47,6 +48,24 @@ inline bool parseCommand(const std::string& command, PrintCommand& out) {
     out.device = head.substr(fileEnd + 1, deviceEnd - fileEnd - 1);
     out.target = head.substr(deviceEnd + 1);
     return true;
+}
+
+// What a job prints, for the print service's queue, the PDF and the screen: the report by its
+// file and options ("/80/FP" only for the depreciation report), then the client, the name of
+// the directory that holds the file: "Depreciation Report - SAMPLE".
+inline std::string jobTitle(const PrintCommand& pc) {
+    const std::size_t cut = pc.file.find_last_of("/\\");
+    std::string name = cut == std::string::npos ? pc.file : pc.file.substr(cut + 1);
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const char* what = name == "t4562.frm"                        ? "Form 4562"
+                       : pc.options.find("/80/FP") != std::string::npos ? "Depreciation Report"
+                       : name == "report.txt"                      ? "Amortization Schedule"
+                                                                   : nullptr;
+    if (!what) return cut == std::string::npos ? pc.file : pc.file.substr(cut + 1);
+    std::string client = cut == std::string::npos || cut == 0 ? std::string() : pc.file.substr(0, cut);
+    while (!client.empty() && (client.back() == '/' || client.back() == '\\')) client.pop_back();
+    if (const std::size_t up = client.find_last_of("/\\"); up != std::string::npos) client = client.substr(up + 1);
+    return client.empty() || client == "." ? std::string(what) : std::string(what) + " - " + client;
 }
 
 // A failure of the print spooling, shown to the user; the result ListOut then returns.

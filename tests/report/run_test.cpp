@@ -295,7 +295,7 @@ TEST_F(ReportRun, AnInvalidBasisEndsTheWalkButTheTotalsAreWritten) {
     options.reportDate = "12312004";
     options.reportBasis = "X";
     std::unique_ptr<dp::Client> opened = dp::Client::open(client.code(), "test");
-    dp::runDepreciationReport(*opened, options);
+    dp::reportWithOptions(*opened, options);
     EXPECT_EQ(b->log.str(), "message: Error | Invalid Basis selected\n");
     EXPECT_EQ(client.bytes("depr.fil"), before);
     const std::string text = reporttest::fileText(client.path("report.txt"));

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "render/page.h"
+#include "render/paper.h"
 #include "render/text_view.h"
 
 namespace dprender {
@@ -20,6 +21,10 @@ struct RenderRequest {
     int page = 1;       // the page a PNG shows (from 1)
     double dpi = 150;   // PNG resolution
     std::string title;  // the PDF's title (default: the input's file name)
+    // The sheet the pages go on and the edges its device leaves blank: the printer's Letter page
+    // is placed and, where it must, scaled to fit (paper.h).
+    Paper paper = letterPaper();
+    Margins margins;
 };
 
 struct RenderResult {
