@@ -97,10 +97,11 @@ public:
         }
     }
 
-    MsgResult message(const std::string& text, const std::string& title, MsgIcon icon,
-                      MsgButtons buttons) override {
+    MsgResult message(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons,
+                      MsgDefault defaultButton) override {
         Session session(screen_);
-        term::MessageView mv{text, title, icon, buttons, 0};
+        // The default button starts with the focus: Enter presses it.
+        term::MessageView mv{text, title, icon, buttons, defaultButton == MsgDefault::Second ? 1 : 0};
         LayerGuard guard(*this, Layer{nullptr, nullptr, &mv, nullptr});
         for (;;) {
             draw();
