@@ -32,6 +32,21 @@ struct Case {
     Entry entry = nullptr;  // the entry at fault
 };
 
+// Accepted when the case names no title; else refused with its title, entry and (where the case
+// gives one) text.
+void expectOutcome(const Case& c, const dp::CheckResult& r) {
+    if (!c.title) {
+        EXPECT_TRUE(r.ok) << c.name << ": " << r.failure.text << " / " << r.failure.title;
+        return;
+    }
+    EXPECT_FALSE(r.ok) << c.name;
+    if (c.text) {
+        EXPECT_EQ(r.failure.text, c.text) << c.name;
+    }
+    EXPECT_EQ(r.failure.title, c.title) << c.name;
+    EXPECT_TRUE(r.failure.entry == c.entry) << c.name;
+}
+
 TEST(LoanChecks, EachRefusalWithItsTextTitleAndEntry) {
     const Entry amount = &LoanEntries::amount, rate = &LoanEntries::rate, term = &LoanEntries::term,
                 payment = &LoanEntries::payment, date = &LoanEntries::firstPaymentDate,
@@ -119,17 +134,7 @@ TEST(LoanChecks, EachRefusalWithItsTextTitleAndEntry) {
     for (const Case& c : cases) {
         LoanEntries e = good();
         c.change(e);
-        dp::CheckResult r = dp::checkOneUnknown(e);
-        if (!c.title) {
-            EXPECT_TRUE(r.ok) << c.name << ": " << r.failure.text << " / " << r.failure.title;
-            continue;
-        }
-        EXPECT_FALSE(r.ok) << c.name;
-        if (c.text) {
-            EXPECT_EQ(r.failure.text, c.text) << c.name;
-        }
-        EXPECT_EQ(r.failure.title, c.title) << c.name;
-        EXPECT_TRUE(r.failure.entry == c.entry) << c.name;
+        expectOutcome(c, dp::checkOneUnknown(e));
     }
 }
 
@@ -266,17 +271,7 @@ TEST(BothGivenChecks, ReadsNumbersAndDatesLikeEveryOtherBox) {
         e.payment = "350";
         e.firstPaymentDate = "7/15/24";
         c.change(e);
-        const dp::CheckResult r = dp::checkBothGiven(e);
-        if (!c.title) {
-            EXPECT_TRUE(r.ok) << c.name << ": " << r.failure.text;
-            continue;
-        }
-        EXPECT_FALSE(r.ok) << c.name;
-        if (c.text) {
-            EXPECT_EQ(r.failure.text, c.text) << c.name;
-        }
-        EXPECT_EQ(r.failure.title, c.title) << c.name;
-        EXPECT_TRUE(r.failure.entry == c.entry) << c.name;
+        expectOutcome(c, dp::checkBothGiven(e));
     }
     LoanEntries e = good();
     e.amount = "25,000";
