@@ -193,7 +193,8 @@ TEST_F(AmortDialog, AfterARefusalOnlyTheBoxAtFaultNeedsMending) {
         {"type 212 1 500\n", "type 212 1,500\n", "message: One-time extra payment | \"1 500\" is not a number"},
     };
     for (const auto& c : cases) {
-        SetUp();
+        dp::amortEntries() = dp::LoanEntries{};
+        printed.clear();
         const std::string t = run(std::string(kLoan) + c.wrong + "click 194\n" + c.mended + "click 194\nclick 199\n");
         EXPECT_NE(t.find(c.message), std::string::npos) << c.wrong << t;
         EXPECT_EQ(count(t, "message:"), 1) << c.wrong << t;

@@ -345,8 +345,10 @@ void limitsAndTheSafeDefault(HWND dlg) {
     HWND question = waitForWindow("Delete Asset Record", 30);
     check(question != nullptr, "Delete asks first");
     if (!question) return;
-    const LRESULT def = SendMessageW(question, DM_GETDEFID, 0, 0);
-    check(HIWORD(def) == DC_HASDEFID && LOWORD(def) == IDNO, "No is the default button of \"Are you Sure ?\"");
+    HWND no = GetDlgItem(question, IDNO);
+    const LONG style = no ? GetWindowLongW(no, GWL_STYLE) : 0;
+    check((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON, "No is the default button of \"Are you Sure ?\" (style " +
+                                                         std::to_string(style & BS_TYPEMASK) + ")");
     PostMessageW(question, WM_KEYDOWN, VK_RETURN, 0);
     PostMessageW(question, WM_KEYUP, VK_RETURN, 0);
     Sleep(700);
