@@ -340,7 +340,7 @@ void limitsAndTheSafeDefault(HWND dlg) {
     } limits[] = {{202, 35}, {203, 10}, {205, 4}, {207, 1}, {316, 6}};
     for (const auto& l : limits)
         check(SendMessageW(GetDlgItem(dlg, l.id), EM_GETLIMITTEXT, 0, 0) == l.limit,
-              "box " + std::to_string(l.id) + " takes " + std::to_string(l.limit) + " characters");
+              "box " + std::to_string(l.id) + " is limited to " + std::to_string(l.limit));
     click(dlg, 193);  // Delete
     HWND question = waitForWindow("Delete Asset Record", 30);
     check(question != nullptr, "Delete asks first");
