@@ -41,7 +41,7 @@ class Printing final : public platform::Backend {
 public:
     void runModal(platform::Dialog&) override { throw platform::ScriptStop("no dialog expected"); }
     platform::MsgResult message(const std::string& text, const std::string&, platform::MsgIcon,
-                                platform::MsgButtons) override {
+                                platform::MsgButtons, platform::MsgDefault) override {
         said += text + "\n";
         return platform::MsgResult::Ok;
     }
