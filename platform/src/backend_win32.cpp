@@ -204,8 +204,9 @@ public:
         }
     }
 
-    MsgResult message(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) override {
-        UINT flags = MB_TOPMOST | MB_SETFOREGROUND;
+    MsgResult message(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons,
+                      MsgDefault defaultButton) override {
+        UINT flags = MB_TOPMOST | MB_SETFOREGROUND | (defaultButton == MsgDefault::Second ? MB_DEFBUTTON2 : MB_DEFBUTTON1);
         switch (icon) {
             case MsgIcon::None: break;
             case MsgIcon::Error: flags |= MB_ICONERROR; break;
@@ -317,6 +318,9 @@ void dressControl(NativeDialog& d, const ControlSpec& c, NativeControl& n) {
             SendMessageW(n.hwnd, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp));
     } else if (c.kind == ControlKind::ListBox && (c.style & StyleHScroll)) {
         SendMessageW(n.hwnd, LB_SETHORIZONTALEXTENT, kListExtentPixels, 0);
+    } else if (c.kind == ControlKind::Edit && c.maxLength > 0) {
+        // The box takes no more than its field holds, typed or pasted.
+        SendMessageW(n.hwnd, EM_LIMITTEXT, static_cast<WPARAM>(c.maxLength), 0);
     }
     // What the template or the creation already shows.
     n.text = (c.kind == ControlKind::Icon || c.kind == ControlKind::BitmapButton) ? c.text : windowText(n.hwnd);

@@ -121,8 +121,10 @@ void focusEdit(EditState& st, const std::string& dialogText);
 void afterUserEdit(EditState& st, const std::string& dialogText);
 
 // Applies an editing key. Returns true when the text changed. Keys that are not editing
-// keys change nothing and return false.
-bool applyEditKey(EditState& st, const KeyEvent& key, bool upperCase);
+// keys change nothing and return false; so does a character that is a control byte, or one that
+// would make the text longer than maxLength (0: no limit), as a box full to its field's width
+// takes no more.
+bool applyEditKey(EditState& st, const KeyEvent& key, bool upperCase, int maxLength = 0);
 // Keeps the cursor visible in a field `width` characters wide; a selected text shows from its
 // start.
 void scrollEditToCursor(EditState& st, int width);

@@ -24,14 +24,25 @@ DeviceCaps capsOf(HDC dc) {
     return c;
 }
 
-dprender::DevicePlacement placementFor(const DeviceCaps& caps, const dprender::Sheet& sheet) {
-    if (caps.dpiX <= 0 || caps.dpiY <= 0) return {};
+PaperChoice paperOf(const DeviceCaps& caps) {
     const double ptX = dprender::kPointsPerInch / caps.dpiX, ptY = dprender::kPointsPerInch / caps.dpiY;
-    const dprender::PrintableArea area{caps.offsetX * ptX, caps.offsetY * ptY, caps.areaWidth * ptX,
-                                       caps.areaHeight * ptY};
-    const dprender::SheetPlacement fit = dprender::fitSheet(sheet, area);
-    // Paper points to device pixels: the device counts from the printable area's corner.
-    return {fit.originX / ptX - caps.offsetX, fit.originY / ptY - caps.offsetY, fit.scale / ptX, fit.scale / ptY};
+    PaperChoice c;
+    c.paper = dprender::paperFromMillimetres(caps.paperWidth * ptX / dprender::kPointsPerMillimetre,
+                                             caps.paperHeight * ptY / dprender::kPointsPerMillimetre);
+    c.paper.widthPt = caps.paperWidth * ptX;
+    c.paper.heightPt = caps.paperHeight * ptY;
+    c.margins = {caps.offsetX * ptX, caps.offsetY * ptY, (caps.paperWidth - caps.offsetX - caps.areaWidth) * ptX,
+                 (caps.paperHeight - caps.offsetY - caps.areaHeight) * ptY};
+    return c;
+}
+
+dprender::DevicePlacement placementFor(const DeviceCaps& caps, const dprender::Sheet& layout) {
+    if (caps.dpiX <= 0 || caps.dpiY <= 0 || caps.areaWidth <= 0 || caps.areaHeight <= 0)
+        return dprender::onDevice(dprender::ownPlacement(layout), 1, 1);
+    const PaperChoice paper = paperOf(caps);
+    // The device counts its pixels from the printable area's corner, not the paper's.
+    return dprender::onDevice(dprender::fitPage(layout, paper.paper, paper.margins), caps.dpiX / dprender::kPointsPerInch,
+                              caps.dpiY / dprender::kPointsPerInch, -caps.offsetX, -caps.offsetY);
 }
 
 std::string printPagesOn(HDC printer, const std::string& file, const std::string& title) {

@@ -1,13 +1,14 @@
 // Printing the rendered pages through a Windows printer's own driver: each page drawn with GDI
-// on the printer's device context, fitted to the printable area of its paper.
+// on the printer's device context, fitted to the paper it is set up for and the area of it that
+// it prints on, as every page is fitted to its paper (render/paper.h).
 #pragma once
 
 #include <windows.h>
 
 #include <string>
 
+#include "paper_choice.h"
 #include "render/draw_gdi.h"
-#include "render/page_fit.h"
 
 namespace listout {
 
@@ -20,9 +21,13 @@ struct DeviceCaps {
 };
 DeviceCaps capsOf(HDC dc);
 
-// Where the sheet goes on the device: fitted into the printable area (page_fit.h), in the
-// device's pixels, whose origin is the printable area's top left corner.
-dprender::DevicePlacement placementFor(const DeviceCaps& caps, const dprender::Sheet& sheet = {});
+// The device's paper in points, the edges outside its printable area as its margins.
+PaperChoice paperOf(const DeviceCaps& caps);
+
+// Where the printer's page goes on the device: fitted to its paper inside its margins, in the
+// device's pixels, whose origin is the printable area's top left corner. A device that tells
+// nothing of its paper gets the page as on Letter, a pixel a point.
+dprender::DevicePlacement placementFor(const DeviceCaps& caps, const dprender::Sheet& layout = {});
 
 // Prints the file's rendered pages on the printer's device context as one document titled
 // `title`; why it failed, or empty. A job that fails half way is withdrawn.

@@ -26,6 +26,7 @@
 #include "platform/files.h"
 #include "platform/message.h"
 #include "platform/viewer.h"
+#include "paper_choice.h"
 #include "print_command.h"
 #include "render/render.h"
 #include "suite_printing.h"
@@ -54,7 +55,7 @@ double now() {
 
 // Runs lp with the arguments as given (no shell), collects what it says, and waits for it at
 // most the timeout. Returns an empty text on success, otherwise why it failed.
-std::string runLp(const std::string& device, const std::string& file, bool raw) {
+std::string runLp(const std::string& device, const std::string& file, bool raw, const std::string& title) {
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) return std::string("no pipe: ") + std::strerror(errno);
     posix_spawn_file_actions_t actions;
@@ -64,7 +65,7 @@ std::string runLp(const std::string& device, const std::string& file, bool raw) 
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
     // A file name that starts with "-" must not read as an option.
     const std::string fileArg = !file.empty() && file[0] == '-' ? "./" + file : file;
-    std::vector<std::string> args = {"lp", "-d", device};
+    std::vector<std::string> args = {"lp", "-d", device, "-t", title};
     if (raw) args.insert(args.end(), {"-o", "raw"});
     args.push_back(fileArg);
     std::vector<char*> argv;
@@ -125,11 +126,6 @@ std::string runLp(const std::string& device, const std::string& file, bool raw) 
     return why;
 }
 
-std::string fileName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 int showOnScreen(const PrintCommand& pc) {
     std::vector<dprender::TextPage> pages;
     std::string error;
@@ -140,7 +136,7 @@ int showOnScreen(const PrintCommand& pc) {
     std::vector<platform::ViewPage> view;
     view.reserve(pages.size());
     for (dprender::TextPage& p : pages) view.push_back({std::move(p.rows), std::move(p.attrs)});
-    platform::showPages(fileName(pc.file), view);
+    platform::showPages(listout::screenHeading(pc, listout::localePaper().paper), view);
     return 0;
 }
 
@@ -152,16 +148,14 @@ std::string printRendered(const PrintCommand& pc) {
     const int fd = ::mkstemp(path.data());
     if (fd < 0) return std::string("no temporary file for the pages (") + std::strerror(errno) + ")";
     ::close(fd);
-    dprender::RenderRequest req;
-    req.input = pc.file;
-    req.output = path;
+    const dprender::RenderRequest req = listout::pdfRequest(pc, path, listout::queuePaper(pc.device));
     const dprender::RenderResult res = dprender::renderFile(req);
-    const std::string why = res.ok ? runLp(pc.device, path, false) : res.error;
+    const std::string why = res.ok ? runLp(pc.device, path, false, req.title) : res.error;
     ::unlink(path.c_str());
     return why;
 }
 
-std::string printRaw(const PrintCommand& pc) { return runLp(pc.device, pc.file, true); }
+std::string printRaw(const PrintCommand& pc) { return runLp(pc.device, pc.file, true, listout::jobTitle(pc)); }
 
 int32_t listOut(const std::string& command) {
     return listout::carryOut(command, {showOnScreen, printRendered, printRaw});

@@ -1,7 +1,8 @@
 // The suite's print spooling on Windows: takes the command text "file,device,field3,options" and
 // prints the file. Device FILE saves a copy under the path of field 3, #PDF saves the rendered
-// pages there as a PDF, #SCREEN shows them in a window. Any other device is a Windows printer:
-// it prints the rendered pages through its own driver, fitted to its paper, or with field 3 RAW
+// pages there as a PDF on the locale's paper, #SCREEN shows them in a window on that paper. Any
+// other device is a Windows printer: it prints the rendered pages through its own driver, fitted
+// to its paper, or with field 3 RAW
 // receives the file unchanged as a raw job, for a printer that understands the report's control
 // codes itself. The options describe the page for the suite's own spooler; the rendering lays
 // out the page from the file's own codes, so they are accepted and not acted on.
@@ -24,14 +25,6 @@ using listout::PrintCommand;
 
 namespace {
 
-std::string fileName(const std::string& path) {
-    const std::size_t slash = path.find_last_of("/\\");
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// What a print job is called in the printer's queue: the file printed, with its client folder.
-std::string jobTitle(const PrintCommand& pc) { return pc.file; }
-
 // Sends the file's bytes unchanged as one raw job. Empty on success, otherwise why it failed.
 std::string printRaw(const PrintCommand& pc) {
     platform::RecordFile in;
@@ -39,7 +32,7 @@ std::string printRaw(const PrintCommand& pc) {
     std::wstring printer = platform::widen(pc.device);
     HANDLE h = nullptr;
     if (!OpenPrinterW(printer.data(), &h, nullptr)) return platform::describeSystemError(GetLastError());
-    std::wstring name = platform::widen(jobTitle(pc));
+    std::wstring name = platform::widen(listout::jobTitle(pc));
     wchar_t raw[] = L"RAW";
     DOC_INFO_1W doc{name.data(), nullptr, raw};
     std::string why;
@@ -68,7 +61,7 @@ std::string printRaw(const PrintCommand& pc) {
 std::string printRendered(const PrintCommand& pc) {
     HDC dc = CreateDCW(L"WINSPOOL", platform::widen(pc.device).c_str(), nullptr, nullptr);
     if (!dc) return platform::describeSystemError(GetLastError());
-    const std::string why = listout::printPagesOn(dc, pc.file, jobTitle(pc));
+    const std::string why = listout::printPagesOn(dc, pc.file, listout::jobTitle(pc));
     DeleteDC(dc);
     return why;
 }
@@ -82,7 +75,8 @@ int showOnScreen(const PrintCommand& pc) {
         return true;
     };
     if (!fonts || !dprender::readDrawnPages(pc.file, keep, error)) return listout::fail(error);
-    listout::showPagesWindow(fileName(pc.file), pages, *fonts);
+    const listout::PaperChoice paper = listout::localePaper();
+    listout::showPagesWindow(listout::screenHeading(pc, paper.paper), pages, *fonts, paper);
     return 0;
 }
 

@@ -25,6 +25,8 @@ struct Viewer {
     std::string title;
     const std::vector<dprender::Page>* pages = nullptr;
     const dprender::Fonts* fonts = nullptr;
+    PaperChoice paper;
+    dprender::Placement placement;  // the printer's page on the paper
     dprender::PageViewState state;
     int width = 0, height = 0;  // the client area
 };
@@ -51,8 +53,8 @@ void showScrollBar(HWND hwnd, int bar, int position, int range, int pageSize) {
 
 // The window follows the state: caption, scroll bars, picture.
 void update(HWND hwnd, Viewer& v) {
-    v.state = dprender::clampView(v.state, v.width, v.height);
-    const dprender::ViewGeometry g = dprender::viewGeometry(v.state, v.width, v.height);
+    v.state = dprender::clampView(v.state, v.width, v.height, v.paper.paper);
+    const dprender::ViewGeometry g = dprender::viewGeometry(v.state, v.width, v.height, v.paper.paper);
     SetWindowTextW(hwnd, platform::widen(captionOf(v)).c_str());
     showScrollBar(hwnd, SB_VERT, v.state.scrollY, g.maxScrollY, v.height);
     showScrollBar(hwnd, SB_HORZ, v.state.scrollX, g.maxScrollX, v.width);
@@ -70,14 +72,14 @@ void paint(HWND hwnd, const Viewer& v) {
     HBRUSH desk = CreateSolidBrush(kDesk);
     FillRect(dc, &all, desk);
     DeleteObject(desk);
-    const dprender::ViewGeometry g = dprender::viewGeometry(v.state, v.width, v.height);
+    const dprender::ViewGeometry g = dprender::viewGeometry(v.state, v.width, v.height, v.paper.paper);
     RECT sheet{g.sheetX, g.sheetY, g.sheetX + g.sheetWidth, g.sheetY + g.sheetHeight};
     RECT shadow{sheet.left + 3, sheet.top + 3, sheet.right + 3, sheet.bottom + 3};
     FillRect(dc, &shadow, static_cast<HBRUSH>(GetStockObject(DKGRAY_BRUSH)));
     FillRect(dc, &sheet, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     if (!v.pages->empty())
         dprender::drawPage(dc, (*v.pages)[static_cast<std::size_t>(v.state.page)], *v.fonts,
-                           {static_cast<double>(g.sheetX), static_cast<double>(g.sheetY), g.scale, g.scale});
+                           dprender::onDevice(v.placement, g.scale, g.scale, g.sheetX, g.sheetY));
     BitBlt(screen, 0, 0, v.width, v.height, dc, 0, 0, SRCCOPY);
     SelectObject(dc, old);
     DeleteObject(bitmap);
@@ -144,7 +146,7 @@ LRESULT CALLBACK pageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         case WM_KEYDOWN:
             if (const auto key = keyOf(wp)) {
-                v->state = dprender::applyViewKey(v->state, *key, v->width, v->height);
+                v->state = dprender::applyViewKey(v->state, *key, v->width, v->height, v->paper.paper);
                 update(hwnd, *v);
                 return 0;
             }
@@ -153,7 +155,7 @@ LRESULT CALLBACK pageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             const int notches = GET_WHEEL_DELTA_WPARAM(wp) / WHEEL_DELTA;
             for (int i = 0; i < std::abs(notches); ++i)
                 v->state = dprender::applyViewKey(v->state, notches > 0 ? dprender::ViewKey::Up : dprender::ViewKey::Down,
-                                                  v->width, v->height);
+                                                  v->width, v->height, v->paper.paper);
             update(hwnd, *v);
             return 0;
         }
@@ -187,12 +189,15 @@ RECT pageWindowRect() {
 
 }  // namespace
 
-void showPagesWindow(const std::string& title, const std::vector<dprender::Page>& pages, const dprender::Fonts& fonts) {
+void showPagesWindow(const std::string& heading, const std::vector<dprender::Page>& pages, const dprender::Fonts& fonts,
+                     const PaperChoice& paper) {
     platform::registerWindowClass(kPageClass, pageProc, thisLibrary());
     Viewer v;
-    v.title = title;
+    v.title = heading;
     v.pages = &pages;
     v.fonts = &fonts;
+    v.paper = paper;
+    v.placement = dprender::fitPage(dprender::Sheet{}, paper.paper, paper.margins);
     v.state.pages = static_cast<int>(pages.size());
     const RECT r = pageWindowRect();
     // Above the module's dialogs, which stay above other windows.

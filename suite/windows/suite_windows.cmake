@@ -22,7 +22,8 @@ add_subdirectory(render)
 add_library(devpick SHARED devpick/devpick.cpp devpick/save_as_win32.cpp)
 dp_suite_library(devpick DEVPICK PickDevice 32)
 target_link_libraries(devpick PRIVATE comdlg32)
-add_library(listout SHARED listout/listout_win32.cpp listout/gdi_printing_win32.cpp listout/page_window_win32.cpp)
+add_library(listout SHARED listout/listout_win32.cpp listout/gdi_printing_win32.cpp listout/page_window_win32.cpp
+  listout/paper_choice_win32.cpp)
 dp_suite_library(listout LISTOUT ListOut 8)
 target_link_libraries(listout PRIVATE dprender)
 

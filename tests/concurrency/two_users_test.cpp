@@ -36,8 +36,8 @@ public:
         inner_->runModal(d);
     }
     platform::MsgResult message(const std::string& t, const std::string& ti, platform::MsgIcon i,
-                                platform::MsgButtons b) override {
-        return inner_->message(t, ti, i, b);
+                                platform::MsgButtons b, platform::MsgDefault d) override {
+        return inner_->message(t, ti, i, b, d);
     }
     int runAndWait(const std::string& c) override { return inner_->runAndWait(c); }
     std::optional<std::string> scriptedPrinterReply() override { return inner_->scriptedPrinterReply(); }

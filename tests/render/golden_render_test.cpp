@@ -69,18 +69,36 @@ TEST_F(GoldenRender, FormValuesStandInsideTheirBoxes) {
         ASSERT_NE(w, words.end()) << c.value << " on line " << c.line;
         EXPECT_GT(w->xMin, columnX(c.leftRuleCol)) << c.value;
         EXPECT_LT(w->xMax, columnX(c.rightEdgeCol)) << c.value;
-        EXPECT_GT(w->yMin, lineY(c.line) - 1.0) << c.value;
+        EXPECT_GT(w->yMin, lineY(c.line) - 3.0) << c.value;  // the type's ascent above the rule
         EXPECT_LT(w->yMax, lineY(c.line + 1) + 2.5) << c.value;  // the comma's tail may touch the rule
+    }
+}
+
+// An amount and the text of its line print on one line, not on the rule below the text.
+TEST_F(GoldenRender, FormAmountsStandOnTheLinesOfTheirTexts) {
+    const std::vector<Word> words = pdfWords(pdf("form4562/T4562_full.FRM"), 1);
+    const struct {
+        const char* value;
+        const char* firstWord;  // of the line's text
+    } cases[] = {{"100,000.", "Maximum"}, {"42,000.", "Total"}, {"400,000.", "Threshhold"}, {"1,200.", "Carryover"},
+                 {"1,500.", "Property"},  {"1,850.", "Other"}, {"2,800.", "Listed"}};
+    for (const auto& c : cases) {
+        const auto v = std::find_if(words.begin(), words.end(), [&](const Word& w) { return w.text == c.value; });
+        ASSERT_NE(v, words.end()) << c.value;
+        const bool sameLine = std::any_of(words.begin(), words.end(), [&](const Word& w) {
+            return w.text == c.firstWord && std::abs(w.midY() - v->midY()) < 3.0;
+        });
+        EXPECT_TRUE(sameLine) << c.value << " does not stand beside \"" << c.firstWord << '"';
     }
 }
 
 TEST_F(GoldenRender, PartLabelsPrintOnTheirBars) {
     const std::vector<Word> words = pdfWords(pdf("form4562/T4562_full.FRM"), 1);
-    // The bars: six cells on the 7th line, seven on the 25th, 30th and 53rd (10 cpi).
+    // The bars: six cells on the 8th line, seven on the 26th, 31st and 54th (10 cpi).
     const struct {
         const char* numeral;
         double line, cells;
-    } bars[] = {{"l", 6, 6}, {"ll", 24, 7}, {"lll", 29, 7}, {"lV", 52, 7}};
+    } bars[] = {{"l", 7, 6}, {"ll", 25, 7}, {"lll", 30, 7}, {"lV", 53, 7}};
     for (const auto& b : bars) {
         const auto inBar = [&](const Word& w) {
             return w.xMin >= columnX(0) && w.xMax <= columnX(b.cells) && w.midY() > lineY(b.line) &&

@@ -30,6 +30,15 @@ TEST(PageView, AtZoomOneTheSheetFillsTheWidth) {
     EXPECT_EQ(g.maxScrollY, 797 + 2 * kViewMargin - kH);
 }
 
+TEST(PageView, TheSheetIsThePaperThePagesAreLaidOutOn) {
+    const ViewGeometry g = viewGeometry(fourPages(), kW, kH, a4Paper());
+    EXPECT_EQ(g.sheetWidth, kW - 2 * kViewMargin);
+    EXPECT_EQ(g.sheetHeight, 871) << "297 x 210 of the width";
+    // The last page of A4 scrolls to its foot.
+    const PageViewState end = applyViewKey(fourPages(), ViewKey::ScreenDown, kW, kH, a4Paper());
+    EXPECT_EQ(applyViewKey(end, ViewKey::ScreenDown, kW, kH, a4Paper()).scrollY, 871 + 2 * kViewMargin - kH);
+}
+
 struct KeyCase {
     const char* what;
     std::initializer_list<ViewKey> keys;

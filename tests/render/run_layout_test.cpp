@@ -1,11 +1,9 @@
 // Where a run's letters and shapes land: the layout every drawing of the pages (cairo, GDI, the
-// standard-font PDF) shares, and the fitting of a sheet into a printer's printable area.
+// standard-font PDF) shares.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 
-#include "render/page_fit.h"
 #include "render/run_layout.h"
 
 using namespace dprender;
@@ -91,57 +89,6 @@ TEST(RunLayout, ShadesAreLighterOnlyWhenTheRunIsAllShade) {
     EXPECT_EQ(shadedInk(0x000000, 0.25), 0xBFBFBFu);
     EXPECT_EQ(shadedInk(0x000000, 1), 0x000000u);
     EXPECT_EQ(shadedInk(0xFF0000, 0.5), 0xFF8080u);
-}
-
-// ---- fitting a sheet into a printer's printable area ------------------------------------------
-
-struct FitCase {
-    const char* what;
-    PrintableArea area;  // points from the paper's corner
-};
-
-// The print box is 590.4 x 756 points (8.2 x 10.5 inches): shrunk only as far as the area asks.
-double expectedScale(const PrintableArea& a) { return std::min({1.0, a.width / 590.4, a.height / 756.0}); }
-
-TEST(PageFit, TheSheetsPrintStaysWholeOnAnyPaper) {
-    const Sheet letter;
-    const FitCase cases[] = {
-        {"Letter, printing to a sixth of an inch from the edges", {12, 12, 588, 768}},
-        {"Letter without margins", {0, 0, 612, 792}},
-        {"A4 (595 x 842), a sixth of an inch unprintable", {12, 12, 571, 818}},
-        {"Letter with half-inch margins all round", {36, 36, 540, 720}},
-        {"A5 (420 x 595)", {10, 10, 400, 575}},
-        {"Legal (612 x 1008)", {12, 12, 588, 984}},
-        {"Letter in landscape (792 x 612)", {12, 12, 768, 588}},
-    };
-    for (const FitCase& c : cases) {
-        const SheetPlacement p = fitSheet(letter, c.area);
-        EXPECT_NEAR(p.scale, expectedScale(c.area), 1e-9) << c.what;
-        // The print box (from the margins to the right edge and the bottom margin) inside the area.
-        const double left = p.originX + letter.leftMarginPt * p.scale;
-        const double top = p.originY + letter.topMarginPt * p.scale;
-        const double right = p.originX + letter.widthPt * p.scale;
-        const double bottom = p.originY + (letter.heightPt - letter.bottomMarginPt) * p.scale;
-        EXPECT_GE(left, c.area.left - 1e-9) << c.what;
-        EXPECT_GE(top, c.area.top - 1e-9) << c.what;
-        EXPECT_LE(right, c.area.left + c.area.width + 1e-9) << c.what;
-        EXPECT_LE(bottom, c.area.top + c.area.height + 1e-9) << c.what;
-    }
-}
-
-TEST(PageFit, AFittingSheetKeepsItsPlaceAndAMarginTooNarrowMovesIt) {
-    const Sheet letter;
-    SheetPlacement p = fitSheet(letter, {0, 0, 612, 792});
-    EXPECT_DOUBLE_EQ(p.scale, 1);
-    EXPECT_DOUBLE_EQ(p.originX, 0) << "column 1 still 0.3 inch from the paper's edge";
-    EXPECT_DOUBLE_EQ(p.originY, 0);
-    // A printer that cannot print within half an inch of the top: the print moves down, unshrunk.
-    p = fitSheet(letter, {0, 36, 612, 756});
-    EXPECT_DOUBLE_EQ(p.scale, 1);
-    EXPECT_DOUBLE_EQ(p.originY + letter.topMarginPt, 36);
-    // Nothing to print on: left as it is rather than made to vanish.
-    p = fitSheet(letter, {0, 0, 0, 0});
-    EXPECT_DOUBLE_EQ(p.scale, 1);
 }
 
 }  // namespace

@@ -33,11 +33,12 @@ std::vector<Page> pagesOf(const std::string& file) {
     return dprender::parsePages(readFile(file), o);
 }
 
-std::string writePdf(const std::vector<Page>& pages, const std::string& out) {
+std::string writePdf(const std::vector<Page>& pages, const std::string& out,
+                     const dprender::Paper& paper = dprender::letterPaper(), const dprender::Margins& margins = {}) {
     std::FILE* f = std::fopen(out.c_str(), "wb");
     EXPECT_NE(f, nullptr);
     if (!f) return out;
-    dprender::StandardFontPdf pdf(f, testWidths(), {}, "report.txt");
+    dprender::StandardFontPdf pdf(f, testWidths(), paper, dprender::fitPage(dprender::Sheet{}, paper, margins), "report.txt");
     for (const Page& p : pages) EXPECT_TRUE(pdf.addPage(p));
     EXPECT_TRUE(pdf.close()) << pdf.error();
     std::fclose(f);
@@ -93,6 +94,30 @@ TEST_F(StandardFontPdfTest, TheReportReadsInOrderLineByLine) {
 
 TEST_F(StandardFontPdfTest, TheReportsHundredAndThirtyTwoColumnsStandInsideThePage) {
     expectReportColumnsInsideThePage(writePdf(pagesOf(golden("report/full_register.txt")), dir.path("report.pdf")), 4);
+}
+
+// On A4 inside a printer's usual margins the page is moved in and scaled to the width, as every
+// drawing places it: each word where the placement takes it from the Letter page, none cut.
+TEST_F(StandardFontPdfTest, OnA4TheReportIsPlacedAndScaledWhole) {
+    const dprender::Paper a4 = dprender::a4Paper();
+    const dprender::Margins usual = dprender::usualMargins();
+    const std::vector<Page> pages = pagesOf(golden("report/full_register.txt"));
+    const std::string pdf = writePdf(pages, dir.path("a4.pdf"), a4, usual);
+    EXPECT_NE(run("pdfinfo " + quoted(pdf)).out.find("595.276 x 841.89 pts (A4)"), std::string::npos);
+    const dprender::Placement at = dprender::fitPage(dprender::Sheet{}, a4, usual);
+    ASSERT_LT(at.scale, 1);
+    const std::vector<Word> onA4 = pdfWords(pdf, 1), onLetter = pdfWords(writePdf(pages, dir.path("letter.pdf")), 1);
+    ASSERT_GT(onA4.size(), 100u);
+    ASSERT_EQ(onA4.size(), onLetter.size());
+    const dprender::Placement own = dprender::ownPlacement();
+    for (std::size_t i = 0; i < onA4.size(); ++i) {
+        const Word &w = onA4[i], &l = onLetter[i];
+        ASSERT_EQ(w.text, l.text);
+        EXPECT_NEAR(w.xMin, at.xPt + at.scale * (l.xMin - own.xPt), 0.3) << w.text;
+        EXPECT_NEAR(w.yMax, at.yPt + at.scale * (l.yMax - own.yPt), 0.3) << w.text;
+        EXPECT_GE(w.xMin, usual.left - 0.3) << w.text;
+        EXPECT_LE(w.xMax, a4.widthPt - usual.right + 0.3) << w.text;
+    }
 }
 
 TEST_F(StandardFontPdfTest, EveryGoldenFileHasItsPagesAndText) {

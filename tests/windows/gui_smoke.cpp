@@ -331,6 +331,44 @@ void openRecordAndAbort(HWND dlg, const std::string& shots) {
     check(GetDlgItem(dlg, 201) != nullptr, "abort: box 201 back");
 }
 
+// Boxes take no more than their fields (EM_LIMITTEXT), and "Are you Sure ?" has No as its default
+// button: Enter there deletes nothing.
+void limitsAndTheSafeDefault(HWND dlg) {
+    HWND number = GetDlgItem(dlg, 201);
+    check(number && SendMessageW(number, EM_GETLIMITTEXT, 0, 0) == 6, "box 201 takes 6 characters");
+    SendMessageW(number, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"101"));
+    click(dlg, 194);
+    Sleep(700);
+    const struct {
+        int id;
+        LRESULT limit;
+    } limits[] = {{202, 35}, {203, 10}, {205, 4}, {207, 1}, {316, 6}};
+    for (const auto& l : limits)
+        check(SendMessageW(GetDlgItem(dlg, l.id), EM_GETLIMITTEXT, 0, 0) == l.limit,
+              "box " + std::to_string(l.id) + " is limited to " + std::to_string(l.limit));
+    click(dlg, 193);  // Delete
+    HWND question = waitForWindow("Delete Asset Record", 30);
+    check(question != nullptr, "Delete asks first");
+    if (!question) return;
+    HWND no = GetDlgItem(question, IDNO);
+    const LONG style = no ? GetWindowLongW(no, GWL_STYLE) : 0;
+    check((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON, "No is the default button of \"Are you Sure ?\" (style " +
+                                                         std::to_string(style & BS_TYPEMASK) + ")");
+    PostMessageW(question, WM_KEYDOWN, VK_RETURN, 0);
+    PostMessageW(question, WM_KEYUP, VK_RETURN, 0);
+    Sleep(700);
+    check(!IsWindow(question), "Enter answers the question");
+    number = GetDlgItem(dlg, 201);
+    check(number != nullptr, "the edit is closed");
+    if (!number) return;
+    SendMessageW(number, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"101"));
+    click(dlg, 194);
+    Sleep(700);
+    check(textOf(GetDlgItem(dlg, 202)).rfind("Cash register", 0) == 0, "101 is not deleted: " + textOf(GetDlgItem(dlg, 202)));
+    click(dlg, 197);  // &Abort
+    Sleep(700);
+}
+
 // ---- 3. the help window and the printed pages --------------------------------------------------
 
 HWND waitForClass(const wchar_t* windowClass, int seconds) {
@@ -402,11 +440,16 @@ HWND reportOnTheScreen(HWND menu, const std::string& caption, const std::string&
     HWND view = waitForClass(L"VeldroPages", 60);
     check(view != nullptr, "Screen opens the page window");
     if (view) {
-        check(textOf(view).rfind("report.txt - Page 1 of 2", 0) == 0, "caption: " + textOf(view));
+        // Titled for what it shows, on the paper of the user's locale.
+        const auto titled = [&](const char* page) {
+            const std::string c = textOf(view);
+            return c.rfind("Depreciation Report - SAMPLE (", 0) == 0 && c.find(std::string(") - ") + page) != std::string::npos;
+        };
+        check(titled("Page 1 of 2"), "caption: " + textOf(view));
         screenshot(view, shots + "\\screen.bmp");
         pressKey(view, VK_NEXT);
         Sleep(500);
-        check(textOf(view).rfind("report.txt - Page 2 of 2", 0) == 0, "PgDn turns to page 2: " + textOf(view));
+        check(titled("Page 2 of 2"), "PgDn turns to page 2: " + textOf(view));
         pressKey(view, VK_ESCAPE);
         check(waitUntilGone(view, 10), "Esc closes the page window");
     }
@@ -456,6 +499,7 @@ HWND reportAsPdf(HWND menu, const std::string& caption) {
     }
     check(bytes.rfind("%PDF-", 0) == 0 && bytes.find("%%EOF") != std::string::npos, "the PDF is written whole (" +
                                                                                       std::to_string(bytes.size()) + " bytes)");
+    check(bytes.find("/Title (Depreciation Report - SAMPLE)") != std::string::npos, "the PDF is titled for what it holds");
     return menu;
 }
 
@@ -481,6 +525,7 @@ void moduleInThisProcess(const std::string& bin, const std::string& client, cons
         if (maintenance) {
             checkMaintenanceIdle(maintenance, thread);
             openRecordAndAbort(maintenance, shots);
+            limitsAndTheSafeDefault(maintenance);
             helpOpensInItsOwnWindow(maintenance, shots);
             click(maintenance, 199);  // &Close
             menu = waitForWindow(caption, 30);

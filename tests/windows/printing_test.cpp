@@ -9,6 +9,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <optional>
 
 #include "../../suite/listout/gdi_printing_win32.h"
 #include "render_test_support.h"
@@ -35,24 +36,79 @@ const PaperCase kPapers[] = {
     {"Letter, no margins, 96 dpi", {96, 96, 816, 1056, 0, 0, 816, 1056}},
 };
 
-TEST(PrinterPaper, TheSheetsPrintLandsInsideThePrintableArea) {
-    const dprender::Sheet sheet;
+TEST(PrinterPaper, ThePageLandsInsideThePrintableArea) {
+    const dprender::Sheet layout;
     for (const PaperCase& c : kPapers) {
-        const dprender::DevicePlacement at = listout::placementFor(c.caps, sheet);
-        // The print box: from the margins to the sheet's right edge and its bottom margin.
-        const double left = at.originX + sheet.leftMarginPt * at.scaleX, top = at.originY + sheet.topMarginPt * at.scaleY;
-        const double right = at.originX + sheet.widthPt * at.scaleX;
-        const double bottom = at.originY + (sheet.heightPt - sheet.bottomMarginPt) * at.scaleY;
-        EXPECT_GE(left, -1e-6) << c.what;
-        EXPECT_GE(top, -1e-6) << c.what;
+        const dprender::DevicePlacement at = listout::placementFor(c.caps, layout);
+        // The printer's page: its line from column 1, its lines from the top of form.
+        const double right = at.originX + layout.printableWidthPt() * at.scaleX;
+        const double bottom = at.originY + layout.printableDots() * dprender::kPointsPerInch / dprender::kDotsPerInch * at.scaleY;
+        EXPECT_GE(at.originX, -1e-6) << c.what;
+        EXPECT_GE(at.originY, -1e-6) << c.what;
         EXPECT_LE(right, c.caps.areaWidth + 1e-6) << c.what;
         EXPECT_LE(bottom, c.caps.areaHeight + 1e-6) << c.what;
         EXPECT_NEAR(at.scaleX / at.scaleY, static_cast<double>(c.caps.dpiX) / c.caps.dpiY, 1e-9) << c.what << ": not distorted";
     }
-    // Letter without margins: exactly where the Linux page has it, at full size.
-    const dprender::DevicePlacement full = listout::placementFor(kPapers[4].caps, sheet);
-    EXPECT_DOUBLE_EQ(full.scaleX, 96 / 72.0);
-    EXPECT_DOUBLE_EQ(full.originX, 0);
+}
+
+// The device's paper is the renderer's paper: the same fitting as a PDF of that paper and margins.
+TEST(PrinterPaper, TheDriversPaperIsFittedAsEveryPaperIs) {
+    const struct {
+        const char* what;
+        DeviceCaps caps;
+        const char* paper;
+        double x, y, scale;  // the page on the paper, points
+    } cases[] = {
+        {"Letter without margins: where the Linux page has it, full size", kPapers[4].caps, "Letter", 21.6, 18, 1},
+        {"Letter with a sixth of an inch unprintable: unmoved", kPapers[0].caps, "Letter", 21.6, 18, 1},
+        {"A4 with a sixth of an inch unprintable: moved in, scaled a little", kPapers[1].caps, "A4", 12, 18, 571.2 / 576},
+        {"A4 with half an inch unprintable: scaled to the width", kPapers[2].caps, "A4", 36, 36, (595.2 - 72) / 576},
+    };
+    for (const auto& c : cases) {
+        const listout::PaperChoice paper = listout::paperOf(c.caps);
+        EXPECT_EQ(paper.paper.name, c.paper) << c.what;
+        const dprender::DevicePlacement at = listout::placementFor(c.caps);
+        const double pxX = c.caps.dpiX / 72.0, pxY = c.caps.dpiY / 72.0;
+        EXPECT_NEAR(at.scaleX / pxX, c.scale, 1e-6) << c.what;
+        // Device pixels count from the printable area's corner.
+        EXPECT_NEAR((at.originX + c.caps.offsetX) / pxX, c.x, 0.01) << c.what;
+        EXPECT_NEAR((at.originY + c.caps.offsetY) / pxY, c.y, 0.01) << c.what;
+    }
+    // A device that tells nothing of its paper: the page as on Letter, a pixel a point.
+    const dprender::DevicePlacement none = listout::placementFor(DeviceCaps{});
+    EXPECT_DOUBLE_EQ(none.scaleX, 1);
+    EXPECT_DOUBLE_EQ(none.originX, 21.6);
+}
+
+// ---- the paper of a PDF file and of the screen ---------------------------------------------------
+
+TEST(LocalePaper, TheLocalesPaperSizeCodes) {
+    const struct {
+        int code;
+        const char* paper;  // "" for none
+    } cases[] = {{1, "Letter"}, {5, "Legal"}, {8, "A3"}, {9, "A4"}, {0, ""}, {2, ""}, {66, ""}};
+    for (const auto& c : cases) {
+        const std::optional<dprender::Paper> p = listout::paperOfWindowsLocale(c.code);
+        EXPECT_EQ(p ? p->name : std::string(), c.paper) << c.code;
+    }
+}
+
+TEST(LocalePaper, ASettingBeforeTheUsersLocale) {
+    wchar_t text[8] = {};
+    ASSERT_GT(GetLocaleInfoW(LOCALE_USER_DEFAULT, LOCALE_IPAPERSIZE, text, 8), 0);
+    const std::optional<dprender::Paper> ofLocale = listout::paperOfWindowsLocale(_wtoi(text));
+    const std::string localeName = ofLocale ? ofLocale->name : "Letter";
+    const struct {
+        const char* setting;
+        std::string paper;
+    } cases[] = {{"A4", "A4"}, {"na_legal_8.5x14in", "Legal"}, {"Foolscap", localeName}, {"", localeName}};
+    for (const auto& c : cases) {
+        _putenv_s("DP_PAPER", c.setting);
+        const listout::PaperChoice got = listout::localePaper();
+        EXPECT_EQ(got.paper.name, c.paper) << c.setting;
+        EXPECT_DOUBLE_EQ(got.margins.left, dprender::usualMargins().left) << c.setting;
+    }
+    _putenv_s("DP_PAPER", "");
 }
 
 // ---- the drawn page in a metafile ---------------------------------------------------------------
@@ -174,8 +230,8 @@ protected:
 TEST_F(PrintQueue, TheDriverPrintsTheRenderedPagesOnItsPaper) {
     const std::string ps = printed("A4 Test Printer", "");
     ASSERT_EQ(ps.rfind("%!PS-Adobe", 0), 0u) << "the driver's PostScript, not the file";
-    EXPECT_NE(ps.find("%%Title: " + sourceFile("tests/golden/report/full_register.txt")), std::string::npos)
-        << "the job is titled with the file printed";
+    EXPECT_NE(ps.find("%%Title: Depreciation Report - report"), std::string::npos)
+        << "the job is titled for what it prints (the report of the folder \"report\")";
     EXPECT_NE(ps.find("%%Pages: 4"), std::string::npos) << "every page of the report";
     EXPECT_NE(ps.find("*PageSize A4"), std::string::npos) << "on the printer's own paper";
     EXPECT_EQ(ps.find('\x1b'), std::string::npos) << "no printer code reaches the driver's output";

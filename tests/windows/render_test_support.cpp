@@ -81,7 +81,7 @@ Gray drawnPage(const dprender::Page& page, const dprender::Fonts& fonts, double 
     HGDIOBJ old = SelectObject(dc, bitmap);
     RECT all{0, 0, g.width, g.height};
     FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    dprender::drawPage(dc, page, fonts, {0, 0, scale, scale});
+    dprender::drawPage(dc, page, fonts, dprender::onDevice(dprender::ownPlacement(), scale, scale));
     GdiFlush();
     const int stride = (g.width * 3 + 3) & ~3;
     for (int y = 0; y < g.height; ++y)

@@ -172,17 +172,19 @@ void prepare(cairo_t* cr) {
 
 }  // namespace
 
-void drawPage(cairo_t* cr, const Page& page, const Fonts& fonts, const Sheet& sheet) {
+void drawPage(cairo_t* cr, const Page& page, const Fonts& fonts, const Placement& placement) {
     cairo_save(cr);
     prepare(cr);
-    cairo_translate(cr, sheet.leftMarginPt, sheet.topMarginPt);
+    cairo_translate(cr, placement.xPt, placement.yPt);
+    cairo_scale(cr, placement.scale, placement.scale);
     for (const Run& run : page.runs) drawRun(cr, run, fonts);
     cairo_restore(cr);
 }
 
-PdfWriter::PdfWriter(std::FILE* out, const Fonts& fonts, const Sheet& sheet, const std::string& title)
-    : out_(out), fonts_(fonts), sheet_(sheet) {
-    surface_ = cairo_pdf_surface_create_for_stream(&PdfWriter::write, this, sheet.widthPt, sheet.heightPt);
+PdfWriter::PdfWriter(std::FILE* out, const Fonts& fonts, const Paper& paper, const Placement& placement,
+                     const std::string& title)
+    : out_(out), fonts_(fonts), placement_(placement) {
+    surface_ = cairo_pdf_surface_create_for_stream(&PdfWriter::write, this, paper.widthPt, paper.heightPt);
     if (!title.empty()) cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_TITLE, title.c_str());
     cairo_pdf_surface_set_metadata(surface_, CAIRO_PDF_METADATA_CREATOR, "veldro-render");
     cr_ = cairo_create(surface_);
@@ -204,7 +206,7 @@ cairo_status_t PdfWriter::write(void* closure, const unsigned char* data, unsign
 
 bool PdfWriter::addPage(const Page& page) {
     if (closed_ || !error_.empty()) return false;
-    drawPage(cr_, page, fonts_, sheet_);
+    drawPage(cr_, page, fonts_, placement_);
     cairo_show_page(cr_);
     if (cairo_status(cr_) != CAIRO_STATUS_SUCCESS || writeFailed_) {
         error_ = writeFailed_ ? "the PDF could not be written" : cairo_status_to_string(cairo_status(cr_));
@@ -236,16 +238,16 @@ cairo_status_t writeToFile(void* closure, const unsigned char* data, unsigned in
 }  // namespace
 
 bool writePng(const Page& page, const Fonts& fonts, std::FILE* out, double dpi, std::string& error,
-              const Sheet& sheet) {
+              const Paper& paper, const Placement& placement) {
     const double scale = dpi / kPointsPerInch;
-    const int w = static_cast<int>(std::lround(sheet.widthPt * scale));
-    const int h = static_cast<int>(std::lround(sheet.heightPt * scale));
+    const int w = static_cast<int>(std::lround(paper.widthPt * scale));
+    const int h = static_cast<int>(std::lround(paper.heightPt * scale));
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, w, h);
     cairo_t* cr = cairo_create(surface);
     cairo_set_source_rgb(cr, 1, 1, 1);
     cairo_paint(cr);
     cairo_scale(cr, scale, scale);
-    drawPage(cr, page, fonts, sheet);
+    drawPage(cr, page, fonts, placement);
     cairo_status_t st = cairo_status(cr);
     cairo_destroy(cr);
     if (st == CAIRO_STATUS_SUCCESS) st = cairo_surface_write_to_png_stream(surface, writeToFile, out);

@@ -137,8 +137,7 @@ private:
 
 class PageDrawing {
 public:
-    PageDrawing(HDC dc, const Fonts& fonts, const DevicePlacement& at, const Sheet& sheet)
-        : dc_(dc), fonts_(fonts), at_(at), sheet_(sheet), cache_(fonts) {}
+    PageDrawing(HDC dc, const Fonts& fonts, const DevicePlacement& at) : dc_(dc), fonts_(fonts), at_(at), cache_(fonts) {}
 
     void run(const Run& run) {
         const RunLayout layout = layoutRun(run, fonts_.proportionalWidths(), fonts_.monoAdvanceEm());
@@ -147,8 +146,8 @@ public:
     }
 
 private:
-    double devX(double x) const { return at_.originX + (sheet_.leftMarginPt + x) * at_.scaleX; }
-    double devY(double y) const { return at_.originY + (sheet_.topMarginPt + y) * at_.scaleY; }
+    double devX(double x) const { return at_.originX + x * at_.scaleX; }
+    double devY(double y) const { return at_.originY + y * at_.scaleY; }
 
     // Rules keep at least one pixel, however small the scale.
     void shapes(const RunLayout& layout, std::uint32_t ink) {
@@ -205,19 +204,18 @@ private:
     HDC dc_;
     const Fonts& fonts_;
     DevicePlacement at_;
-    Sheet sheet_;
     FontCache cache_;
 };
 
 }  // namespace
 
-void drawPage(HDC dc, const Page& page, const Fonts& fonts, const DevicePlacement& at, const Sheet& sheet) {
+void drawPage(HDC dc, const Page& page, const Fonts& fonts, const DevicePlacement& at) {
     const int saved = SaveDC(dc);
     SetBkMode(dc, TRANSPARENT);
     SetTextAlign(dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
     SetMapMode(dc, MM_TEXT);
     {
-        PageDrawing drawing(dc, fonts, at, sheet);
+        PageDrawing drawing(dc, fonts, at);
         for (const Run& run : page.runs) drawing.run(run);
     }
     RestoreDC(dc, saved);

@@ -11,12 +11,12 @@ constexpr int kLinesAStep = 3;
 
 }  // namespace
 
-ViewGeometry viewGeometry(const PageViewState& state, int width, int height, const Sheet& sheet) {
+ViewGeometry viewGeometry(const PageViewState& state, int width, int height, const Paper& paper) {
     ViewGeometry g;
     const int room = std::max(1, width - 2 * kViewMargin);
-    g.scale = room / sheet.widthPt * state.zoom;
-    g.sheetWidth = static_cast<int>(std::lround(sheet.widthPt * g.scale));
-    g.sheetHeight = static_cast<int>(std::lround(sheet.heightPt * g.scale));
+    g.scale = room / paper.widthPt * state.zoom;
+    g.sheetWidth = static_cast<int>(std::lround(paper.widthPt * g.scale));
+    g.sheetHeight = static_cast<int>(std::lround(paper.heightPt * g.scale));
     g.maxScrollX = std::max(0, g.sheetWidth + 2 * kViewMargin - width);
     g.maxScrollY = std::max(0, g.sheetHeight + 2 * kViewMargin - height);
     // A sheet narrower than the window stands in its middle.
@@ -26,17 +26,17 @@ ViewGeometry viewGeometry(const PageViewState& state, int width, int height, con
     return g;
 }
 
-PageViewState clampView(PageViewState s, int width, int height, const Sheet& sheet) {
+PageViewState clampView(PageViewState s, int width, int height, const Paper& paper) {
     s.page = std::clamp(s.page, 0, std::max(0, s.pages - 1));
     s.zoom = std::clamp(s.zoom, kMinZoom, kMaxZoom);
-    const ViewGeometry g = viewGeometry(s, width, height, sheet);
+    const ViewGeometry g = viewGeometry(s, width, height, paper);
     s.scrollX = std::clamp(s.scrollX, 0, g.maxScrollX);
     s.scrollY = std::clamp(s.scrollY, 0, g.maxScrollY);
     return s;
 }
 
-PageViewState applyViewKey(PageViewState s, ViewKey key, int width, int height, const Sheet& sheet) {
-    const ViewGeometry g = viewGeometry(s, width, height, sheet);
+PageViewState applyViewKey(PageViewState s, ViewKey key, int width, int height, const Paper& paper) {
+    const ViewGeometry g = viewGeometry(s, width, height, paper);
     const int step = static_cast<int>(std::lround(kLinesAStep * kLineDots * kPointsPerInch / kDotsPerInch * g.scale));
     const int screen = std::max(step, height - 2 * kViewMargin);
     const auto turnTo = [&s](int page) {
@@ -75,7 +75,7 @@ PageViewState applyViewKey(PageViewState s, ViewKey key, int width, int height, 
             s.scrollX = 0;
             break;
     }
-    return clampView(s, width, height, sheet);
+    return clampView(s, width, height, paper);
 }
 
 }  // namespace dprender

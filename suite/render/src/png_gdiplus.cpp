@@ -109,15 +109,16 @@ struct PageBitmap {
 
 }  // namespace
 
-bool writePng(const Page& page, const Fonts& fonts, std::FILE* out, double dpi, std::string& error, const Sheet& sheet) {
+bool writePng(const Page& page, const Fonts& fonts, std::FILE* out, double dpi, std::string& error, const Paper& paper,
+              const Placement& placement) {
     const double scale = dpi / kPointsPerInch;
-    PageBitmap picture(static_cast<int>(std::lround(sheet.widthPt * scale)),
-                       static_cast<int>(std::lround(sheet.heightPt * scale)));
+    PageBitmap picture(static_cast<int>(std::lround(paper.widthPt * scale)),
+                       static_cast<int>(std::lround(paper.heightPt * scale)));
     if (!picture.bitmap) {
         error = "no memory for a picture of the page";
         return false;
     }
-    drawPage(picture.dc, page, fonts, {0, 0, scale, scale}, sheet);
+    drawPage(picture.dc, page, fonts, onDevice(placement, scale, scale));
     GdiFlush();
     Gdiplus::GdiplusStartupInput input;
     ULONG_PTR token = 0;

@@ -53,7 +53,8 @@ RenderResult renderPdf(const RenderRequest& req, const Fonts& fonts) {
         res.error = out.error();
         return res;
     }
-    PdfWriter pdf(out.file(), fonts, Sheet{}, req.title.empty() ? baseName(req.input) : req.title);
+    PdfWriter pdf(out.file(), fonts, req.paper, fitPage(Sheet{}, req.paper, req.margins),
+                  req.title.empty() ? baseName(req.input) : req.title);
     Parser parser(drawingParseOptions(fonts), [&pdf](Page&& page) { return pdf.addPage(page); });
     std::string error;
     const bool read = feedFile(req.input, parser, error);
@@ -94,7 +95,7 @@ RenderResult renderPng(const RenderRequest& req, const Fonts& fonts) {
         return res;
     }
     std::string error;
-    if (!writePng(*wanted, fonts, out.file(), req.dpi, error)) {
+    if (!writePng(*wanted, fonts, out.file(), req.dpi, error, req.paper, fitPage(Sheet{}, req.paper, req.margins))) {
         res.error = "The PNG " + req.output + " could not be made: " + error + ".";
         return res;
     }

@@ -92,6 +92,9 @@ std::array<double, 256> encodedWidths(const std::array<float, 256>& cp437Widths)
     return w;
 }
 
+// The operators of a page draw in points from the printer's page's corner (column 1 at the top of
+// form), upwards as PDF counts: a line y points below the top of form is at -y.
+
 // The text operators of one run: segments of letters, each placed where the layout puts its
 // first letter; blanks between letters that fall on the pen's path are written as blanks.
 class RunText {
@@ -99,7 +102,7 @@ public:
     RunText(const Style& s, const RunLayout& l, const std::array<double, 256>* em)
         : style_(s), layout_(l), em_(em), cell_(s.cellPt()) {}
 
-    std::string operators(const Sheet& sheet) {
+    std::string operators() {
         std::string out = "BT\n/F" + std::to_string(fontIndex(style_) + 1) + " " + num(style_.points) + " Tf\n";
         if (style_.proportional) {
             out += "100 Tz 0 Tc\n";
@@ -111,14 +114,14 @@ public:
         } else {
             out += "0 Tr\n" + colour(style_.ink, "rg");
         }
-        const double y = sheet.heightPt - sheet.topMarginPt - layout_.baseline;
+        const double y = -layout_.baseline;
         std::string segment;
         double pen = 0;
         for (const PlacedGlyph& g : layout_.glyphs) {
             const unsigned char b = pdfByte(g.c);
             if (segment.empty() || !blanksReach(segment, pen, g.x)) {
                 flush(out, segment);
-                out += "1 0 0 1 " + num(sheet.leftMarginPt + g.x) + " " + num(y) + " Tm\n";
+                out += "1 0 0 1 " + num(g.x) + " " + num(y) + " Tm\n";
                 pen = g.x;
             }
             segment += static_cast<char>(b);
@@ -155,12 +158,16 @@ private:
     double cell_;
 };
 
-std::string shapeOperators(const Style& s, const RunLayout& l, const Sheet& sheet) {
+std::string shapeOperators(const Style& s, const RunLayout& l) {
     std::string out = colour(shadedInk(s.ink, l.shapeDensity), "rg");
-    for (const InkRect& r : l.shapes)
-        out += num(sheet.leftMarginPt + r.x) + " " + num(sheet.heightPt - sheet.topMarginPt - r.y - r.h) + " " + num(r.w) +
-               " " + num(r.h) + " re\n";
+    for (const InkRect& r : l.shapes) out += num(r.x) + " " + num(-r.y - r.h) + " " + num(r.w) + " " + num(r.h) + " re\n";
     return out + "f\n";
+}
+
+// The printer's page's corner where the placement puts it on the paper, at its scale.
+std::string placed(const Paper& paper, const Placement& at, const std::string& operators) {
+    return "q " + num(at.scale) + " 0 0 " + num(at.scale) + " " + num(at.xPt) + " " + num(paper.heightPt - at.yPt) +
+           " cm\n" + operators + "Q\n";
 }
 
 }  // namespace
@@ -186,8 +193,9 @@ unsigned char standardLatinByte(char32_t u) {
     }
 }
 
-StandardFontPdf::StandardFontPdf(std::FILE* out, const FaceWidths& widths, const Sheet& sheet, const std::string& title)
-    : out_(out), widths_(widths), sheet_(sheet), offsets_(kFirstFree, 0) {
+StandardFontPdf::StandardFontPdf(std::FILE* out, const FaceWidths& widths, const Paper& paper, const Placement& placement,
+                                 const std::string& title)
+    : out_(out), widths_(widths), paper_(paper), placement_(placement), offsets_(kFirstFree, 0) {
     put("%PDF-1.4\n%\xE2\xE3\xCF\xD3\n");
     writeFonts(title);
 }
@@ -233,16 +241,17 @@ bool StandardFontPdf::addPage(const Page& page) {
     std::string content;
     for (const Run& run : page.runs) {
         const RunLayout layout = layoutRun(run, widths_, kCourierEm);
-        if (!layout.shapes.empty()) content += shapeOperators(run.style, layout, sheet_);
-        if (!layout.glyphs.empty()) content += RunText(run.style, layout, &em[run.style.bold ? 1 : 0]).operators(sheet_);
+        if (!layout.shapes.empty()) content += shapeOperators(run.style, layout);
+        if (!layout.glyphs.empty()) content += RunText(run.style, layout, &em[run.style.bold ? 1 : 0]).operators();
     }
+    content = placed(paper_, placement_, content);
     const int stream = newObject();
     put(std::to_string(stream) + " 0 obj\n<< /Length " + std::to_string(content.size()) + " >>\nstream\n" + content +
         "endstream\nendobj\n");
     const int pageObject = newObject();
     // Fonts are objects 5, 7, 9 and 11 (each after its descriptor).
     put(std::to_string(pageObject) + " 0 obj\n<< /Type /Page /Parent " + std::to_string(kPageTree) +
-        " 0 R /MediaBox [0 0 " + num(sheet_.widthPt) + " " + num(sheet_.heightPt) +
+        " 0 R /MediaBox [0 0 " + num(paper_.widthPt) + " " + num(paper_.heightPt) +
         "]\n/Resources << /Font << /F1 5 0 R /F2 7 0 R /F3 9 0 R /F4 11 0 R >> >> /Contents " + std::to_string(stream) +
         " 0 R >>\nendobj\n");
     pageObjects_.push_back(pageObject);

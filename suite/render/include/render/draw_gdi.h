@@ -15,6 +15,7 @@
 
 #include "render/page.h"
 #include "render/drawing_options.h"
+#include "render/paper.h"
 #include "render/parser.h"
 #include "render/standard_font_pdf.h"
 
@@ -39,30 +40,38 @@ private:
     friend struct GdiFontLoader;
 };
 
-
-// Where the sheet lands on a device: the sheet's point (x, y) from its top left corner is the
-// device's pixel (originX + x * scaleX, originY + y * scaleY). A printer may resolve more dots
-// an inch across than down.
+// Where the printer's page lands on a device: its point (x, y) from column 1 at the top of form
+// is the device's pixel (originX + x * scaleX, originY + y * scaleY). A printer may resolve more
+// dots an inch across than down.
 struct DevicePlacement {
     double originX = 0, originY = 0;
     double scaleX = 1, scaleY = 1;
 };
 
+// The placement of the page on the paper (paper.h) on a device that has `pixelsPerPointX` and
+// `pixelsPerPointY` and shows the paper's top left corner at its pixel (paperX, paperY).
+inline DevicePlacement onDevice(const Placement& at, double pixelsPerPointX, double pixelsPerPointY, double paperX = 0,
+                                double paperY = 0) {
+    return {paperX + at.xPt * pixelsPerPointX, paperY + at.yPt * pixelsPerPointY, at.scale * pixelsPerPointX,
+            at.scale * pixelsPerPointY};
+}
+
 // Draws a page onto the device context; the paper is not cleared first. The context's state is
 // kept as it was.
-void drawPage(HDC dc, const Page& page, const Fonts& fonts, const DevicePlacement& at, const Sheet& sheet = {});
+void drawPage(HDC dc, const Page& page, const Fonts& fonts, const DevicePlacement& at);
 
 // The renderer's PDF on Windows: the pages with the standard PDF fonts, laid out with the
 // drawing fonts' widths.
 class PdfWriter : public StandardFontPdf {
 public:
-    PdfWriter(std::FILE* out, const Fonts& fonts, const Sheet& sheet = {}, const std::string& title = {})
-        : StandardFontPdf(out, fonts.proportionalWidths(), sheet, title) {}
+    PdfWriter(std::FILE* out, const Fonts& fonts, const Paper& paper = letterPaper(),
+              const Placement& placement = ownPlacement(), const std::string& title = {})
+        : StandardFontPdf(out, fonts.proportionalWidths(), paper, placement, title) {}
 };
 
 // One page as a PNG image at `dpi` dots an inch, white paper, encoded by GDI+; false with
 // `error` on failure.
 bool writePng(const Page& page, const Fonts& fonts, std::FILE* out, double dpi, std::string& error,
-              const Sheet& sheet = {});
+              const Paper& paper = letterPaper(), const Placement& placement = ownPlacement());
 
 }  // namespace dprender

@@ -2,11 +2,13 @@
 // scrolled, and what the keys do to that. The window itself (Windows: listout's page window)
 // only draws what this computes.
 //
-// At zoom 1 the sheet fills the window's width (less a margin of grey all round); the zoom keys
-// enlarge it from there. The page turns leave the new page at its top.
+// The sheet is the paper the pages are laid out on. At zoom 1 it fills the window's width (less
+// a margin of grey all round); the zoom keys enlarge it from there. The page turns leave the new
+// page at its top.
 #pragma once
 
 #include "render/page.h"
+#include "render/paper.h"
 
 namespace dprender {
 
@@ -35,12 +37,12 @@ struct ViewGeometry {
 inline constexpr int kViewMargin = 12;  // grey around the sheet, pixels
 inline constexpr double kMinZoom = 0.25, kMaxZoom = 8;
 
-ViewGeometry viewGeometry(const PageViewState& state, int width, int height, const Sheet& sheet = {});
+ViewGeometry viewGeometry(const PageViewState& state, int width, int height, const Paper& paper = letterPaper());
 
 // The state after a key, with the scrolling kept inside the picture.
-PageViewState applyViewKey(PageViewState state, ViewKey key, int width, int height, const Sheet& sheet = {});
+PageViewState applyViewKey(PageViewState state, ViewKey key, int width, int height, const Paper& paper = letterPaper());
 
 // The state with its scrolling kept inside the picture (after a resize, a scroll bar drag).
-PageViewState clampView(PageViewState state, int width, int height, const Sheet& sheet = {});
+PageViewState clampView(PageViewState state, int width, int height, const Paper& paper = letterPaper());
 
 }  // namespace dprender

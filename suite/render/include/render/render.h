@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "render/page.h"
+#include "render/paper.h"
 #include "render/text_view.h"
 
 namespace dprender {
@@ -21,6 +22,10 @@ struct RenderRequest {
     int page = 1;       // the page a PNG shows (from 1)
     double dpi = 150;   // PNG resolution
     std::string title;  // the PDF's title (default: the input's file name)
+    // The sheet the pages go on and the edges its device leaves blank: the printer's Letter page
+    // is placed and, where it must, scaled to fit (paper.h).
+    Paper paper = letterPaper();
+    Margins margins;
 };
 
 struct RenderResult {

@@ -5,7 +5,8 @@
 // library is needed: the Windows build writes its PDF files this way, identical on every
 // Windows, and the result can be read on any system.
 //
-// Fixed-pitch characters sit in their cells as the drawing puts them (run_layout.h). The
+// Fixed-pitch characters sit in their cells as the drawing puts them (run_layout.h), and the
+// printer's page sits on the paper where its placement puts it (paper.h). The
 // proportional face's widths the parser laid the text out with are written into the file as
 // Helvetica's widths, so a reader advances each letter by exactly the width the page was laid
 // out with. Characters outside the PDF's standard Latin set print as "?".
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "render/page.h"
+#include "render/paper.h"
 #include "render/parser.h"
 
 namespace dprender {
@@ -23,7 +25,8 @@ namespace dprender {
 class StandardFontPdf {
 public:
     // `widths` are the proportional widths the pages were parsed with.
-    StandardFontPdf(std::FILE* out, const FaceWidths& widths, const Sheet& sheet = {}, const std::string& title = {});
+    StandardFontPdf(std::FILE* out, const FaceWidths& widths, const Paper& paper = letterPaper(),
+                    const Placement& placement = ownPlacement(), const std::string& title = {});
     ~StandardFontPdf();
     StandardFontPdf(const StandardFontPdf&) = delete;
     StandardFontPdf& operator=(const StandardFontPdf&) = delete;
@@ -42,7 +45,8 @@ private:
 
     std::FILE* out_;
     FaceWidths widths_;
-    Sheet sheet_;
+    Paper paper_;
+    Placement placement_;
     long long written_ = 0;
     std::vector<long long> offsets_;  // by object number; [0] unused
     std::vector<int> pageObjects_;
