@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "help_window_win32.h"
 #include "platform/backend.h"
 #include "platform/native_text.h"
 #include "win32_module.h"
@@ -227,8 +228,10 @@ public:
         }
     }
 
-    // The program runs in a normal window; the dialogs wait without taking input, but repaint.
+    // The help viewer's command opens the module's help window; any other program runs in a
+    // normal window; the dialogs wait without taking input, but repaint.
     int runAndWait(const std::string& commandLine) override {
+        if (const std::optional<int> served = serveHelpCommand(commandLine)) return *served;
         std::wstring cmd = widen(commandLine);
         STARTUPINFOW si{};
         si.cb = sizeof si;

@@ -15,6 +15,7 @@
 #include "platform/dialog.h"
 #include "platform/message.h"
 #include "platform/printing.h"
+#include "save_as.h"
 #include "suite_printing.h"
 
 namespace {
@@ -35,6 +36,7 @@ enum : int {
 };
 
 struct Choice {
+    std::string printed;               // the title: the file being printed, or empty
     std::vector<std::string> devices;  // the queues, then "File", "PDF file" and "Screen"
     std::size_t queues = 0;            // how many of them are print queues
     std::string reply;
@@ -109,7 +111,12 @@ void choiceHandler(Choice& choice, platform::Dialog& dlg, const platform::Event&
     } else if (device == kScreenChoice) {
         choice.reply = "1*" SUITE_DEVICE_SCREEN "**Y";
     } else {
-        const std::string path = dlg.text(kFileName);
+        std::string path = dlg.text(kFileName);
+        if (device == kPdfChoice) {
+            const std::optional<std::string> asked = devpick::askPdfFileName(path, choice.printed);
+            if (!asked) return;
+            path = *asked;
+        }
         if (path.find_first_not_of(' ') == std::string::npos) {
             platform::messageBox("Type the name of the file to save the report in.", "Select Printer",
                                  platform::MsgIcon::Information);
@@ -130,6 +137,7 @@ void choiceHandler(Choice& choice, platform::Dialog& dlg, const platform::Event&
 std::string chooseDevice(const std::string& title) {
     if (std::optional<std::string> scripted = platform::backend().scriptedPrinterReply()) return *scripted;
     Choice choice;
+    choice.printed = title;
     choice.devices = platform::listPrinters();
     choice.queues = choice.devices.size();
     for (const char* other : {kFileChoice, kPdfChoice, kScreenChoice}) choice.devices.push_back(other);
