@@ -26,6 +26,8 @@ constexpr int kBiweekly = 115;
 constexpr int kHeadingBox = 201;
 constexpr int kRateBox = 203;
 constexpr int kPaymentBox = 205;
+constexpr int kDateBox = 206;
+constexpr int kDateWidth = 10;  // the longest form of a date: 07/01/2024
 
 std::string* entryFor(LoanEntries& e, int id) {
     switch (id) {
@@ -45,6 +47,22 @@ std::string* entryFor(LoanEntries& e, int id) {
     }
 }
 
+// The text box of an entry; 0 when it has none.
+int boxOf(std::string LoanEntries::*entry) {
+    LoanEntries probe;
+    for (int id = 201; id <= 213; ++id)
+        if (entry && entryFor(probe, id) == &(probe.*entry)) return id;
+    return 0;
+}
+
+// Nothing typed in any box: leaving such a dialog has nothing to process.
+bool nothingTyped(const LoanEntries& e) {
+    LoanEntries probe = e;
+    for (int id = 201; id <= 213; ++id)
+        if (const std::string* t = entryFor(probe, id); t && !trimBlanksAndNuls(*t).empty()) return false;
+    return true;
+}
+
 // How the last showing ended, and which text box is the current field.
 struct DialogState {
     AmortOutcome outcome = AmortOutcome::Process;
@@ -56,12 +74,12 @@ void handleEvent(DialogState& st, platform::Dialog& dlg, const platform::Event& 
     switch (ev.kind) {
         case platform::EventKind::Init:
             if (e.biweekly == "Y") dlg.check(kBiweekly);
-            dlg.setFocus(kHeadingBox);
-            st.currentField = kHeadingBox;
+            dlg.setFocus(st.currentField);
             return;
         case platform::EventKind::Close:
-            // The close box processes the entries like "Print", without its two-unknowns test.
-            st.outcome = AmortOutcome::Process;
+            // The close box processes the entries like "Print", without its two-unknowns test;
+            // with nothing typed there is nothing to process, and it leaves like "E&xit".
+            st.outcome = nothingTyped(e) ? AmortOutcome::Exit : AmortOutcome::Process;
             return;
         case platform::EventKind::Notify: {
             std::string* entry = entryFor(e, ev.id);
@@ -116,8 +134,11 @@ void handleEvent(DialogState& st, platform::Dialog& dlg, const platform::Event& 
     }
 }
 
-void stopBox(const CheckFailure& f) {
+// A refused entry: its message, and the box the dialog opens on again.
+int refuse(const CheckFailure& f) {
     platform::messageBox(f.text, f.title, platform::MsgIcon::Error, platform::MsgButtons::Ok, true);
+    const int box = boxOf(f.entry);
+    return box != 0 ? box : kHeadingBox;
 }
 
 AmortPrinter& printer() {
@@ -188,14 +209,14 @@ platform::DialogTemplate buildAmortDialog(const std::string& clientCode) {
     t.controls.push_back({ControlKind::Label, 112, "One-time extra payment", kLabelX, 140, 170, 10});
     t.controls.push_back({ControlKind::Label, 113, "Per year extra payment (every 12 months)", kLabelX, 152, 170, 10});
     t.controls.push_back({ControlKind::CheckBox, kBiweekly, "26 payments per year (biweekly)", kLabelX, 170, 170, 10});
-    const std::string* texts[10] = {&e.heading, &e.amount, &e.rate, &e.term, nullptr,
+    const std::string* texts[10] = {&e.heading, &e.amount, &e.rate, &e.term, &e.payment,
                                     &e.firstPaymentDate, &e.fiscalYearEndMonth, &e.printFrom, &e.printTo,
                                     &e.additionalPayment};
     for (int i = 0; i < 10; ++i) {
-        // The payment box opens empty every time: the payment, or "U", is typed afresh.
-        const std::string text = texts[i] ? *texts[i] : std::string();
         const int width = i == 0 ? 148 : 72;
-        t.controls.push_back({ControlKind::Edit, 201 + i, text, kBoxX, 7 + kStep * i, width, 11, platform::StyleSunken});
+        platform::ControlSpec box{ControlKind::Edit, 201 + i, *texts[i], kBoxX, 7 + kStep * i, width, 11, platform::StyleSunken};
+        if (box.id == kDateBox) box.maxLength = kDateWidth;
+        t.controls.push_back(box);
     }
     t.controls.push_back({ControlKind::Edit, 212, e.oneTimeExtra, kBoxX, 139, 72, 11, platform::StyleSunken});
     t.controls.push_back({ControlKind::Edit, 213, e.perYearExtra, kBoxX, 151, 72, 11, platform::StyleSunken});
@@ -205,45 +226,45 @@ platform::DialogTemplate buildAmortDialog(const std::string& clientCode) {
     return t;
 }
 
-platform::Handler amortHandler(AmortOutcome* outcome) {
+platform::Handler amortHandler(AmortOutcome* outcome, int focusBox) {
     auto st = std::make_shared<DialogState>();
+    st->currentField = focusBox;
     return [st, outcome](platform::Dialog& d, const platform::Event& ev) {
         handleEvent(*st, d, ev);
         *outcome = st->outcome;
     };
 }
 
-AmortOutcome showAmortDialog(const std::string& clientCode) {
-    amortEntries().payment.clear();
+AmortOutcome showAmortDialog(const std::string& clientCode, int refusedBox) {
+    // The payment box opens empty, the payment or "U" typed afresh; after a refusal every entry
+    // stays as typed and the focus is on the box at fault.
+    if (refusedBox == 0) amortEntries().payment.clear();
     AmortOutcome outcome = AmortOutcome::Process;
-    platform::showModal(buildAmortDialog(clientCode), amortHandler(&outcome));
+    platform::showModal(buildAmortDialog(clientCode), amortHandler(&outcome, refusedBox != 0 ? refusedBox : kHeadingBox));
     return outcome;
 }
 
-void runAmortization(const Client& client) {
+void scheduleLoans(const Client& client) {
     const std::string& clientCode = client.code();
     LoanEntries& e = amortEntries();
-    bool afterFailure = false;
+    int refused = 0;  // the box at fault after a refusal, else 0
     for (;;) {
-        if (showAmortDialog(clientCode) == AmortOutcome::Exit) return;
+        if (showAmortDialog(clientCode, refused) == AmortOutcome::Exit) return;
         // After a refused entry, "A" or "0" as the heading leaves the amortization.
-        if (afterFailure && (e.heading == "A" || e.heading == "0")) return;
+        if (refused != 0 && (e.heading == "A" || e.heading == "0")) return;
+        refused = 0;
 
         if (loanMode(e) == LoanMode::BothGiven) {
             CheckResult c = checkBothGiven(e);
             if (!c.ok) {
-                stopBox(c.failure);
-                afterFailure = true;
+                refused = refuse(c.failure);
                 continue;
             }
-            const BalloonSchedule b = runBalloonSchedule(c.loan.in, leadingNumber(e.fiscalYearEndMonth));
-            if (b.paymentTooSmall) {
-                platform::messageBox("payment too small", "", platform::MsgIcon::None, platform::MsgButtons::Ok, false);
-                return;
-            }
-            if (b.tooLarge) {
-                stopBox({"TOO LARGE", "Base monthly payment", false});
-                afterFailure = true;
+            const BalloonSchedule b = runBalloonSchedule(c.loan.in, c.loan.fiscalYearEndValue);
+            // A payment below the first month's interest is refused like any other entry.
+            if (b.paymentTooSmall || b.tooLarge) {
+                refused = refuse({b.tooLarge ? "TOO LARGE" : "payment too small", "Base monthly payment",
+                                  &LoanEntries::payment});
                 continue;
             }
             writeAndPrint(client, balloonReport(bothGivenHeading(c.loan), b), "amort");
@@ -253,9 +274,7 @@ void runAmortization(const Client& client) {
 
         CheckResult c = checkOneUnknown(e);
         if (!c.ok) {
-            stopBox(c.failure);
-            if (c.failure.clearDate) e.firstPaymentDate.clear();
-            afterFailure = true;
+            refused = refuse(c.failure);
             continue;
         }
         if (c.loan.in.paymentUnknown)
@@ -265,14 +284,13 @@ void runAmortization(const Client& client) {
         // The next loan starts with a fresh heading; a solved rate stays as its annual percentage.
         e.heading.clear();
         if (c.loan.rateSolved) e.rate = c.loan.rateText;
-        afterFailure = false;
     }
 }
 
 void RunAmortization(const std::string& clientCode) {
     std::unique_ptr<Client> client = Client::open(clientCode, "Amortization Schedule");
     if (!client) return;
-    runAmortization(*client);
+    scheduleLoans(*client);
     platform::closeAllFiles();
 }
 

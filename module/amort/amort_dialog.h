@@ -16,12 +16,14 @@ platform::DialogTemplate buildAmortDialog(const std::string& clientCode);
 
 enum class AmortOutcome { Exit, Process };
 
-// The dialog's handler; outcome receives how the showing ended.
-platform::Handler amortHandler(AmortOutcome* outcome);
+// The dialog's handler; outcome receives how the showing ended. The dialog opens with the focus
+// on focusBox.
+platform::Handler amortHandler(AmortOutcome* outcome, int focusBox = 201);
 
-// Shows the dialog once (payment box empty) and says how it ended: "E&xit" or the entries to
-// process ("Print", or the close box).
-AmortOutcome showAmortDialog(const std::string& clientCode);
+// Shows the dialog once and says how it ended: "E&xit" (or the close box with nothing typed) or
+// the entries to process ("Print", or the close box). The payment box opens empty, unless the
+// showing follows a refusal: then every entry is as typed and the focus is on refusedBox.
+AmortOutcome showAmortDialog(const std::string& clientCode, int refusedBox = 0);
 
 // The print-out the schedules are handed to (file, title, job name); printReportFile unless a
 // test puts another in its place. Returns the previous one.

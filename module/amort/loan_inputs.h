@@ -35,10 +35,12 @@ LoanMode loanMode(const LoanEntries& e);
 // "Print" refuses two unknowns at once; this test ignores blanks around the "U"s.
 bool bothMarkedUnknown(const LoanEntries& e);
 
+// A refused entry: the message's text and title, and the entry at fault (where the dialog puts
+// the focus when it opens again with every entry as typed).
 struct CheckFailure {
     std::string text;
     std::string title;
-    bool clearDate = false;  // the date box is emptied
+    std::string LoanEntries::*entry = nullptr;
 };
 
 // A loan ready for its schedule: inputs, the solved payment or rate and the scheduled totals.
@@ -50,6 +52,7 @@ struct PreparedLoan {
     std::string rateText;       // the heading's rate, "##.000"
     bool rateSolved = false;    // rateText then becomes the rate entry once the schedule is done
     int rateTrials = 0;
+    double fiscalYearEndValue = 0;  // both-given mode: the month-for-year-end entry's value
 };
 
 struct CheckResult {
@@ -61,9 +64,9 @@ struct CheckResult {
 // The one-unknown mode: every check in its order, the solve, and the scheduled totals.
 CheckResult checkOneUnknown(const LoanEntries& e);
 
-// The both-given mode takes the entries as they are; it refuses only figures that cannot be
-// held (and a negative rate), and a payment below the first month's interest is found by the
-// schedule itself.
+// The both-given mode takes the entries as they are; it refuses only texts that are not numbers or
+// dates, figures that cannot be held (and a negative rate), and a payment below the first
+// month's interest is found by the schedule itself.
 CheckResult checkBothGiven(const LoanEntries& e);
 
 // The heading's rate text for an entered rate and for a solved periodic rate.

@@ -217,177 +217,213 @@ Mills4 paymentInUse(const LoanInputs& in, const PaymentSolution& sol) {
     return Mills4::fromDouble(sol.computedPayment);
 }
 
-ScheduleResult runSchedule(const LoanInputs& in, const PaymentSolution& sol, const ScheduledTotals& totals,
-                           ScheduleSink& sink) {
-    ScheduleResult res;
-    const std::int32_t count = paymentCountFor(in.termMonths, in.biweekly);
-    res.paymentCount = count;
-    // Biweekly schedules count their print range and early payoff in payments.
-    const std::int32_t wholeRange = in.biweekly ? count : in.termMonths;
+namespace {
 
-    double totalBalance = totals.totalBalance;
-    Cents balance = totals.balance;
-    Mills4 interestBalance = totals.interestBalance;
-    Cents yearPaid, yearPrincipal, yearInterest, yearAdditional;
-    Cents grandPrincipal, grandInterest, grandAdditional;
-
-    ScheduleLine l;
-    l.kind = LineKind::Summary;
-    l.totalBalance = totalBalance;
-    l.balance = balance;
-    l.interestBalance = interestBalance;
-    sink.line(l);
-
-    if (in.oneTimeExtra.units != 0) {
-        totalBalance -= in.oneTimeExtra.toDouble();
-        balance -= in.oneTimeExtra;
-        yearPaid = in.oneTimeExtra;
-        yearPrincipal = in.oneTimeExtra;
-        grandPrincipal = in.oneTimeExtra;
-        l = ScheduleLine{};
-        l.kind = LineKind::ExtraPayment;
-        l.number = 1;
-        l.oneTime = true;
-        l.extra = in.oneTimeExtra;
-        l.totalBalance = totalBalance;
-        l.balance = balance;
-        l.interestBalance = interestBalance;
-        sink.line(l);
-    }
-    if (in.printFrom != 1 || in.printTo != wholeRange) {
-        l = ScheduleLine{};
-        l.kind = LineKind::Separator;
-        sink.line(l);
+// The running figures of one schedule, and the lines they make, step by step.
+class ScheduleWalk {
+public:
+    ScheduleWalk(const LoanInputs& in, const PaymentSolution& sol, const ScheduledTotals& totals, ScheduleSink& sink)
+        : in_(in), sol_(sol), totals_(totals), sink_(sink), due_(in.firstPaymentDate, in.biweekly) {
+        res_.paymentCount = paymentCountFor(in.termMonths, in.biweekly);
+        // Biweekly schedules count their print range and early payoff in payments.
+        wholeRange_ = in.biweekly ? res_.paymentCount : in.termMonths;
+        totalBalance_ = totals.totalBalance;
+        balance_ = totals.balance;
+        interestBalance_ = totals.interestBalance;
+        currentPayment_ = Mills4::fromDouble(sol.computedPayment);
+        additional_ = Cents::fromUnits(static_cast<std::int64_t>(in.additionalPayment) * 100);
     }
 
-    Mills4 currentPayment = Mills4::fromDouble(sol.computedPayment);
-    const Cents additional = Cents::fromUnits(static_cast<std::int64_t>(in.additionalPayment) * 100);
-    DueDate due(in.firstPaymentDate, in.biweekly);
+    ScheduleResult run() {
+        opening();
+        for (std::int32_t k = 1; k <= res_.paymentCount; ++k) {
+            res_.lastPaymentNumber = k;
+            payment(k);
+            if (balance_.units == 0) break;
+        }
+        closing();
+        return res_;
+    }
 
-    auto emitYearTotal = [&] {
-        ScheduleLine y;
-        y.kind = LineKind::YearTotal;
-        y.sumPaid = yearPaid;
-        y.sumPrincipal = yearPrincipal;
-        y.sumInterest = yearInterest;
-        y.sumAdditional = yearAdditional;
-        sink.line(y);
-    };
-    auto clearYear = [&] { yearPaid = yearPrincipal = yearInterest = yearAdditional = Cents{}; };
+private:
+    ScheduleLine balances(LineKind kind) const {
+        ScheduleLine l;
+        l.kind = kind;
+        l.totalBalance = totalBalance_;
+        l.balance = balance_;
+        l.interestBalance = interestBalance_;
+        return l;
+    }
 
-    for (std::int32_t k = 1; k <= count; ++k) {
-        res.lastPaymentNumber = k;
-        Cents interest = Cents::fromDouble(sol.periodicRate * balance.toDouble());
+    // The summary, the one-time extra payment and the separator of a partial print range.
+    void opening() {
+        sink_.line(balances(LineKind::Summary));
+        if (in_.oneTimeExtra.units != 0) {
+            totalBalance_ -= in_.oneTimeExtra.toDouble();
+            balance_ -= in_.oneTimeExtra;
+            yearPaid_ = in_.oneTimeExtra;
+            yearPrincipal_ = in_.oneTimeExtra;
+            grandPrincipal_ = in_.oneTimeExtra;
+            ScheduleLine l = balances(LineKind::ExtraPayment);
+            l.number = 1;
+            l.oneTime = true;
+            l.extra = in_.oneTimeExtra;
+            sink_.line(l);
+        }
+        if (in_.printFrom != 1 || in_.printTo != wholeRange_) {
+            ScheduleLine l;
+            l.kind = LineKind::Separator;
+            sink_.line(l);
+        }
+    }
+
+    // Payment k: its interest and principal, the balances after it, and what follows it.
+    void payment(std::int32_t k) {
+        Cents interest = Cents::fromDouble(sol_.periodicRate * balance_.toDouble());
         Cents principal;
-        if (balance.units == 0) {
+        if (balance_.units == 0) {
             interest = Cents{};
-            currentPayment = Mills4{};
+            currentPayment_ = Mills4{};
         } else {
-            if (toMills4(interest + balance) < currentPayment) currentPayment = toMills4(interest + balance);
-            principal = toCents(currentPayment - toMills4(interest));
-            if (k == count) {
-                // The last payment takes up every rounding difference and leaves nothing owed.
-                principal = balance;
-                interest = toCents(interestBalance);
-                currentPayment = interestBalance + toMills4(balance);
-            }
-            balance -= principal;
-            interestBalance -= toMills4(interest);
-            totalBalance = interestBalance.toDouble() + balance.toDouble();
-            if (totalBalance < 0) {
-                currentPayment += Mills4::fromDouble(totalBalance);
-                totalBalance = 0;
-            }
-            if (balance.units < 0) {
-                principal += balance;
-                balance = Cents{};
-            }
-            if (interestBalance.units < 0) {
-                interest = addToCents(interest, interestBalance);
-                interestBalance = Mills4{};
-            }
+            applyPayment(k, interest, principal);
         }
-        due.advance(k);
-        const bool inRange = in.printFrom <= k && k <= in.printTo;
+        due_.advance(k);
+        const bool inRange = in_.printFrom <= k && k <= in_.printTo;
         if (inRange) {
-            l = ScheduleLine{};
-            l.kind = LineKind::Payment;
+            ScheduleLine l = balances(LineKind::Payment);
             l.number = k;
-            l.dueDate = due.text();
-            l.payment = currentPayment;
-            l.shownPayment = (currentPayment + toMills4(additional)).toDouble();
-            l.totalBalance = totalBalance;
+            l.dueDate = due_.text();
+            l.payment = currentPayment_;
+            l.shownPayment = (currentPayment_ + toMills4(additional_)).toDouble();
             l.principal = principal;
-            l.balance = balance;
             l.interest = interest;
-            l.interestBalance = interestBalance;
-            sink.line(l);
+            sink_.line(l);
         }
-        if (k >= in.printFrom) {
-            yearPaid += principal + interest;
-            yearPrincipal += principal;
-            yearInterest += interest;
-            yearAdditional += additional;
-            grandPrincipal += principal;
-            grandInterest += interest;
-            grandAdditional += additional;
+        if (k >= in_.printFrom) {
+            yearPaid_ += principal + interest;
+            yearPrincipal_ += principal;
+            yearInterest_ += interest;
+            yearAdditional_ += additional_;
+            grandPrincipal_ += principal;
+            grandInterest_ += interest;
+            grandAdditional_ += additional_;
         }
-        if (!in.biweekly && k % 12 == 0 && in.perYearExtra.units != 0 && balance >= in.perYearExtra) {
-            balance -= in.perYearExtra;
-            totalBalance -= in.perYearExtra.toDouble();
-            yearPaid += in.perYearExtra;
-            yearPrincipal += in.perYearExtra;
-            grandPrincipal += in.perYearExtra;
-            l = ScheduleLine{};
-            l.kind = LineKind::ExtraPayment;
-            l.number = k;
-            l.extra = in.perYearExtra;
-            l.totalBalance = totalBalance;
-            l.balance = balance;
-            l.interestBalance = interestBalance;
-            sink.line(l);
-        }
-        if (due.month() == in.fiscalYearEndMonth && (!in.biweekly || due.lastInMonth())) {
-            if (inRange) emitYearTotal();
+        perYearExtra(k);
+        if (due_.month() == in_.fiscalYearEndMonth && (!in_.biweekly || due_.lastInMonth())) {
+            if (inRange) yearTotal();
             clearYear();
         }
-        if (balance.units == 0) break;
     }
 
-    if (yearPaid.units != 0 || yearPrincipal.units != 0 || yearInterest.units != 0) {
-        emitYearTotal();
-        clearYear();
+    void applyPayment(std::int32_t k, Cents& interest, Cents& principal) {
+        if (toMills4(interest + balance_) < currentPayment_) currentPayment_ = toMills4(interest + balance_);
+        principal = toCents(currentPayment_ - toMills4(interest));
+        if (k == res_.paymentCount) {
+            // The last payment takes up every rounding difference and leaves nothing owed.
+            principal = balance_;
+            interest = toCents(interestBalance_);
+            currentPayment_ = interestBalance_ + toMills4(balance_);
+        }
+        balance_ -= principal;
+        interestBalance_ -= toMills4(interest);
+        totalBalance_ = interestBalance_.toDouble() + balance_.toDouble();
+        if (totalBalance_ < 0) {
+            currentPayment_ += Mills4::fromDouble(totalBalance_);
+            totalBalance_ = 0;
+        }
+        if (balance_.units < 0) {
+            principal += balance_;
+            balance_ = Cents{};
+        }
+        if (interestBalance_.units < 0) {
+            interest = addToCents(interest, interestBalance_);
+            interestBalance_ = Mills4{};
+        }
     }
-    res.grandPrincipal = grandPrincipal;
-    res.grandInterest = grandInterest;
-    res.grandAdditional = grandAdditional;
-    res.grandPaid = grandPrincipal + grandInterest;
-    res.finalBalance = balance;
-    res.finalInterestBalance = interestBalance;
 
-    l = ScheduleLine{};
-    l.kind = LineKind::Totals;
-    l.sumPaid = res.grandPaid;
-    l.sumPrincipal = grandPrincipal;
-    l.sumInterest = grandInterest;
-    l.sumAdditional = grandAdditional;
-    sink.line(l);
+    // The yearly extra payment after every twelfth monthly payment, while the balance holds it.
+    void perYearExtra(std::int32_t k) {
+        if (in_.biweekly || k % 12 != 0 || in_.perYearExtra.units == 0 || balance_ < in_.perYearExtra) return;
+        balance_ -= in_.perYearExtra;
+        totalBalance_ -= in_.perYearExtra.toDouble();
+        yearPaid_ += in_.perYearExtra;
+        yearPrincipal_ += in_.perYearExtra;
+        grandPrincipal_ += in_.perYearExtra;
+        ScheduleLine l = balances(LineKind::ExtraPayment);
+        l.number = k;
+        l.extra = in_.perYearExtra;
+        sink_.line(l);
+    }
 
-    if (res.lastPaymentNumber < wholeRange) {
-        l = ScheduleLine{};
+    void yearTotal() {
+        ScheduleLine y;
+        y.kind = LineKind::YearTotal;
+        y.sumPaid = yearPaid_;
+        y.sumPrincipal = yearPrincipal_;
+        y.sumInterest = yearInterest_;
+        y.sumAdditional = yearAdditional_;
+        sink_.line(y);
+    }
+    void clearYear() { yearPaid_ = yearPrincipal_ = yearInterest_ = yearAdditional_ = Cents{}; }
+
+    // The last year's total, the totals and, when the loan ends early, the payoff paragraph.
+    void closing() {
+        if (yearPaid_.units != 0 || yearPrincipal_.units != 0 || yearInterest_.units != 0) {
+            yearTotal();
+            clearYear();
+        }
+        res_.grandPrincipal = grandPrincipal_;
+        res_.grandInterest = grandInterest_;
+        res_.grandAdditional = grandAdditional_;
+        res_.grandPaid = grandPrincipal_ + grandInterest_;
+        res_.finalBalance = balance_;
+        res_.finalInterestBalance = interestBalance_;
+        ScheduleLine l;
+        l.kind = LineKind::Totals;
+        l.sumPaid = res_.grandPaid;
+        l.sumPrincipal = grandPrincipal_;
+        l.sumInterest = grandInterest_;
+        l.sumAdditional = grandAdditional_;
+        sink_.line(l);
+        if (res_.lastPaymentNumber < wholeRange_) earlyPayoff();
+    }
+
+    void earlyPayoff() {
+        ScheduleLine l;
         l.kind = LineKind::EarlyPayoff;
-        const std::int32_t saved = wholeRange - res.lastPaymentNumber;
-        l.monthsSaved = in.biweekly ? static_cast<std::int32_t>(std::nearbyint(saved * 12.0 / 26.0)) : saved;
-        l.oneTimeExtra = in.oneTimeExtra;
-        l.perYearExtra = in.perYearExtra;
-        l.paymentAtCents = toCents(paymentInUse(in, sol)).toDouble();
-        l.computedAtCents = roundTiesEven(sol.computedPayment, 2);
-        l.wouldHavePaid = in.amount + totals.scheduledInterest +
-                          static_cast<double>(wholeRange) * static_cast<double>(in.additionalPayment);
-        l.savings = interestBalance.toDouble();
-        sink.line(l);
+        const std::int32_t saved = wholeRange_ - res_.lastPaymentNumber;
+        l.monthsSaved = in_.biweekly ? static_cast<std::int32_t>(std::nearbyint(saved * 12.0 / 26.0)) : saved;
+        l.oneTimeExtra = in_.oneTimeExtra;
+        l.perYearExtra = in_.perYearExtra;
+        l.paymentAtCents = toCents(paymentInUse(in_, sol_)).toDouble();
+        l.computedAtCents = roundTiesEven(sol_.computedPayment, 2);
+        l.wouldHavePaid = in_.amount + totals_.scheduledInterest +
+                          static_cast<double>(wholeRange_) * static_cast<double>(in_.additionalPayment);
+        l.savings = interestBalance_.toDouble();
+        sink_.line(l);
     }
-    return res;
+
+    const LoanInputs& in_;
+    const PaymentSolution& sol_;
+    const ScheduledTotals& totals_;
+    ScheduleSink& sink_;
+    DueDate due_;
+    ScheduleResult res_;
+    std::int32_t wholeRange_ = 0;
+    double totalBalance_ = 0;
+    Cents balance_;
+    Mills4 interestBalance_;
+    Mills4 currentPayment_;
+    Cents additional_;
+    Cents yearPaid_, yearPrincipal_, yearInterest_, yearAdditional_;
+    Cents grandPrincipal_, grandInterest_, grandAdditional_;
+};
+
+}  // namespace
+
+ScheduleResult runSchedule(const LoanInputs& in, const PaymentSolution& sol, const ScheduledTotals& totals,
+                           ScheduleSink& sink) {
+    return ScheduleWalk(in, sol, totals, sink).run();
 }
 
 void balloonFirstDate(const std::string& text, std::int32_t& month, std::int32_t& day, std::int32_t& year) {

@@ -35,7 +35,7 @@ bool plainMoneyMask(std::string_view mask, std::size_t& width, bool& group) {
 }
 
 // A count of cents of at least 1.00, in the plain money form, right-aligned; empty when it
-// does not fit the width.
+// does not fit the width with a blank in front.
 std::string plainMoney(std::int64_t cents, std::size_t width, bool group) {
     char digits[32];
     int n = 0;
@@ -54,7 +54,7 @@ std::string plainMoney(std::int64_t cents, std::size_t width, bool group) {
     buf[len++] = '.';
     buf[len++] = static_cast<char>('0' + fraction / 10);
     buf[len++] = static_cast<char>('0' + fraction % 10);
-    if (static_cast<std::size_t>(len) > width) return {};
+    if (static_cast<std::size_t>(len) >= width) return {};
     std::string out(width - static_cast<std::size_t>(len), ' ');
     out.append(buf, static_cast<std::size_t>(len));
     return out;
@@ -136,7 +136,7 @@ std::string fitMoney(double value, std::string_view mask) {
             if (!s.empty()) return s;
         }
     }
-    return fitToMask(value, mask);
+    return fitToColumn(value, mask);
 }
 
 std::string fitMoney(Cents value, std::string_view mask) {
@@ -146,7 +146,7 @@ std::string fitMoney(Cents value, std::string_view mask) {
         std::string s = plainMoney(value.units, width, group);
         if (!s.empty()) return s;
     }
-    return fitToMask(value, mask);
+    return fitToColumn(value, mask);
 }
 
 std::string plainNumber(double value) {
@@ -208,134 +208,140 @@ void ScheduleReport::pageHeading() {
 
 void ScheduleReport::line(const ScheduleLine& l) {
     switch (l.kind) {
-        case LineKind::Summary: {
-            const double tb = roundTiesEven(l.totalBalance, 2);
-            const char* s = tb > 999999.99 ? "########.00" : "####,###.00";
-            out_.column(25);
-            out_.write(fitMoney(tb, s));
-            out_.column(47);
-            out_.write(fitMoney(l.balance, s));
-            out_.column(69);
-            out_.write(fitMoney(roundTiesEven(l.interestBalance.toDouble(), 2), s));
-            out_.crlf();
-            ++counter_;
-            break;
-        }
-        case LineKind::ExtraPayment: {
-            const double tb = l.totalBalance, ib = l.interestBalance.toDouble();
-            if (l.oneTime) {
-                out_.write("  1 ");
-            } else {
-                out_.write(rightAligned(std::to_string(l.number), 3));
-                out_.write(" ");
-            }
-            out_.column(14);
-            out_.write(fitMoney(l.extra, kPaymentMask));
-            out_.write(fitMoney(tb, wide(tb)));
-            out_.write(fitMoney(l.extra, kPaymentMask));
-            out_.write(fitMoney(l.balance, l.oneTime ? wide(tb) : wide(l.balance.toDouble())));
-            out_.write(fitMoney(Cents{}, kPaymentMask));
-            out_.write(fitMoney(ib, l.oneTime ? wide(tb) : wide(ib)));
-            out_.crlf();
-            ++counter_;
-            break;
-        }
+        case LineKind::Summary: summary(l); break;
+        case LineKind::ExtraPayment: extraPayment(l); break;
         case LineKind::Separator:
             out_.column(25);
             out_.line(kDashes);
             ++counter_;
             break;
-        case LineKind::Payment: {
-            if (counter_ > kOneUnknownPageLength) pageHeading();
-            const double tb = l.totalBalance, ib = l.interestBalance.toDouble();
-            // Payment numbers past 999 are written whole.
-            out_.write(rightAligned(std::to_string(l.number), 3));
-            out_.write(" ");
-            out_.write(slashedDate(l.dueDate));
-            out_.write(" ");
-            out_.write(fitMoney(l.shownPayment, kPaymentMask));
-            out_.write(fitMoney(tb, wide(tb)));
-            out_.write(fitMoney(l.principal, kPaymentMask));
-            out_.write(fitMoney(l.balance, wide(l.balance.toDouble())));
-            out_.write(fitMoney(l.interest, kPaymentMask));
-            out_.write(fitMoney(ib, wide(ib)));
-            out_.crlf();
-            ++counter_;
-            break;
-        }
-        case LineKind::YearTotal:
-            out_.column(13);
-            out_.line(kDashes);
-            out_.write("* Yr. Total");
-            out_.write(fitToMask(l.sumAdditional + l.sumPaid, "####,###.00      =    "));
-            out_.write(" ");
-            out_.write(fitToMask(l.sumPrincipal, "   ####,###.00      +   "));
-            out_.write(fitToMask(l.sumInterest, "  #####,###.00"));
-            out_.crlf();
-            out_.column(13);
-            out_.line(kDashes);
-            counter_ += 3;
-            if (l.sumAdditional.units != 0) {
-                out_.write("* Yr. taxes etc");
-                out_.column(53);
-                out_.write("+");
-                out_.column(58);
-                out_.write(fitToMask(l.sumAdditional, kPaymentMask));
-                out_.crlf();
-                out_.column(59);
-                out_.line("---------");
-                counter_ += 2;
-            }
-            break;
-        case LineKind::Totals:
-            out_.write("** Totals");
-            out_.column(12);
-            out_.write(fitToMask(l.sumAdditional + l.sumPaid, "####,###.00      =    "));
-            out_.write(" ");
-            out_.write(fitToMask(l.sumPrincipal, "   ####,###.00      +   "));
-            out_.write(fitToMask(l.sumInterest, "  #####,###.00"));
-            out_.crlf();
-            out_.column(13);
-            out_.line(kDoubleRule);
-            if (l.sumAdditional.units != 0) {
-                out_.write("** Total Taxes, Insurance etc. paid");
-                out_.column(53);
-                out_.write("+");
-                out_.column(58);
-                out_.write(fitToMask(l.sumAdditional, kPaymentMask));
-                out_.crlf();
-                out_.column(59);
-                out_.line("=========");
-            }
-            break;
-        case LineKind::EarlyPayoff: {
-            out_.write("Early Payoff saved ");
-            out_.write(plainNumber(l.monthsSaved));
-            out_.write(" months by using ");
-            bool wroteExtra = false;
-            if (l.oneTimeExtra.units != 0) {
-                out_.write("an early payment of ");
-                out_.line(plainNumber(l.oneTimeExtra.toDouble()));
-                wroteExtra = true;
-            }
-            if (l.perYearExtra.units != 0) {
-                if (wroteExtra) out_.write("and ");
-                out_.write("a yearly payment of ");
-                out_.line(plainNumber(l.perYearExtra.toDouble()));
-            }
-            if (l.paymentAtCents != l.computedAtCents) {
-                out_.write(plainNumber(l.paymentAtCents));
-                out_.write(" instead of ");
-                out_.line(plainNumber(l.computedAtCents));
-            }
-            out_.write("Total payments would have been");
-            out_.write(fitToMask(l.wouldHavePaid, "#####,###.00"));
-            out_.write(" a savings of ");
-            out_.write(fitToMask(l.savings, "#####,###.00"));
-            out_.crlf();
-            break;
-        }
+        case LineKind::Payment: payment(l); break;
+        case LineKind::YearTotal: yearTotal(l); break;
+        case LineKind::Totals: totals(l); break;
+        case LineKind::EarlyPayoff: earlyPayoff(l); break;
     }
+}
+
+void ScheduleReport::summary(const ScheduleLine& l) {
+    const double tb = roundTiesEven(l.totalBalance, 2);
+    const char* s = tb > 999999.99 ? "########.00" : "####,###.00";
+    // Each figure has a column to itself here: it may fill its field.
+    out_.column(25);
+    out_.write(fitToMask(tb, s));
+    out_.column(47);
+    out_.write(fitToMask(l.balance, s));
+    out_.column(69);
+    out_.write(fitToMask(roundTiesEven(l.interestBalance.toDouble(), 2), s));
+    out_.crlf();
+    ++counter_;
+}
+
+void ScheduleReport::extraPayment(const ScheduleLine& l) {
+    const double tb = l.totalBalance, ib = l.interestBalance.toDouble();
+    if (l.oneTime) {
+        out_.write("  1 ");
+    } else {
+        out_.write(rightAligned(std::to_string(l.number), 3));
+        out_.write(" ");
+    }
+    out_.column(14);
+    out_.write(fitMoney(l.extra, kPaymentMask));
+    out_.write(fitMoney(tb, wide(tb)));
+    out_.write(fitMoney(l.extra, kPaymentMask));
+    out_.write(fitMoney(l.balance, l.oneTime ? wide(tb) : wide(l.balance.toDouble())));
+    out_.write(fitMoney(Cents{}, kPaymentMask));
+    out_.write(fitMoney(ib, l.oneTime ? wide(tb) : wide(ib)));
+    out_.crlf();
+    ++counter_;
+}
+
+void ScheduleReport::payment(const ScheduleLine& l) {
+    if (counter_ > kOneUnknownPageLength) pageHeading();
+    const double tb = l.totalBalance, ib = l.interestBalance.toDouble();
+    // Payment numbers past 999 are written whole.
+    out_.write(rightAligned(std::to_string(l.number), 3));
+    out_.write(" ");
+    out_.write(slashedDate(l.dueDate));
+    out_.write(" ");
+    out_.write(fitMoney(l.shownPayment, kPaymentMask));
+    out_.write(fitMoney(tb, wide(tb)));
+    out_.write(fitMoney(l.principal, kPaymentMask));
+    out_.write(fitMoney(l.balance, wide(l.balance.toDouble())));
+    out_.write(fitMoney(l.interest, kPaymentMask));
+    out_.write(fitMoney(ib, wide(ib)));
+    out_.crlf();
+    ++counter_;
+}
+
+// The three sums of a year total or of the totals: paid, principal and interest.
+void ScheduleReport::sums(const ScheduleLine& l) {
+    out_.write(fitToColumn(l.sumAdditional + l.sumPaid, "####,###.00      =    "));
+    out_.write(" ");
+    out_.write(fitToColumn(l.sumPrincipal, "   ####,###.00      +   "));
+    out_.write(fitToColumn(l.sumInterest, "  #####,###.00"));
+    out_.crlf();
+}
+
+// The taxes and the like paid with the payments, under the sums, with the rule below them.
+void ScheduleReport::additional(const char* label, Cents amount, const char* rule) {
+    out_.write(label);
+    out_.column(53);
+    out_.write("+");
+    out_.column(58);
+    out_.write(fitToColumn(amount, kPaymentMask));
+    out_.crlf();
+    out_.column(59);
+    out_.line(rule);
+}
+
+void ScheduleReport::yearTotal(const ScheduleLine& l) {
+    out_.column(13);
+    out_.line(kDashes);
+    out_.write("* Yr. Total");
+    sums(l);
+    out_.column(13);
+    out_.line(kDashes);
+    counter_ += 3;
+    if (l.sumAdditional.units != 0) {
+        additional("* Yr. taxes etc", l.sumAdditional, "---------");
+        counter_ += 2;
+    }
+}
+
+void ScheduleReport::totals(const ScheduleLine& l) {
+    out_.write("** Totals");
+    out_.column(12);
+    sums(l);
+    out_.column(13);
+    out_.line(kDoubleRule);
+    if (l.sumAdditional.units != 0) additional("** Total Taxes, Insurance etc. paid", l.sumAdditional, "=========");
+}
+
+void ScheduleReport::earlyPayoff(const ScheduleLine& l) {
+    out_.write("Early Payoff saved ");
+    out_.write(plainNumber(l.monthsSaved));
+    out_.write(" months by using ");
+    bool wroteExtra = false;
+    if (l.oneTimeExtra.units != 0) {
+        out_.write("an early payment of ");
+        out_.line(plainNumber(l.oneTimeExtra.toDouble()));
+        wroteExtra = true;
+    }
+    if (l.perYearExtra.units != 0) {
+        if (wroteExtra) out_.write("and ");
+        out_.write("a yearly payment of ");
+        out_.line(plainNumber(l.perYearExtra.toDouble()));
+    }
+    if (l.paymentAtCents != l.computedAtCents) {
+        out_.write(plainNumber(l.paymentAtCents));
+        out_.write(" instead of ");
+        out_.line(plainNumber(l.computedAtCents));
+    }
+    out_.write("Total payments would have been");
+    out_.write(fitToColumn(l.wouldHavePaid, "#####,###.00"));
+    out_.write(" a savings of ");
+    out_.write(fitToColumn(l.savings, "#####,###.00"));
+    out_.crlf();
 }
 
 std::string ScheduleReport::finish() {
@@ -377,11 +383,11 @@ std::string balloonReport(const ScheduleHeading& heading, const BalloonSchedule&
     };
     auto sums = [&](const char* label, Cents pay, Cents principal, Cents interest) {
         out.write(label);
-        out.write(fitToMask(pay, kMoney8));
+        out.write(fitToColumn(pay, kMoney8));
         out.write(std::string(12, ' '));
-        out.write(fitToMask(principal, kMoney8));
+        out.write(fitToColumn(principal, kMoney8));
         out.write(std::string(12, ' '));
-        out.write(fitToMask(interest, kMoney8));
+        out.write(fitToColumn(interest, kMoney8));
         out.crlf();
     };
 
@@ -427,12 +433,12 @@ std::string balloonReport(const ScheduleHeading& heading, const BalloonSchedule&
     }
     if (schedule.balloon.units != 0) {
         out.write(" Balloon     ");
-        out.write(fitToMask(schedule.balloon, kMoney8));
-        out.write(fitToMask(Cents{}, kBalanceMask));
-        out.write(fitToMask(schedule.balloon, kMoney8));
-        out.write(fitToMask(Cents{}, kBalanceMask));
-        out.write(fitToMask(Cents{}, kPaymentMask));
-        out.write(fitToMask(Cents{}, kBalanceMask));
+        out.write(fitToColumn(schedule.balloon, kMoney8));
+        out.write(fitToColumn(Cents{}, kBalanceMask));
+        out.write(fitToColumn(schedule.balloon, kMoney8));
+        out.write(fitToColumn(Cents{}, kBalanceMask));
+        out.write(fitToColumn(Cents{}, kPaymentMask));
+        out.write(fitToColumn(Cents{}, kBalanceMask));
         out.crlf();
         yearPay += schedule.balloon;
         yearPrincipal += schedule.balloon;

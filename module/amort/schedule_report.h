@@ -68,6 +68,14 @@ public:
 
 private:
     void pageHeading();
+    void summary(const ScheduleLine& l);
+    void extraPayment(const ScheduleLine& l);
+    void payment(const ScheduleLine& l);
+    void yearTotal(const ScheduleLine& l);
+    void totals(const ScheduleLine& l);
+    void earlyPayoff(const ScheduleLine& l);
+    void sums(const ScheduleLine& l);
+    void additional(const char* label, Cents amount, const char* rule);
 
     ScheduleHeading heading_;
     ReportText out_;
@@ -81,7 +89,7 @@ std::string oneUnknownReport(const PreparedLoan& loan, ScheduleResult* result = 
 // The both-given report of a balloon schedule.
 std::string balloonReport(const ScheduleHeading& heading, const BalloonSchedule& schedule);
 
-// fitToMask for the plain money masks of the rows, without the general formatter where the
+// fitToColumn for the plain money masks of the rows, without the general formatter where the
 // text cannot differ from its (the rows of a long schedule are most of its cost).
 std::string fitMoney(double value, std::string_view mask);
 std::string fitMoney(Cents value, std::string_view mask);

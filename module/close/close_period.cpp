@@ -51,6 +51,39 @@ CarriedRegister carryOverRegister(std::vector<CloseEntry> entries) {
     return out;
 }
 
+namespace {
+
+// A row whose current-year amounts the depreciation report computes.
+bool isLiveAsset(const AssetRecord& r) {
+    if (r.AssetNumber == "      " || trimBoth(nulsToBlanks(r.Description)) == kDeletedMark) return false;
+    if (date6IsMarker(r.DateAcquired, 'H') || date6IsMarker(r.DateAcquired, 'S')) return false;
+    if (!date6ToText(r.DateSold, true).empty() || r.Tax.Code4562.find("11") != std::string::npos) return false;
+    return true;
+}
+
+bool leftToDepreciate(const BasisBlock& b) {
+    return b.Cost - b.Bonus - b.Salvage - b.Expense - b.Bonus3050 - b.PriorDepr > 0;
+}
+
+}  // namespace
+
+YearFigures yearFigures(const std::vector<CloseEntry>& entries) {
+    bool bookOpen = false, taxOpen = false, bookComputed = false, taxComputed = false;
+    for (const CloseEntry& e : entries) {
+        if (e.recordNumber == 0 || !e.record || !isLiveAsset(*e.record)) continue;
+        const AssetRecord& r = *e.record;
+        if (leftToDepreciate(r.Book)) {
+            bookOpen = true;
+            bookComputed = bookComputed || r.Book.CurrentDepr != 0;
+        }
+        if (leftToDepreciate(r.Tax)) {
+            taxOpen = true;
+            taxComputed = taxComputed || r.Tax.CurrentDepr != 0;
+        }
+    }
+    return YearFigures{bookOpen && !bookComputed, taxOpen && !taxComputed};
+}
+
 std::optional<std::string> nextFiscalYearEnd(const Date6c& fiscalYearEnd) {
     for (char c : fiscalYearEnd.monthDay)
         if (!std::isdigit(static_cast<unsigned char>(c))) return std::nullopt;
@@ -100,6 +133,7 @@ struct CloseRun {
     CompanyRecord company;
     std::string fiscalYearEndText;
     std::optional<std::string> newFiscalYearEnd;
+    std::vector<CloseEntry> entries;  // the register as read before the confirmation
 
     std::string path(const char* name) const { return client.path(name); }
 };
@@ -217,15 +251,30 @@ void putNewYearInPlace(CloseRun& run) {
 
 // The year is carried over and the new files put in place.
 void closeTheYear(CloseRun& run) {
-    const CarriedRegister carried = carryOverRegister(readRegister(run));
+    const CarriedRegister carried = carryOverRegister(std::move(run.entries));
     writeNewRegister(run, carried);
     run.stepCode = 8;
     writeNewCompany(run);
     putNewYearInPlace(run);
 }
 
-std::string slashedDate(const std::string& mmddyyyy) {
+std::string slashedYearEnd(const std::string& mmddyyyy) {
     return mmddyyyy.substr(0, 2) + "/" + mmddyyyy.substr(2, 2) + "/" + mmddyyyy.substr(4);
+}
+
+// A year without its figures is said to be so before the confirmation; closing it anyway is a
+// choice made on purpose, so the question defaults to No. True when the close goes on.
+bool closeWithoutFigures(const CloseRun& run) {
+    const YearFigures f = yearFigures(run.entries);
+    if (!f.anyMissing()) return true;
+    const std::string basis = f.bookMissing && f.taxMissing ? "book and tax bases" : f.bookMissing ? "book basis" : "tax basis";
+    const std::string text =
+        "No depreciation has been computed for the year ending " + slashedYearEnd(run.fiscalYearEndText) + " on the " +
+        basis + ": every asset that is not fully depreciated has a current-year amount of 0. The Depreciation "
+        "Report computes these amounts; a close now carries nothing into prior depreciation for this year.\r\n"
+        "Close the year anyway?";
+    return platform::messageBox(text, kTitle, platform::MsgIcon::Question, platform::MsgButtons::YesNo, true,
+                                platform::MsgDefault::Second) == platform::MsgResult::Yes;
 }
 
 void failedClose(CloseRun& run, const CloseError& e) {
@@ -256,6 +305,8 @@ bool prepareClose(CloseRun& run) {
                              kTitle, platform::MsgIcon::Error);
         return false;
     }
+    run.entries = readRegister(run);
+    run.stepCode = 0;
     return true;
 }
 
@@ -269,12 +320,15 @@ void closeClient(Client& client) {
             removeWorkFiles(client, "");
             return;
         }
-        const platform::MsgResult answer = platform::messageBox(
-            "Current Year END Date:" + run.fiscalYearEndText + "\r\n" + "New Year End Date:    " +
-                *run.newFiscalYearEnd,
-            kTitle, platform::MsgIcon::Question, platform::MsgButtons::OkCancel);
+        // A stray Enter closes no year: the confirmation defaults to Cancel.
+        const bool confirmed =
+            closeWithoutFigures(run) &&
+            platform::messageBox("Current Year END Date:" + run.fiscalYearEndText + "\r\n" + "New Year End Date:    " +
+                                     *run.newFiscalYearEnd,
+                                 kTitle, platform::MsgIcon::Question, platform::MsgButtons::OkCancel, true,
+                                 platform::MsgDefault::Second) == platform::MsgResult::Ok;
         run.stepCode = 1;
-        if (answer == platform::MsgResult::Cancel) {
+        if (!confirmed) {
             client.closeFiles();
             platform::closeAllFiles();
             removeWorkFiles(client, "");
@@ -282,7 +336,7 @@ void closeClient(Client& client) {
             return;
         }
         closeTheYear(run);
-        platform::showStatus("Fiscal year closed: now ends " + slashedDate(*run.newFiscalYearEnd));
+        platform::showStatus("Fiscal year closed: now ends " + slashedYearEnd(*run.newFiscalYearEnd));
     } catch (const CloseError& e) {
         failedClose(run, e);
     }

@@ -50,6 +50,19 @@ bool isDeletedForClose(const AssetRecord& rec);
 // outside the file and deleted records are dropped.
 CarriedRegister carryOverRegister(std::vector<CloseEntry> entries);
 
+// The bases on which no depreciation was computed for the year being closed. A basis lacks its
+// figures when some live asset still has something to depreciate on it (cost less bonus,
+// salvage, expense deduction, 30/50 bonus and prior depreciation above 0) and every such asset
+// has a current-year amount of 0 there. Live: an ordinary row that the report computes (not a
+// heading or subtotal row, an empty slot, a deleted or sold asset, or a row the report leaves
+// out).
+struct YearFigures {
+    bool bookMissing = false;
+    bool taxMissing = false;
+    bool anyMissing() const { return bookMissing || taxMissing; }
+};
+YearFigures yearFigures(const std::vector<CloseEntry>& entries);
+
 // The fiscal year end one year later as MMDDYYYY, or nothing when the company has no usable
 // fiscal year end (month and day not four digits, or a year outside 1..9998).
 std::optional<std::string> nextFiscalYearEnd(const Date6c& fiscalYearEnd);

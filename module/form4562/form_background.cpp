@@ -47,13 +47,14 @@ public:
     void resetFont() { tenPitch(); path('X'); }
 };
 
-// Pass 1: the black bars on the 7th, 25th, 30th and 53rd lines.
+// Pass 1: the black bars on the 8th, 26th, 31st and 54th lines, the empty lines the ruling,
+// the line texts and the values leave for them.
 void labelBars(Page& p) {
     p.esc({'k', 'B'});
     p.tenPitch();
     p.path('X');
     p.path('y');
-    p.crlf(6);
+    p.crlf(7);
     p.rep(BLOCK, 6);
     p.crlf();
     const int gaps[3] = {17, 4, 22};
@@ -62,12 +63,12 @@ void labelBars(Page& p) {
         p.rep(BLOCK, 7);
         p.crlf();
     }
-    p.backLines(53);
+    p.backLines(54);
 }
 
 // Pass 2: the white part labels on the bars.
 void partLabels(Page& p) {
-    const int gaps[4] = {6, 17, 4, 22};
+    const int gaps[4] = {7, 17, 4, 22};
     const char* labels[4] = {" Part l", " Part ll", " Part lll", " Part lV"};
     for (int i = 0; i < 4; ++i) {
         p.crlf(gaps[i]);
@@ -77,7 +78,7 @@ void partLabels(Page& p) {
         p.esc({34, 'R', 0, 0, 0});
         p.crlf();
     }
-    p.backLines(53);
+    p.backLines(54);
 }
 
 // Pass 3: the stacked marks on the fourth line.
@@ -100,8 +101,7 @@ void marks(Page& p) {
             p.back(36);
         }
     }
-    p.backLines(4);
-    p.back(18);
+    p.backLines(3);
 }
 
 // One ruling line: pieces of (byte, count), then CR LF.
@@ -124,10 +124,10 @@ void ruling(Page& p) {
     p.path('z');
     p.crlf();
     const int B = ' ';
-    // 1, 2: the identifying-number box, with half-line steps back.
+    // 1, 2: the identifying-number box; the half-line step back after line 2 sets every rule
+    // below between two printed lines.
     p.back(36);
     p.rep(B, 15); p.rep(V, 1); p.rep(B, 51); p.rep(V, 1);
-    p.back(18);
     p.crlf();
     p.rep(B, 15); p.rep(V, 1); p.rep(B, 51); p.rep(RIGHT, 1); p.rep(H, 11);
     p.back(18);
@@ -195,12 +195,13 @@ void ruling(Page& p) {
     rule(p, {{B, 53}, {CORNER_TL, 1}, {H, 2}, {DOWN, 1}, {H, 6}, {UP, 1}, {H, 2}, {CROSS, 1}, {DOWN, 12}});  // 53
     rule(p, {{B, 53}, {V, 1}, {B, 2}, {V, 1}, {B, 9}, {V, 1}, {CROSS, 12}});               // 54
     rule(p, {{H, 53}, {UP, 1}, {H, 2}, {UP, 1}, {H, 9}, {UP, 13}});                        // 55
-    p.backLines(58);
+    // Back by what the pass advanced: the header line and 55 lines, less the steps back.
+    p.backLines(54);
+    p.back(18);
 }
 
 // Pass 5: the form number and year in large type, the titles and the part titles.
 void titleBlock(Page& p, const std::string& year) {
-    p.back(18);
     p.crlf();
     p.back(12);
     p.esc({'p', 1});
@@ -233,7 +234,7 @@ void titleBlock(Page& p, const std::string& year) {
     p.path('W');
     p.s("(Including Information on Listed Property)");
     p.crlf();
-    p.crlf(2);
+    p.crlf(3);
     p.font(30, 20);
     p.crlf();
     p.back(23);
@@ -296,7 +297,7 @@ void numberPair(Page& p, const std::string& left, bool stepBack, int indent, con
 
 // Pass 6: the instruction notes and the line numbers on both sides.
 void lineNumbers(Page& p) {
-    p.backLines(51);
+    p.backLines(52);
     p.path('X');
     p.blanks(25);
     p.font(1, 16);
@@ -531,9 +532,9 @@ void columnHeadings(Page& p) {
 
 // Pass 10: the form identification, then the paper set for the values layer.
 void formIdentification(Page& p) {
-    p.backLines(40);
+    p.backLines(37);
+    p.back(19);
     p.tenPitch();
-    p.back(36);
     p.path('X');
     p.crlf();
     p.blanks(70);
@@ -549,7 +550,7 @@ void formIdentification(Page& p) {
     p.resetFont();
     p.crlf();
     p.crlf(2);
-    p.back(13);
+    p.back(26);
     p.crlf();
 }
 

@@ -314,128 +314,101 @@ struct Rendered {
 
 bool isEmptySection(const Section& s) { return s.tokens.empty() && !s.fill; }
 
-// Formats a decimal with one parsed section. `negative` says whether to write the minus sign
-// (false when a negative section shows the magnitude).
-Rendered renderSection(const Section& s, const Decimal& value, bool negative, bool allowGrouping) {
-    Rendered r;
-    const auto& tk = s.tokens;
-    const bool grouping = s.grouping && allowGrouping && s.exp < 0;
-
-    if (!s.hasDigits && !s.hasPoint) {
-        for (const Token& t : tk) r.text += t.kind == Tok::Percent ? std::string("%") : t.text;
-        return r;
-    }
-
-    Decimal v = value;
-    if (s.percent) v.exponent += 2;
-
-    // Digits to show.
+// The digits a section shows of a value, rounded to its decimals; in scientific notation also
+// the exponent shown.
+std::string shownDigits(const Section& s, const Decimal& v, long& expShown) {
+    expShown = 0;
+    if (s.exp < 0) return roundedDigits(v, s.fracPositions);
     std::string N;
-    long expShown = 0;
-    if (s.exp >= 0) {
-        std::size_t nz = v.view().find_first_not_of('0');
-        if (nz != std::string_view::npos) {
-            long lead = static_cast<long>(v.exponent) + static_cast<long>(v.len - static_cast<int>(nz)) - 1;
-            long X = s.intPositions > 0 ? lead - (s.intPositions - 1) : lead + 1;
-            for (int attempt = 0; attempt < 2; ++attempt) {
-                Decimal m = v;
-                m.exponent = static_cast<int>(v.exponent - X);
-                N = roundedDigits(m, s.fracPositions);
-                long width = static_cast<long>(s.intPositions) + s.fracPositions;
-                if (static_cast<long>(N.size()) <= (width > 0 ? width : 1)) break;
-                ++X;  // rounding carried into a new digit (9.99 -> 10.0)
-            }
-            expShown = X;
-        }
-    } else {
-        N = roundedDigits(v, s.fracPositions);
+    std::size_t nz = v.view().find_first_not_of('0');
+    if (nz == std::string_view::npos) return N;
+    long lead = static_cast<long>(v.exponent) + static_cast<long>(v.len - static_cast<int>(nz)) - 1;
+    long X = s.intPositions > 0 ? lead - (s.intPositions - 1) : lead + 1;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        Decimal m = v;
+        m.exponent = static_cast<int>(v.exponent - X);
+        N = roundedDigits(m, s.fracPositions);
+        long width = static_cast<long>(s.intPositions) + s.fracPositions;
+        if (static_cast<long>(N.size()) <= (width > 0 ? width : 1)) break;
+        ++X;  // rounding carried into a new digit (9.99 -> 10.0)
     }
-    const std::size_t fracCount = static_cast<std::size_t>(s.fracPositions);
-    std::string I, F;
-    if (N.size() > fracCount) {
-        I.assign(N, 0, N.size() - fracCount);
-        F.assign(N, N.size() - fracCount, fracCount);
-    } else {
-        F.assign(fracCount - N.size(), '0');
-        F += N;
-    }
-    r.negativeZero = negative && N.empty();
-    if (static_cast<int>(I.size()) < s.minIntDigits) I.insert(0, static_cast<std::size_t>(s.minIntDigits) - I.size(), '0');
-    // A value below one still shows a "0" before the point when the mask has integer
-    // positions, even "#" ones: ".50" in a column of amounts reads badly, and "-0.00" must
-    // stay recognisable as minus zero.
-    if (I.empty() && s.intPositions > 0) I = "0";
+    expShown = X;
+    return N;
+}
 
-    // Integer area, built right to left.
+// The integer area of a section, right to left: the digits of I into its digit positions (all
+// that are left into the first one), grouped, filled, its literals, and the minus sign.
+std::string integerAreaReversed(const Section& s, const std::string& I, bool negative, bool grouping) {
+    const auto& tk = s.tokens;
     std::string rev;
-    {
-        long di = static_cast<long>(I.size()) - 1;
-        int placed = 0;
-        bool signDone = !negative;
-        auto pushDigit = [&](char c) {
-            if (grouping && placed > 0 && placed % 3 == 0) rev.push_back(',');
-            rev.push_back(c);
-            ++placed;
-        };
-        auto pushSignIfDone = [&] {
-            if (!signDone && di < 0) {
-                rev.push_back('-');
-                signDone = true;
-            }
-        };
-        if (s.intPositions == 0) {
-            while (di >= 0) pushDigit(I[static_cast<std::size_t>(di--)]);
-            pushSignIfDone();
+    long di = static_cast<long>(I.size()) - 1;
+    int placed = 0;
+    bool signDone = !negative;
+    auto pushDigit = [&](char c) {
+        if (grouping && placed > 0 && placed % 3 == 0) rev.push_back(',');
+        rev.push_back(c);
+        ++placed;
+    };
+    auto pushSignIfDone = [&] {
+        if (!signDone && di < 0) {
+            rev.push_back('-');
+            signDone = true;
         }
-        for (std::size_t i = s.intEnd; i-- > s.intBegin;) {
-            const Token& t = tk[i];
-            switch (t.kind) {
-            case Tok::Hash:
-            case Tok::Zero:
-                if (di >= 0) {
-                    pushDigit(I[static_cast<std::size_t>(di--)]);
-                    if (i == s.firstDigit)
-                        while (di >= 0) pushDigit(I[static_cast<std::size_t>(di--)]);
-                    pushSignIfDone();
-                } else if (s.fill) {
-                    if (grouping && placed > 0 && placed % 3 == 0) rev.push_back(s.fill);
-                    rev.push_back(s.fill);
-                    ++placed;
-                }
-                break;
-            case Tok::Percent:
-                rev.push_back('%');
-                break;
-            case Tok::Literal:
-                rev.append(t.text.rbegin(), t.text.rend());
-                break;
-            default:
-                break;
-            }
-        }
-        if (!signDone) rev.push_back('-');
+    };
+    if (s.intPositions == 0) {
+        while (di >= 0) pushDigit(I[static_cast<std::size_t>(di--)]);
+        pushSignIfDone();
     }
+    for (std::size_t i = s.intEnd; i-- > s.intBegin;) {
+        const Token& t = tk[i];
+        switch (t.kind) {
+        case Tok::Hash:
+        case Tok::Zero:
+            if (di >= 0) {
+                pushDigit(I[static_cast<std::size_t>(di--)]);
+                if (i == s.firstDigit)
+                    while (di >= 0) pushDigit(I[static_cast<std::size_t>(di--)]);
+                pushSignIfDone();
+            } else if (s.fill) {
+                if (grouping && placed > 0 && placed % 3 == 0) rev.push_back(s.fill);
+                rev.push_back(s.fill);
+                ++placed;
+            }
+            break;
+        case Tok::Percent:
+            rev.push_back('%');
+            break;
+        case Tok::Literal:
+            rev.append(t.text.rbegin(), t.text.rend());
+            break;
+        default:
+            break;
+        }
+    }
+    if (!signDone) rev.push_back('-');
+    return rev;
+}
 
-    // Trailing "#" decimals that hold zeros stay empty.
+// How many of the decimals F show: trailing "#" decimals that hold zeros stay empty.
+int decimalsShown(const Section& s, const std::string& F) {
     int fracShown = s.fracPositions;
     for (std::size_t i = s.end; i-- > s.pointAt && fracShown > 0;) {
-        if (tk[i].kind == Tok::Zero) break;
-        if (tk[i].kind == Tok::Hash) {
+        if (s.tokens[i].kind == Tok::Zero) break;
+        if (s.tokens[i].kind == Tok::Hash) {
             if (F[static_cast<std::size_t>(fracShown - 1)] != '0') break;
             --fracShown;
         }
     }
+    return fracShown;
+}
 
+// The part of the section after its integer area: the point, the decimals, the exponent and
+// the literals, appended to r.text.
+void appendAfterIntegers(const Section& s, const std::string& F, int fracShown, long expShown, Rendered& r) {
     std::string& out = r.text;
-    out.reserve(rev.size() + F.size() + 8);
-    for (std::size_t i = 0; i < s.intBegin; ++i) {
-        if (tk[i].kind == Tok::Percent) out += '%';
-        else out += tk[i].text;
-    }
-    out.append(rev.rbegin(), rev.rend());
     int fk = 0;
-    for (std::size_t i = s.intEnd; i < tk.size(); ++i) {
-        const Token& t = tk[i];
+    for (std::size_t i = s.intEnd; i < s.tokens.size(); ++i) {
+        const Token& t = s.tokens[i];
         switch (t.kind) {
         case Tok::Point:
             r.point = out.size();
@@ -470,6 +443,49 @@ Rendered renderSection(const Section& s, const Decimal& value, bool negative, bo
             break;
         }
     }
+}
+
+// Formats a decimal with one parsed section. `negative` says whether to write the minus sign
+// (false when a negative section shows the magnitude).
+Rendered renderSection(const Section& s, const Decimal& value, bool negative, bool allowGrouping) {
+    Rendered r;
+    const auto& tk = s.tokens;
+    const bool grouping = s.grouping && allowGrouping && s.exp < 0;
+
+    if (!s.hasDigits && !s.hasPoint) {
+        for (const Token& t : tk) r.text += t.kind == Tok::Percent ? std::string("%") : t.text;
+        return r;
+    }
+
+    Decimal v = value;
+    if (s.percent) v.exponent += 2;
+    long expShown = 0;
+    const std::string N = shownDigits(s, v, expShown);
+    const std::size_t fracCount = static_cast<std::size_t>(s.fracPositions);
+    std::string I, F;
+    if (N.size() > fracCount) {
+        I.assign(N, 0, N.size() - fracCount);
+        F.assign(N, N.size() - fracCount, fracCount);
+    } else {
+        F.assign(fracCount - N.size(), '0');
+        F += N;
+    }
+    r.negativeZero = negative && N.empty();
+    if (static_cast<int>(I.size()) < s.minIntDigits) I.insert(0, static_cast<std::size_t>(s.minIntDigits) - I.size(), '0');
+    // A value below one still shows a "0" before the point when the mask has integer
+    // positions, even "#" ones: ".50" in a column of amounts reads badly, and "-0.00" must
+    // stay recognisable as minus zero.
+    if (I.empty() && s.intPositions > 0) I = "0";
+
+    const std::string rev = integerAreaReversed(s, I, negative, grouping);
+    std::string& out = r.text;
+    out.reserve(rev.size() + F.size() + 8);
+    for (std::size_t i = 0; i < s.intBegin; ++i) {
+        if (tk[i].kind == Tok::Percent) out += '%';
+        else out += tk[i].text;
+    }
+    out.append(rev.rbegin(), rev.rend());
+    appendAfterIntegers(s, F, decimalsShown(s, F), expShown, r);
     return r;
 }
 
@@ -517,27 +533,34 @@ bool onlyZerosCut(const Rendered& r, std::size_t width) {
     return text.find_first_not_of('0', from) == std::string::npos;
 }
 
-std::string fitDecimal(const Decimal& value, std::string_view mask) {
+// How a number meets the edge of its field: `Field` may fill it to its first character (and cut
+// zeros after the point); `Column` keeps a blank in front of it, so that a figure never runs
+// into the one before it on a line.
+enum class FitRule { Field, Column };
+
+std::string fitDecimal(const Decimal& value, std::string_view mask, FitRule rule = FitRule::Field) {
     std::string m = withoutTrailingBlanks(mask);
     std::size_t w = m.size();
     bool trailing = m.size() < mask.size();
+    const bool column = rule == FitRule::Column;
 
     std::string field;
     bool fitted = false;
     for (bool grouped : {true, false}) {
         Rendered r = renderMask(value, m, grouped);
         if (r.negativeZero) r = renderMask(decimalOfUnits(0, 0), m, grouped);
-        if (r.text.size() <= w) {
+        const bool blankInFront = r.text.size() < w || (!r.text.empty() && r.text[0] == ' ');
+        if (r.text.size() <= w && (!column || blankInFront)) {
             field.assign(w - r.text.size(), ' ');
             field += r.text;
             fitted = true;
-        } else if (onlyZerosCut(r, w)) {
+        } else if (!column && onlyZerosCut(r, w)) {
             field = r.text.substr(0, w);
             fitted = true;
         }
         if (fitted) break;
     }
-    if (!fitted) field.assign(w, '*');
+    if (!fitted) field = column && w > 0 ? " " + std::string(w - 1, '*') : std::string(w, '*');
     if (trailing) field += ' ';
     return field;
 }
@@ -644,6 +667,23 @@ std::string fitToMask(Cents value, std::string_view mask) {
 
 std::string fitToMask(std::int32_t value, std::string_view mask) {
     return fitDecimal(decimalOfInt(value), mask);
+}
+
+std::string fitToColumn(double value, std::string_view mask) {
+    if (!std::isfinite(value)) {
+        std::string field = fitToMask(value, mask);  // every place "*"
+        if (!field.empty()) field[0] = ' ';
+        return field;
+    }
+    return fitDecimal(decimalOf(value), mask, FitRule::Column);
+}
+
+std::string fitToColumn(Cents value, std::string_view mask) {
+    return fitDecimal(decimalOfUnits(value.units, -2), mask, FitRule::Column);
+}
+
+std::string fitToColumn(std::int32_t value, std::string_view mask) {
+    return fitDecimal(decimalOfInt(value), mask, FitRule::Column);
 }
 
 std::string moneyColumn(double value) {

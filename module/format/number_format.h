@@ -30,6 +30,14 @@ std::string fitToMask(double value, std::string_view mask);
 std::string fitToMask(Cents value, std::string_view mask);
 std::string fitToMask(std::int32_t value, std::string_view mask);
 
+// fitToMask for a column of figures on a line: the number always keeps a blank (or a literal
+// text of the mask) in front of it. One that would fill the field to its first character is
+// written without grouping, and as a blank and "*"s when even that does not fit; zeros after
+// the point are never cut.
+std::string fitToColumn(double value, std::string_view mask);
+std::string fitToColumn(Cents value, std::string_view mask);
+std::string fitToColumn(std::int32_t value, std::string_view mask);
+
 // The 11-character money column of the reports ("#,.00 " below one million, "#.00 " from it),
 // which the report appends to its line. Minus zero shows as "0.00 "; an amount too long for the
 // column drops its grouping, and one still too long (or not a number) shows as ten "*" and the

@@ -109,15 +109,22 @@ WriteOutcome changeRecord(Client& client, MaintenanceState& state, const std::st
     return WriteOutcome::Written;
 }
 
+// The question defaults to No: a stray Enter deletes nothing. The record is marked as it is
+// stored; what was typed into the edit that the deletion closes is not saved with it.
 WriteOutcome markDeleted(Client& client, MaintenanceState& state, const std::string& key) {
     if (platform::messageBox("Are you Sure ?", "Delete Asset Record", platform::MsgIcon::Question,
-                             platform::MsgButtons::YesNo) != platform::MsgResult::Yes)
+                             platform::MsgButtons::YesNo, true, platform::MsgDefault::Second) != platform::MsgResult::Yes)
         return WriteOutcome::Unchanged;
     const std::int64_t r = recordOfAsset(client, key);
     if (r == 0) return WriteOutcome::Failed;
-    AssetRecord marked = state.WorkingRecord;
-    marked.Description = fixedText(kDeletedMark, 35);
+    AssetRecord marked;
     std::string why;
+    if (!readAssetRecord(client.fil, r, marked)) {
+        platform::messageBox("Asset " + trimRight(key) + " was not deleted: " + lastReason() + ".",
+                             "Delete Asset Record", platform::MsgIcon::Error);
+        return WriteOutcome::Failed;
+    }
+    marked.Description = fixedText(kDeletedMark, 35);
     if (!rewriteRecord(client, r, marked, why)) {
         platform::messageBox("Asset " + trimRight(key) + " was not deleted: " + why + ".",
                              "Delete Asset Record", platform::MsgIcon::Error);

@@ -1,12 +1,15 @@
 #include "register/asset_maintenance.h"
 
 #include <new>
+#include <optional>
 
 #include "format/number_format.h"
+#include "format/typed_entries.h"
 #include "help/help.h"
 #include "platform/backend.h"
 #include "platform/files.h"
 #include "platform/message.h"
+#include "register/asset_entries.h"
 #include "register/asset_files.h"
 #include "register/asset_picker.h"
 #include "register/index_repair.h"
@@ -71,8 +74,15 @@ double& amountField(BasisBlock& b, int field) {
     }
 }
 
+// An edit box that takes at most `limit` characters (0: no limit).
+ControlSpec editBox(int id, int x, int y, int w, int limit, std::uint32_t style = platform::StyleNone) {
+    ControlSpec c{ControlKind::Edit, id, "", x, y, w, 12, style};
+    c.maxLength = limit;
+    return c;
+}
+
 ControlSpec assetNumberBox(int y) {
-    return {ControlKind::Edit, kNumberBox, "", 105, y, 40, 12, platform::StyleUpperCase | platform::StyleSunken};
+    return editBox(kNumberBox, 105, y, 40, kAssetNumberWidth, platform::StyleUpperCase | platform::StyleSunken);
 }
 
 std::string idleCaption(const Maintenance& m) { return "Asset File (" + trimRight(m.client.code()) + ")"; }
@@ -142,7 +152,8 @@ void boxEvent(Maintenance& m, Dialog& dlg, int id) {
             b.Method = fixedText(text, 4);
             break;
         case 6:
-            b.Rate = leadingNumber(trimBoth(text));
+            // A text that is no number counts as 0 until the save refuses it.
+            b.Rate = readTypedNumber(text).value;
             // A rate of 1 or more is a life in years; below 1 it is a percentage.
             dlg.setText(book ? kBookUnit : kTaxUnit, b.Rate < 1 ? "%" : "Years");
             break;
@@ -153,7 +164,7 @@ void boxEvent(Maintenance& m, Dialog& dlg, int id) {
             b.Code4562 = fixedText(text, 6);
             break;
         default:
-            amountField(b, field) = leadingNumber(trimBoth(text));
+            amountField(b, field) = readTypedNumber(text).value;
             if (field == 9 || field == 12) s.pickMarker = kPickNone;
             if (field == 11) s.pickMarker = kPickAfterExpense;
             break;
@@ -200,8 +211,9 @@ void openForAddition(Maintenance& m, Dialog& dlg) {
     MaintenanceState& s = m.state;
     s.editMode = EditMode::Add;
     s.pickMarker = kPickNone;
-    // Emptying each box clears its field; the acquisition date already held stays, since a
-    // blank date leaves it unchanged when the record is written.
+    // A new record starts empty: nothing of the record shown or written before reaches it (a
+    // blank date would otherwise keep the acquisition date held from that record).
+    s.WorkingRecord = AssetRecord{};
     for (int id : fieldBoxes()) {
         dlg.enable(id);
         dlg.setText(id, "");
@@ -241,9 +253,24 @@ void closeEdit(Maintenance& m, Dialog& dlg) {
     dlg.enable(kLookUp);
 }
 
-// A record that could not be written stays open with what was typed, so that nothing is lost
-// and the user can try again or abort.
+// The boxes of an open record hold what can be stored, or the user is told which does not and
+// the focus goes there. The dates are then in the form the record stores.
+bool entriesCanBeStored(MaintenanceState& s, Dialog& dlg) {
+    if (s.editMode != EditMode::Add && s.editMode != EditMode::Change) return true;
+    if (const std::optional<BoxRefusal> r = refusedAssetBox([&dlg](int id) { return dlg.text(id); })) {
+        platform::messageBox(r->text, r->title, platform::MsgIcon::Error);
+        focusBox(dlg, r->box);
+        return false;
+    }
+    s.dateAcquiredText = storedAssetDateText(s.dateAcquiredText, false);
+    s.dateSoldText = storedAssetDateText(s.dateSoldText, true);
+    return true;
+}
+
+// A record that could not be written, or holds a box that cannot be stored, stays open with
+// what was typed, so that nothing is lost and the user can mend it, try again or abort.
 void save(Maintenance& m, Dialog& dlg) {
+    if (!entriesCanBeStored(m.state, dlg)) return;
     const std::string number = trimRight(m.state.assetNumberText);
     const WriteOutcome written = WriteAssetRecord(m.client, m.state, m.state.editMode);
     if (written == WriteOutcome::Failed) return;
@@ -393,7 +420,6 @@ platform::DialogTemplate buildAssetMaintenanceDialog(const std::string& clientCo
     auto label = [](int id, const char* text, int x, int y, int w, int h = 12) {
         return ControlSpec{ControlKind::Label, id, text, x, y, w, h};
     };
-    auto edit = [](int id, int x, int y, int w) { return ControlSpec{ControlKind::Edit, id, "", x, y, w, 12}; };
     auto button = [](int id, const char* text, int x, int y, int w, int h, bool disabled) {
         return ControlSpec{ControlKind::Button, id, text, x, y, w, h, disabled ? platform::StyleDisabled : platform::StyleNone};
     };
@@ -421,14 +447,20 @@ platform::DialogTemplate buildAssetMaintenanceDialog(const std::string& clientCo
         {ControlKind::HLine, 141, "", 5, 47, 360, 1},
         {ControlKind::BitmapButton, kAboutBitmap, "B2", 153, 213, 44, 27},
         assetNumberBox(8),
-        edit(kDescriptionBox, 105, 23, 150),
-        edit(kAcquiredBox, 105, 36, 50),
-        edit(kSoldBox, 175, 36, 50),
+        editBox(kDescriptionBox, 105, 23, 150, kDescriptionWidth),
+        editBox(kAcquiredBox, 105, 36, 50, kTypedDateWidth),
+        editBox(kSoldBox, 175, 36, 50, kTypedDateWidth),
     };
-    // Widths of the basis boxes by field: method, rate, manual flag, eight amounts, 4562 code.
+    // Widths of the basis boxes by field: method, rate, manual flag, eight amounts, 4562 code;
+    // and the most characters each takes (the text fields' widths; numbers have no field width).
     const int widths[] = {30, 30, 15, 90, 90, 90, 90, 90, 90, 90, 90, 50};
-    for (int i = 0; i < 12; ++i) t.controls.push_back(edit(205 + i, 105, 49 + 13 * i, widths[i]));
-    for (int i = 0; i < 12; ++i) t.controls.push_back(edit(305 + i, 260, 49 + 13 * i, widths[i]));
+    const int limits[] = {kMethodWidth, 0, kManualWidth, 0, 0, 0, 0, 0, 0, 0, 0, kCode4562Width};
+    for (int base : {200, 300})
+        for (int i = 0; i < 12; ++i) {
+            // The Y/N box takes its letter in upper case.
+            const std::uint32_t style = i == 2 ? platform::StyleUpperCase : platform::StyleNone;
+            t.controls.push_back(editBox(base + 5 + i, base == 200 ? 105 : 260, 49 + 13 * i, widths[i], limits[i], style));
+        }
     t.controls.push_back({ControlKind::Frame, 195, "", 10, 204, 345, 39});
     t.controls.push_back(button(kSave, "&Save", 25, 219, 40, 14, true));
     t.controls.push_back(button(kAbort, "&Abort", 75, 219, 40, 14, true));
@@ -478,7 +510,7 @@ void prepareAssetMaintenance(Client& client) {
     client.AssetIndex.assign(5001, IndexBytes{});
 }
 
-void runAssetMaintenance(Client& client, MaintenanceState& state) {
+void maintainAssets(Client& client, MaintenanceState& state) {
     // A damaged index is refused before anything is opened for writing.
     if (verifyAssetIndex(client, kTitle, "Asset File Maintenance") == IndexVerdict::Refused) return;
     // Set-up: after a recovered error the dialog is shown all the same.
@@ -500,7 +532,7 @@ void RunAssetMaintenance(const std::string& clientCode) {
     // A missing data directory is made: maintenance is where a new client starts.
     std::unique_ptr<Client> client = Client::open(clientCode, kTitle, MissingDirectory::Create);
     if (!client) return;
-    runAssetMaintenance(*client, maintenanceState());
+    maintainAssets(*client, maintenanceState());
     platform::closeAllFiles();
 }
 

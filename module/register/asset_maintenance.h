@@ -24,7 +24,7 @@ void assetMaintenanceHandler(Maintenance& m, platform::Dialog& dlg, const platfo
 void prepareAssetMaintenance(Client& client);
 
 // The procedure on a client that is already open: checks the index, shows the dialog, tidies up.
-void runAssetMaintenance(Client& client, MaintenanceState& state);
+void maintainAssets(Client& client, MaintenanceState& state);
 
 void RunAssetMaintenance(const std::string& clientCode);
 

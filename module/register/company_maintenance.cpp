@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "format/typed_entries.h"
 #include "platform/files.h"
 #include "platform/message.h"
 #include "register/asset_files.h"
@@ -50,21 +51,17 @@ void companyHandler(CompanyEdit& e, platform::Dialog& dlg, const platform::Event
     }
 }
 
-int daysInMonth(int month, int year) {
-    static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    const bool leap = (year % 4 == 0 && year % 100 != 0) || year % 400 == 0;
-    return month == 2 && leap ? 29 : days[month - 1];
-}
-
 // The first date box whose text is not a date, and the message that says so; 0 when both are.
 int refusedDateBox(const CompanyEdit& e, std::string& text, std::string& title) {
     const std::pair<int, const std::string*> boxes[] = {{kFiscalYearEndBox, &e.fiscalYearEndText},
                                                         {kCurrentPeriodBox, &e.currentPeriodText}};
     for (const auto& [box, typed] : boxes) {
         const std::string& read = box == kFiscalYearEndBox ? e.readFiscalYearEnd : e.readCurrentPeriod;
-        if (*typed == read || isCompanyDate(*typed)) continue;
+        if (*typed == read) continue;
+        const TypedDate d = readTypedDate(*typed);
+        if (d.ok()) continue;
         title = box == kFiscalYearEndBox ? "Fiscal Year End" : "Current Period";
-        text = "\"" + *typed + "\" is not a date. Type it as MMDDYY or MMDDYYYY, e.g. 12312004, or leave it empty.";
+        text = dateRefusalText(*typed, d) + " Or leave it empty.";
         return box;
     }
     return 0;
@@ -120,8 +117,8 @@ bool editAndSave(Client& client, CompanyEdit& e) {
             continue;
         }
         CompanyRecord c = e.company;
-        c.CurrentPeriod = date6cFromText(e.currentPeriodText);
-        c.FiscalYearEnd = date6cFromText(e.fiscalYearEndText);
+        c.CurrentPeriod = date6cFromText(storedCompanyDate(e.currentPeriodText, e.readCurrentPeriod));
+        c.FiscalYearEnd = date6cFromText(storedCompanyDate(e.fiscalYearEndText, e.readFiscalYearEnd));
         if (writeCompany(client, c)) return true;
         const platform::MsgResult again = platform::messageBox(
             "The company file was not saved: " + platform::describeFileError(platform::lastFileError()) +
@@ -133,15 +130,10 @@ bool editAndSave(Client& client, CompanyEdit& e) {
 
 }  // namespace
 
-bool isCompanyDate(const std::string& text) {
-    if (text.empty()) return true;  // no date yet
-    if (text.size() != 6 && text.size() != 8) return false;
-    for (char ch : text)
-        if (!std::isdigit(static_cast<unsigned char>(ch))) return false;
-    const int month = std::stoi(text.substr(0, 2));
-    const int day = std::stoi(text.substr(2, 2));
-    const int year = date6cFromText(text).year;
-    return month >= 1 && month <= 12 && day >= 1 && day <= daysInMonth(month, year);
+std::string storedCompanyDate(const std::string& typed, const std::string& read) {
+    if (typed == read) return typed;
+    const TypedDate d = readTypedDate(typed);
+    return d.ok() && !d.empty ? d.mmddyyyy() : std::string();
 }
 
 platform::DialogTemplate buildCompanyMaintenanceDialog(const std::string& clientCode, const CompanyEdit& e) {
@@ -160,8 +152,13 @@ platform::DialogTemplate buildCompanyMaintenanceDialog(const std::string& client
     const std::string texts[] = {c.CompanyName, c.CompanyName2, c.CompanyAddress,    c.CompanyCity,
                                  e.fiscalYearEndText, c.Activity, e.currentPeriodText, c.IdNumber};
     const int widths[] = {100, 100, 100, 100, 60, 100, 60, 60};
-    for (int i = 0; i < 8; ++i)
-        t.controls.push_back({ControlKind::Edit, 201 + i, boxText(texts[i]), 105, 8 + 15 * i, widths[i], 12});
+    // The most characters each box takes: its field's width; a date's longest form.
+    const int limits[] = {25, 25, 25, 25, kCompanyDateWidth, 50, kCompanyDateWidth, 11};
+    for (int i = 0; i < 8; ++i) {
+        ControlSpec box{ControlKind::Edit, 201 + i, boxText(texts[i]), 105, 8 + 15 * i, widths[i], 12};
+        box.maxLength = limits[i];
+        t.controls.push_back(box);
+    }
     t.controls.push_back({ControlKind::Button, 301, "OK", 110, 150, 40, 14});
     return t;
 }

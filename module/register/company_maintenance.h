@@ -22,9 +22,13 @@ struct CompanyEdit {
     std::string readCurrentPeriod;
 };
 
-// Whether a typed company date can be stored: empty (no date yet), or MMDDYY / MMDDYYYY digits
-// naming a day of the calendar.
-bool isCompanyDate(const std::string& text);
+// The longest text a date box takes ("12/31/2004").
+inline constexpr int kCompanyDateWidth = 10;
+
+// A date box's text as the company file stores it (date6c, read as MMDDYYYY): a date typed in
+// any of the accepted forms as MMDDYYYY, an empty box as empty, and a text left as it was read
+// as it was. Only texts that were checked (a date, empty, or unchanged) come here.
+std::string storedCompanyDate(const std::string& typed, const std::string& read);
 
 platform::DialogTemplate buildCompanyMaintenanceDialog(const std::string& clientCode, const CompanyEdit& edit);
 void RunCompanyMaintenance(const std::string& clientCode);

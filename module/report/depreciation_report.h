@@ -15,6 +15,6 @@ namespace dp {
 // The menu's "Depreciation Report".
 void RunDepreciationReport(const std::string& clientCode);
 // The report after its options are chosen, on a client already open.
-void runDepreciationReport(Client& client, const ReportOptions& options);
+void reportWithOptions(Client& client, const ReportOptions& options);
 
 }  // namespace dp

@@ -63,6 +63,13 @@ int centredColumn(std::size_t length) {
     return c < 1 ? 1 : static_cast<int>(c);
 }
 
+// What the asset line's middle column shows: expense, salvage and 30/50 bonus together.
+double assetDeductions(const ReportAsset& a) { return a.expense + a.salvage + a.bonus3050; }
+
+// The expense goes into the totals in the share of the period once the asset has been in
+// service for the whole of it.
+bool wholeYearShare(const ReportAsset& a) { return a.periodMonths >= a.serviceMonths; }
+
 // A number as the report writes it in running text: a blank in front unless it is negative.
 std::string withLeadingBlank(double v) {
     const std::string s = shortestDecimal(v);
@@ -199,7 +206,14 @@ void DepreciationReportLayout::subtotalRow(std::string_view description) {
 }
 
 void DepreciationReportLayout::asset(const ReportAsset& a) {
-    const double deductions = a.expense + a.salvage + a.bonus3050;
+    assetLine(a);
+    if (a.cancelled != 0 || a.sold) soldLine(a);
+    addToTotals(a);
+    addToRecap(a);
+}
+
+void DepreciationReportLayout::assetLine(const ReportAsset& a) {
+    const double deductions = assetDeductions(a);
     fixed(a.assetNumber, 6);
     write(" ");
     column(8);
@@ -235,36 +249,39 @@ void DepreciationReportLayout::asset(const ReportAsset& a) {
     }
     ++count_;
     if (count_ > kPageLimit) newReportPage();
+}
 
+// The negatives of the asset line's value columns: with the line above it they add to nothing,
+// as the sold asset leaves the cost, salvage, expense and 30/50 totals.
+void DepreciationReportLayout::soldLine(const ReportAsset& a) {
+    const double deductions = assetDeductions(a);
+    column(5);
+    write("SOLD");
+    column(44);
+    money(-a.cost);
+    if (deductions != 0) {
+        column(55);
+        money(-deductions);
+    }
+    column(66);
+    money(-(a.cost - deductions));
+    line();
+    ++count_;
+    if (count_ > kPageLimit) newReportPage();
+    for (Totals* t : {&sub_, &grand_}) {
+        t->cost = saturatingSub(t->cost, Cents::fromDouble(a.cost));
+        t->salvage = saturatingSub(t->salvage, Cents::fromDouble(a.salvage));
+        t->expense = saturatingSub(t->expense, Cents::fromDouble(a.expense));
+        t->bonus3050 = saturatingSub(t->bonus3050, Cents::fromDouble(a.bonus3050));
+    }
+}
+
+void DepreciationReportLayout::addToTotals(const ReportAsset& a) {
+    const Cents expenseShare =
+        wholeYearShare(a) ? Cents::fromDouble(a.expense * a.periodMonths / 12) : Cents::fromDouble(a.expense);
     const Cents cost = Cents::fromDouble(a.cost);
     const Cents salvage = Cents::fromDouble(a.salvage);
-    const Cents expense = Cents::fromDouble(a.expense);
     const Cents bonus3050 = Cents::fromDouble(a.bonus3050);
-    if (a.cancelled != 0 || a.sold) {
-        column(5);
-        write("SOLD");
-        column(44);
-        money(-a.cost);
-        if (a.salvage != 0) {
-            column(55);
-            money(-a.salvage);
-        }
-        column(66);
-        money(-a.cost);
-        line();
-        ++count_;
-        if (count_ > kPageLimit) newReportPage();
-        for (Totals* t : {&sub_, &grand_}) {
-            t->cost = saturatingSub(t->cost, cost);
-            t->salvage = saturatingSub(t->salvage, salvage);
-            t->expense = saturatingSub(t->expense, expense);
-            t->bonus3050 = saturatingSub(t->bonus3050, bonus3050);
-        }
-    }
-
-    const bool wholeYearShare = a.periodMonths >= a.serviceMonths;
-    const Cents expenseShare =
-        wholeYearShare ? Cents::fromDouble(a.expense * a.periodMonths / 12) : expense;
     const Cents prior = Cents::fromDouble(a.prior);
     const Cents current = Cents::fromDouble(a.current);
     const Cents cancelled = Cents::fromDouble(a.cancelled);
@@ -277,15 +294,23 @@ void DepreciationReportLayout::asset(const ReportAsset& a) {
         t->current = saturatingAdd(t->current, current);
         t->cancelled = saturatingAdd(t->cancelled, cancelled);
     }
+}
 
+void DepreciationReportLayout::addToRecap(const ReportAsset& a) {
+    const Cents current = Cents::fromDouble(a.current);
     const char letter = a.method.empty() ? ' ' : a.method[0];
-    if (letter == 'S') straightLine_ = saturatingAdd(straightLine_, current);
-    if (const int slot = recapSlot(letter); slot >= 0) {
+    const int slot = recapSlot(letter);
+    if (letter == 'S') {
+        straightLine_ = saturatingAdd(straightLine_, current);
+    } else if (slot >= 0) {
         Cents& line = methodRecap_[static_cast<std::size_t>(slot)][recapIndex(letter, a.method, a.rate)];
         line = saturatingAdd(line, current);
+    } else {
+        // The letters without a line or section of their own, so that the recap adds up to the
+        // current depreciation.
+        otherMethods_ = saturatingAdd(otherMethods_, current);
     }
-    if (std::string_view("ABSEFGH").find(letter) == std::string_view::npos) otherMethods_ = saturatingAdd(otherMethods_, current);
-    if (a.addsToBonus && wholeYearShare && a.prior == 0)
+    if (a.addsToBonus && wholeYearShare(a) && a.prior == 0)
         bonus_ = saturatingAdd(bonus_, Cents::fromDouble(roundTiesEven(a.bonus, 0)));
 }
 

@@ -82,6 +82,10 @@ private:
     void money(double value);
     void money(Cents value);
     void amountsLine(const Totals& t);
+    void assetLine(const ReportAsset& a);
+    void soldLine(const ReportAsset& a);
+    void addToTotals(const ReportAsset& a);
+    void addToRecap(const ReportAsset& a);
     void recapLine(std::string_view label, Cents amount);
     void controlX();
     void recapPageTest();

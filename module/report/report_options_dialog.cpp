@@ -5,6 +5,8 @@
 
 #include "engine/dates.h"
 #include "engine/report_options.h"
+#include "format/text.h"
+#include "format/typed_entries.h"
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/message.h"
@@ -26,6 +28,8 @@ const std::string kBookBasis = "B";
 const std::string kTaxBasis = "T";
 const std::string kYes = "Y";
 const std::string kNo = "N";
+const char* const kTitle = "Depreciation Report";
+constexpr int kDateWidth = 10;  // the longest form of a date: 12/31/2004
 
 // Today as MM-DD-YYYY, the date offered when the report has none.
 std::string today() {
@@ -40,6 +44,18 @@ struct Choice {
     ReportOptions options;
     bool cancelled = false;
 };
+
+// The report date must be a date: otherwise the user is told so, and the dialog stays open with
+// the focus on the date.
+bool reportDateIsADate(platform::Dialog& dlg) {
+    const std::string typed = dlg.text(kDateBox);
+    const TypedDate d = readTypedDate(typed);
+    if (d.ok() && !d.empty) return true;
+    platform::messageBox(d.empty ? std::string("Type the date the report runs to, e.g. 12/31/2004.") : dateRefusalText(typed, d),
+                         "Report Date", platform::MsgIcon::Error);
+    dlg.setFocus(kDateBox);
+    return false;
+}
 
 void optionsHandler(Choice& choice, platform::Dialog& dlg, const platform::Event& ev) {
     ReportOptions& o = choice.options;
@@ -78,7 +94,7 @@ void optionsHandler(Choice& choice, platform::Dialog& dlg, const platform::Event
             if (ev.kind == platform::EventKind::Command) o.roundWholeDollars = dlg.isChecked(kRoundBox) ? kYes : kNo;
             break;
         case kOk:
-            dlg.end();
+            if (reportDateIsADate(dlg)) dlg.end();
             break;
         case kCancel:
             choice.cancelled = true;
@@ -109,6 +125,7 @@ platform::DialogTemplate buildReportOptionsDialog(const std::string& date) {
         {ControlKind::Button, kOk, "Ok", 30, 70, 40, 14},
         {ControlKind::Button, kCancel, "Cancel", 90, 70, 40, 14},
     };
+    t.controls[1].maxLength = kDateWidth;
     return t;
 }
 
@@ -122,7 +139,18 @@ std::optional<ReportOptions> showReportOptions(const ReportOptions& current) {
     o.reportBasis = kTaxBasis;
     platform::showModal(t, [&choice](platform::Dialog& dlg, const platform::Event& ev) { optionsHandler(choice, dlg, ev); });
     if (choice.cancelled) return std::nullopt;
+    // The date as typed, without the blanks around it, is what the heading shows and the
+    // engine reads.
+    choice.options.reportDate = trimBoth(choice.options.reportDate);
     return choice.options;
+}
+
+bool acceptFiscalYearEnd(const std::string& fiscalYearEnd) {
+    if (fiscalYearEnd.size() == 8 && readTypedDate(fiscalYearEnd).ok()) return true;
+    platform::messageBox("The company file has no fiscal year end. Enter it in Company File Maintenance, then run "
+                         "the report.",
+                         kTitle, platform::MsgIcon::Error);
+    return false;
 }
 
 bool acceptReportPeriod(std::int32_t periodMonths) {

@@ -18,6 +18,10 @@ platform::DialogTemplate buildReportOptionsDialog(const std::string& date);
 // user cancelled.
 std::optional<ReportOptions> showReportOptions(const ReportOptions& current);
 
+// The company's fiscal year end (MMDDYYYY, as the company file gives it) is a date: true, or the
+// user is told to enter it in Company File Maintenance and false is returned.
+bool acceptFiscalYearEnd(const std::string& fiscalYearEnd);
+
 // The report's period test: true when periodMonths is 1..12; otherwise the refusal is shown
 // (error icon, empty title) and false is returned.
 bool acceptReportPeriod(std::int32_t periodMonths);

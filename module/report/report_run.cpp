@@ -9,6 +9,7 @@
 #include "engine/rate_tables.h"
 #include "engine/report_options.h"
 #include "format/number_format.h"
+#include "format/typed_entries.h"
 #include "platform/files.h"
 #include "platform/message.h"
 #include "register/asset_files.h"
@@ -205,6 +206,7 @@ void runReport(Client& client, const ReportOptions& options, const CompanyFacts&
     const std::string& line = facts.line;
     const std::string& fiscalYearEnd = facts.fiscalYearEnd;
     const std::string& defaultDate = facts.defaultDate;
+    if (!acceptFiscalYearEnd(fiscalYearEnd)) return;
     const EngineInputs inputs = makeEngineInputs(options, fiscalYearEnd);
     if (!acceptReportPeriod(inputs.periodMonths)) return;
     if (verifyAssetIndex(client, kTitle, "the depreciation report") == IndexVerdict::Refused) return;
@@ -247,7 +249,7 @@ void runReport(Client& client, const ReportOptions& options, const CompanyFacts&
 
 }  // namespace
 
-void runDepreciationReport(Client& client, const ReportOptions& options) {
+void reportWithOptions(Client& client, const ReportOptions& options) {
     runReport(client, options, companyFacts(client.code()));
     platform::closeAllFiles();
 }
@@ -256,9 +258,13 @@ void RunDepreciationReport(const std::string& clientCode) {
     std::unique_ptr<Client> client = Client::open(clientCode, kTitle);
     if (!client) return;
     const CompanyFacts facts = companyFacts(clientCode);
-    // The options are kept module-wide: the rounding choice carries over to the next report.
+    // Without a fiscal year end there is no period to report: say so before asking for options.
+    if (!acceptFiscalYearEnd(facts.fiscalYearEnd)) return;
+    // The options are kept module-wide: the rounding choice carries over to the next report. A
+    // current period that is no date is not offered (today's date is).
     ReportOptions& kept = reportOptions();
-    kept.reportDate = facts.defaultDate;
+    const bool offered = facts.defaultDate.size() == 8 && readTypedDate(facts.defaultDate).ok();
+    kept.reportDate = offered ? facts.defaultDate : std::string();
     const std::optional<ReportOptions> chosen = showReportOptions(kept);
     if (!chosen) return;
     kept = *chosen;

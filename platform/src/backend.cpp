@@ -77,8 +77,10 @@ void endStoppedScript(const std::string& why) {
 void recordPrint(const std::string& command) { backend().transcript("print: " + command); }
 
 MsgResult messageBox(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons,
-                     bool) {
-    return backend().message(text, title, icon, buttons);
+                     bool, MsgDefault defaultButton) {
+    // A box of one button has no second one to default to.
+    if (buttons == MsgButtons::Ok) defaultButton = MsgDefault::First;
+    return backend().message(text, title, icon, buttons, defaultButton);
 }
 
 int runAndWait(const std::string& commandLine) { return backend().runAndWait(commandLine); }

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "help_window_win32.h"
 #include "platform/backend.h"
 #include "platform/native_text.h"
 #include "win32_module.h"
@@ -203,8 +204,9 @@ public:
         }
     }
 
-    MsgResult message(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) override {
-        UINT flags = MB_TOPMOST | MB_SETFOREGROUND;
+    MsgResult message(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons,
+                      MsgDefault defaultButton) override {
+        UINT flags = MB_TOPMOST | MB_SETFOREGROUND | (defaultButton == MsgDefault::Second ? MB_DEFBUTTON2 : MB_DEFBUTTON1);
         switch (icon) {
             case MsgIcon::None: break;
             case MsgIcon::Error: flags |= MB_ICONERROR; break;
@@ -215,7 +217,6 @@ public:
             case MsgButtons::Ok: flags |= MB_OK; break;
             case MsgButtons::OkCancel: flags |= MB_OKCANCEL; break;
             case MsgButtons::YesNo: flags |= MB_YESNO; break;
-            case MsgButtons::YesNoDefaultNo: flags |= MB_YESNO | MB_DEFBUTTON2; break;
         }
         hideEndedDialogs();
         const int r = MessageBoxW(activeWindow(), widen(text).c_str(), widen(title).c_str(), flags);
@@ -223,14 +224,14 @@ public:
             case IDCANCEL: return MsgResult::Cancel;
             case IDYES: return MsgResult::Yes;
             case IDNO: return MsgResult::No;
-            default:
-                return buttons == MsgButtons::YesNo || buttons == MsgButtons::YesNoDefaultNo ? MsgResult::No
-                                                                                             : MsgResult::Ok;
+            default: return buttons == MsgButtons::YesNo ? MsgResult::No : MsgResult::Ok;
         }
     }
 
-    // The program runs in a normal window; the dialogs wait without taking input, but repaint.
+    // The help viewer's command opens the module's help window; any other program runs in a
+    // normal window; the dialogs wait without taking input, but repaint.
     int runAndWait(const std::string& commandLine) override {
+        if (const std::optional<int> served = serveHelpCommand(commandLine)) return *served;
         std::wstring cmd = widen(commandLine);
         STARTUPINFOW si{};
         si.cb = sizeof si;
@@ -350,6 +351,9 @@ void dressControl(NativeDialog& d, const ControlSpec& c, NativeControl& n) {
             SendMessageW(n.hwnd, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(bmp));
     } else if (c.kind == ControlKind::ListBox && (c.style & StyleHScroll)) {
         SendMessageW(n.hwnd, LB_SETHORIZONTALEXTENT, kListExtentPixels, 0);
+    } else if (c.kind == ControlKind::Edit && c.maxLength > 0) {
+        // The box takes no more than its field holds, typed or pasted.
+        SendMessageW(n.hwnd, EM_LIMITTEXT, static_cast<WPARAM>(c.maxLength), 0);
     }
     // What the template or the creation already shows.
     n.text = (c.kind == ControlKind::Icon || c.kind == ControlKind::BitmapButton) ? c.text : windowText(n.hwnd);

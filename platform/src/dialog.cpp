@@ -145,15 +145,29 @@ void Dialog::dispatch(const Event& event) {
     if (handler_) handler_(*this, event);
 }
 
-void Dialog::userType(int id, const std::string& text) {
+std::string typeableText(const ControlSpec& box, const std::string& text) {
+    std::string t;
+    for (char ch : text) {
+        if (isControlByte(ch)) continue;
+        if (box.maxLength > 0 && t.size() >= static_cast<std::size_t>(box.maxLength)) break;
+        t += (box.style & StyleUpperCase) ? static_cast<char>(std::toupper(static_cast<unsigned char>(ch))) : ch;
+    }
+    return t;
+}
+
+bool Dialog::userType(int id, const std::string& text) {
     const ControlSpec* c = find(id);
-    if (!c) return;
-    std::string t = text;
-    if (c->style & StyleUpperCase)
-        std::transform(t.begin(), t.end(), t.begin(),
-                       [](unsigned char ch) { return static_cast<char>(std::toupper(ch)); });
+    if (!c) return false;
+    std::string t = typeableText(*c, text);
+    const bool whole = t.size() == text.size();
     focus_ = id;
     setText(id, std::move(t));
+    return whole;
+}
+
+int Dialog::maxLength(int id) const {
+    const ControlSpec* c = find(id);
+    return c && c->kind == ControlKind::Edit ? c->maxLength : 0;
 }
 
 void Dialog::userClick(int id) {

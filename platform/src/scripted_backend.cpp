@@ -65,9 +65,14 @@ public:
         }
     }
 
-    MsgResult message(const std::string& text, const std::string& title, MsgIcon,
-                      MsgButtons buttons) override {
+    MsgResult message(const std::string& text, const std::string& title, MsgIcon, MsgButtons buttons,
+                      MsgDefault defaultButton) override {
         transcript("message: " + title + " | " + escapeLines(text));
+        // "enter" presses the default button of a question, as the Enter key does.
+        if (buttons != MsgButtons::Ok && !lines_.empty() && verb(lines_.front().text) == "enter") {
+            lines_.pop_front();
+            return defaultAnswer(buttons, defaultButton);
+        }
         if (!lines_.empty() && verb(lines_.front().text) == "answer") {
             Line l = lines_.front();
             lines_.pop_front();
@@ -81,7 +86,6 @@ public:
                     if (a == "cancel") return MsgResult::Cancel;
                     break;
                 case MsgButtons::YesNo:
-                case MsgButtons::YesNoDefaultNo:
                     if (a == "yes") return MsgResult::Yes;
                     if (a == "no") return MsgResult::No;
                     break;
@@ -129,6 +133,16 @@ private:
         std::string text;
     };
 
+    static MsgResult defaultAnswer(MsgButtons buttons, MsgDefault defaultButton) {
+        const bool first = defaultButton == MsgDefault::First;
+        switch (buttons) {
+            case MsgButtons::OkCancel: return first ? MsgResult::Ok : MsgResult::Cancel;
+            case MsgButtons::YesNo: return first ? MsgResult::Yes : MsgResult::No;
+            case MsgButtons::Ok: break;
+        }
+        return MsgResult::Ok;
+    }
+
     static std::string verb(const std::string& text) { return text.substr(0, text.find(' ')); }
     static std::string rest(const std::string& text) {
         std::size_t sp = text.find(' ');
@@ -168,7 +182,9 @@ private:
             const int id = idOf(l, idText);
             if (!dialog.exists(id) || dialog.kind(id) != ControlKind::Edit || !dialog.isEnabled(id))
                 stop(where(l) + "the dialog \"" + dialog.caption() + "\" has no enabled edit box " + idText);
-            dialog.userType(id, text);
+            // A box takes what a user could type into it: a text too long for it is cut at its
+            // length, control bytes are left out, and the transcript says what the box kept.
+            if (!dialog.userType(id, text)) transcript("kept: " + idText + " " + dialog.text(id));
         } else if (v == "select") {
             const std::size_t sp = args.find(' ');
             const int id = idOf(l, args.substr(0, sp));

@@ -143,10 +143,14 @@ void bridgeTranscript(const char* line) {
     guarded([&] { publisher->transcript(line); });
 }
 
+// The buttons travel with the default in the bit above them.
+constexpr int kSecondDefault = 0x100;
+
 int bridgeMessage(const char* text, const char* title, int icon, int buttons) {
     return guarded([&] {
-        return static_cast<int>(
-            publisher->message(text, title, static_cast<MsgIcon>(icon), static_cast<MsgButtons>(buttons)));
+        const MsgDefault def = (buttons & kSecondDefault) ? MsgDefault::Second : MsgDefault::First;
+        return static_cast<int>(publisher->message(text, title, static_cast<MsgIcon>(icon),
+                                                   static_cast<MsgButtons>(buttons & ~kSecondDefault), def));
     });
 }
 
@@ -169,9 +173,11 @@ public:
     void runModal(Dialog& dialog) override {
         b_->stop(("the dialog \"" + dialog.caption() + "\" of a suite library cannot be scripted").c_str());
     }
-    MsgResult message(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons) override {
+    MsgResult message(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons,
+                      MsgDefault defaultButton) override {
+        const int def = defaultButton == MsgDefault::Second ? kSecondDefault : 0;
         return static_cast<MsgResult>(
-            b_->message(text.c_str(), title.c_str(), static_cast<int>(icon), static_cast<int>(buttons)));
+            b_->message(text.c_str(), title.c_str(), static_cast<int>(icon), static_cast<int>(buttons) | def));
     }
     int runAndWait(const std::string& commandLine) override {
         transcript("run: " + commandLine);

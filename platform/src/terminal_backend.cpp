@@ -97,15 +97,22 @@ public:
         }
     }
 
-    MsgResult message(const std::string& text, const std::string& title, MsgIcon icon,
-                      MsgButtons buttons) override {
+    MsgResult message(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons,
+                      MsgDefault defaultButton) override {
         Session session(screen_);
-        term::MessageView mv{text, title, icon, buttons, buttons == MsgButtons::YesNoDefaultNo ? 1 : 0};
+        // The default button starts with the focus: Enter presses it.
+        term::MessageView mv{text, title, icon, buttons, defaultButton == MsgDefault::Second ? 1 : 0};
+        // The dialog under the box gets the focus back as a dialog does when it is active again:
+        // an edit box with its whole text selected, so that what was refused is typed over.
+        term::DialogView* under = layers_.empty() ? nullptr : layers_.back().view;
         LayerGuard guard(*this, Layer{nullptr, nullptr, &mv, nullptr});
         for (;;) {
             draw();
             const KeyEvent key = nextKey();
-            if (auto answer = term::messageInput(mv, key, screen_.zones(), screen_.cols())) return *answer;
+            if (auto answer = term::messageInput(mv, key, screen_.zones(), screen_.cols())) {
+                if (under) under->lastFocus = 0;
+                return *answer;
+            }
         }
     }
 

@@ -161,7 +161,7 @@ void editKey(Dialog& d, DialogView& view, int f, const KeyEvent& key) {
     }
     EditState& st = view.edits[f];
     syncEdit(st, d.text(f));
-    if (!applyEditKey(st, key, (styleOf(d, f) & StyleUpperCase) != 0)) return;
+    if (!applyEditKey(st, key, (styleOf(d, f) & StyleUpperCase) != 0, d.maxLength(f))) return;
     d.userType(f, st.text);
     afterUserEdit(view.edits[f], d.text(f));
 }

@@ -163,13 +163,15 @@ int nextFocus(const std::vector<ControlSpec>& controls, int current, bool backwa
 
 // ---- edit boxes -------------------------------------------------------------------------------
 
-bool applyEditKey(EditState& st, const KeyEvent& key, bool upperCase) {
+bool applyEditKey(EditState& st, const KeyEvent& key, bool upperCase, int maxLength) {
     const int size = static_cast<int>(st.text.size());
     st.cursor = std::clamp(st.cursor, 0, size);
     const bool replacing = st.selectAll && size > 0;
     switch (key.key) {
         case Key::Char: {
             char ch = static_cast<char>(key.ch);
+            if (isControlByte(ch) || key.ch > 255) return false;
+            if (maxLength > 0 && !replacing && size >= maxLength) return false;
             if (upperCase) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
             if (replacing) {
                 st.text.clear();

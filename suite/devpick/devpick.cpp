@@ -16,6 +16,7 @@
 #include "platform/message.h"
 #include "platform/printing.h"
 #include "print_target.h"
+#include "save_as.h"
 #include "suite_printing.h"
 
 namespace {
@@ -36,9 +37,9 @@ enum : int {
 };
 
 struct Choice {
+    std::string printed;               // the title: the file being printed, or empty
     std::vector<std::string> devices;  // the queues, then "File", "PDF file" and "Screen"
     std::size_t queues = 0;            // how many of them are print queues
-    std::string title;                 // the file to be printed, when the caller names it
     std::string reply;
 };
 
@@ -116,7 +117,12 @@ void choiceHandler(Choice& choice, platform::Dialog& dlg, const platform::Event&
     } else if (device == kScreenChoice) {
         choice.reply = "1*" SUITE_DEVICE_SCREEN "**Y";
     } else {
-        const std::string path = dlg.text(kFileName);
+        std::string path = dlg.text(kFileName);
+        if (device == kPdfChoice) {
+            const std::optional<std::string> asked = devpick::askPdfFileName(path, choice.printed);
+            if (!asked) return;
+            path = *asked;
+        }
         if (path.find_first_not_of(' ') == std::string::npos) {
             platform::messageBox("Type the name of the file to save the report in.", "Select Printer",
                                  platform::MsgIcon::Information);
@@ -129,8 +135,8 @@ void choiceHandler(Choice& choice, platform::Dialog& dlg, const platform::Event&
             dlg.setFocus(kFileName);
             return;
         }
-        // Refused here already, so that another name can be typed (the title names the file printed).
-        if (const std::string problem = printtarget::targetProblem(choice.title, path); !problem.empty()) {
+        // Refused here already, so that another name can be typed.
+        if (const std::string problem = printtarget::targetProblem(choice.printed, path); !problem.empty()) {
             platform::messageBox("Choose another name: " + problem + ".", "Select Printer", platform::MsgIcon::Information);
             dlg.setFocus(kFileName);
             return;
@@ -143,7 +149,7 @@ void choiceHandler(Choice& choice, platform::Dialog& dlg, const platform::Event&
 std::string chooseDevice(const std::string& title) {
     if (std::optional<std::string> scripted = platform::backend().scriptedPrinterReply()) return *scripted;
     Choice choice;
-    choice.title = title;
+    choice.printed = title;
     choice.devices = platform::listPrinters();
     choice.queues = choice.devices.size();
     for (const char* other : {kFileChoice, kPdfChoice, kScreenChoice}) choice.devices.push_back(other);

@@ -26,6 +26,7 @@
 #include "platform/files.h"
 #include "platform/message.h"
 #include "platform/viewer.h"
+#include "paper_choice.h"
 #include "print_command.h"
 #include "render/render.h"
 #include "suite_printing.h"
@@ -34,8 +35,6 @@ extern char** environ;
 
 using listout::fail;
 using listout::PrintCommand;
-using listout::readCommand;
-using listout::saveCopy;
 
 namespace {
 
@@ -56,7 +55,7 @@ double now() {
 
 // Runs lp with the arguments as given (no shell), collects what it says, and waits for it at
 // most the timeout. Returns an empty text on success, otherwise why it failed.
-std::string runLp(const std::string& device, const std::string& file, bool raw) {
+std::string runLp(const std::string& device, const std::string& file, bool raw, const std::string& title) {
     int pipeFds[2];
     if (::pipe2(pipeFds, O_CLOEXEC) != 0) return std::string("no pipe: ") + std::strerror(errno);
     posix_spawn_file_actions_t actions;
@@ -66,7 +65,7 @@ std::string runLp(const std::string& device, const std::string& file, bool raw) 
     posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 2);
     // A file name that starts with "-" must not read as an option.
     const std::string fileArg = !file.empty() && file[0] == '-' ? "./" + file : file;
-    std::vector<std::string> args = {"lp", "-d", device};
+    std::vector<std::string> args = {"lp", "-d", device, "-t", title};
     if (raw) args.insert(args.end(), {"-o", "raw"});
     args.push_back(fileArg);
     std::vector<char*> argv;
@@ -127,39 +126,7 @@ std::string runLp(const std::string& device, const std::string& file, bool raw) 
     return why;
 }
 
-std::string fileName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The result of handing a job to the print service; `why` it failed, or empty.
-int32_t printed(const PrintCommand& pc, const std::string& why) {
-    if (why.empty()) return 0;
-    fail("Printing " + pc.file + " on " + pc.device + " failed: " + why + (why.back() == '.' ? "" : "."));
-    return -1;
-}
-
-// The rendered pages as a PDF under the name in field 3; the renderer writes beside it and puts
-// it in place when complete.
-int32_t savePdf(const PrintCommand& pc) {
-    if (pc.target.empty()) {
-        fail("No file name was given for the PDF of " + pc.file + ".");
-        return -1;
-    }
-    if (!printtarget::mayWrite(pc.file, pc.target)) return -1;
-    dprender::RenderRequest req;
-    req.input = pc.file;
-    req.output = pc.target;
-    const dprender::RenderResult res = dprender::renderFile(req);
-    if (!res.ok) {
-        fail("The report could not be saved as the PDF " + pc.target + ". " + res.error);
-        return -1;
-    }
-    platform::showStatus("PDF written to " + pc.target);
-    return 0;
-}
-
-int32_t showOnScreen(const PrintCommand& pc) {
+int showOnScreen(const PrintCommand& pc) {
     std::vector<dprender::TextPage> pages;
     std::string error;
     if (!dprender::textPagesOfFile(pc.file, pages, error)) {
@@ -169,43 +136,29 @@ int32_t showOnScreen(const PrintCommand& pc) {
     std::vector<platform::ViewPage> view;
     view.reserve(pages.size());
     for (dprender::TextPage& p : pages) view.push_back({std::move(p.rows), std::move(p.attrs)});
-    platform::showPages(fileName(pc.file), view);
+    platform::showPages(listout::screenHeading(pc, listout::localePaper().paper), view);
     return 0;
 }
 
 // The rendered pages as a PDF for the print service, in a temporary file that goes once the
 // service has taken the job.
-int32_t printRendered(const PrintCommand& pc) {
+std::string printRendered(const PrintCommand& pc) {
     const char* tmp = std::getenv("TMPDIR");
     std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/veldro-print-XXXXXX";
     const int fd = ::mkstemp(path.data());
-    if (fd < 0) {
-        return printed(pc, std::string("no temporary file for the pages (") + std::strerror(errno) + ")");
-    }
+    if (fd < 0) return std::string("no temporary file for the pages (") + std::strerror(errno) + ")";
     ::close(fd);
-    dprender::RenderRequest req;
-    req.input = pc.file;
-    req.output = path;
+    const dprender::RenderRequest req = listout::pdfRequest(pc, path, listout::queuePaper(pc.device));
     const dprender::RenderResult res = dprender::renderFile(req);
-    const std::string why = res.ok ? runLp(pc.device, path, false) : res.error;
+    const std::string why = res.ok ? runLp(pc.device, path, false, req.title) : res.error;
     ::unlink(path.c_str());
-    return printed(pc, why);
+    return why;
 }
 
+std::string printRaw(const PrintCommand& pc) { return runLp(pc.device, pc.file, true, listout::jobTitle(pc)); }
+
 int32_t listOut(const std::string& command) {
-    platform::recordPrint(command);
-    if (!platform::backend().printsForReal()) return 0;
-    PrintCommand pc;
-    if (!readCommand(command, pc)) return -1;
-    if (pc.device == SUITE_DEVICE_FILE) return saveCopy(pc);
-    if (pc.device == SUITE_DEVICE_PDF) return savePdf(pc);
-    if (pc.device == SUITE_DEVICE_SCREEN) return showOnScreen(pc);
-    if (pc.device.empty()) {
-        fail("No printer was chosen for " + pc.file + ".");
-        return -1;
-    }
-    if (pc.target != SUITE_RAW_JOB) return printRendered(pc);
-    return printed(pc, runLp(pc.device, pc.file, true));
+    return listout::carryOut(command, {showOnScreen, printRendered, printRaw});
 }
 
 }  // namespace

@@ -98,7 +98,7 @@ TEST(AmortDialogLayout, ControlsInTheirOrder) {
         {K::Edit, 202, ""},
         {K::Edit, 203, ""},
         {K::Edit, 204, ""},
-        {K::Edit, 205, ""},
+        {K::Edit, 205, "313.37"},  // as kept: showAmortDialog empties it before a fresh showing
         {K::Edit, 206, ""},
         {K::Edit, 207, ""},
         {K::Edit, 208, ""},
@@ -159,24 +159,69 @@ TEST_F(AmortDialog, CloseBoxProcessesWithoutTheBothUnknownTest) {
     EXPECT_EQ(count(t, caption()), 2);
 }
 
-TEST_F(AmortDialog, FailureReopensWithPaymentEmptyAndHeadingAEnds) {
+// A refusal keeps every entry as typed, the "U" to solve for included; the dialog opens again
+// with the focus on the box at fault, and a heading of "A" then ends the amortization.
+TEST_F(AmortDialog, FailureReopensWithEveryEntryKeptAndHeadingAEnds) {
     const std::string t = run(std::string(kLoan) +
-                              "type 206 07/01/24\n"
+                              "type 206 13/45/24\n"
                               "click 194\n"
                               "type 201 A\n"
                               "click 194\n");
     EXPECT_NE(t.find("message: Date of 1st payment | INVALID DATE S/B mmddyy"), std::string::npos);
     EXPECT_EQ(count(t, caption()), 2);
-    EXPECT_EQ(dp::amortEntries().firstPaymentDate, "");  // the box was emptied
-    EXPECT_EQ(dp::amortEntries().payment, "");
+    EXPECT_EQ(dp::amortEntries().firstPaymentDate, "13/45/24");
+    EXPECT_EQ(dp::amortEntries().payment, "U");
+    EXPECT_EQ(dp::amortEntries().amount, "10000");
     EXPECT_TRUE(printed.empty());
+}
+
+// Every refusal, of either mode, keeps the entries; pressing "Print" again after mending only
+// the box at fault prints the schedule.
+TEST_F(AmortDialog, AfterARefusalOnlyTheBoxAtFaultNeedsMending) {
+    const struct {
+        const char* wrong;   // typed before the first "Print"
+        const char* mended;  // typed after the refusal
+        const char* message;
+    } cases[] = {
+        {"type 202 25,00\n", "type 202 25,000\n", "message: Loan amount | \"25,00\" is not a number"},
+        {"type 203 five\n", "type 203 5\n", "message: Interest Rate | REENTER"},
+        {"type 204 36mo\n", "type 204 36\n", "message: Term of loan (months) | REENTER"},
+        {"type 206 02/30/24\n", "type 206 02/28/24\n", "message: Date of 1st payment | INVALID DATE S/B mmddyy"},
+        {"type 206 \n", "type 206 3/1/2024\n", "message: Date of first payment | INVALID DATE S/B mmddyy"},
+        {"type 207 June\n", "type 207 6\n", "message: FYE month | REENTER"},
+        {"type 208 first\n", "type 208 1\n", "message: Beginning Month to print | Must be Numeric"},
+        {"type 212 1 500\n", "type 212 1,500\n", "message: One-time extra payment | \"1 500\" is not a number"},
+    };
+    for (const auto& c : cases) {
+        dp::amortEntries() = dp::LoanEntries{};
+        printed.clear();
+        const std::string t = run(std::string(kLoan) + c.wrong + "click 194\n" + c.mended + "click 194\nclick 199\n");
+        EXPECT_NE(t.find(c.message), std::string::npos) << c.wrong << t;
+        EXPECT_EQ(count(t, "message:"), 1) << c.wrong << t;
+        EXPECT_EQ(count(t, caption()), 3) << c.wrong << t;
+        EXPECT_EQ(printed.size(), 1u) << c.wrong;
+        EXPECT_EQ(dp::amortEntries().payment, "") << "a printed schedule's next loan starts with an empty payment";
+    }
+}
+
+TEST(AmortDialogFocus, TheDialogOpensOnTheBoxItIsGiven) {
+    dp::amortEntries() = dp::LoanEntries{};
+    for (int box : {201, 205, 206, 213}) {
+        platform::Dialog d(dp::buildAmortDialog("X"));
+        dp::AmortOutcome outcome;
+        d.attach(dp::amortHandler(&outcome, box));
+        d.dispatch({platform::EventKind::Init, 0});
+        EXPECT_EQ(d.focus(), box);
+        // Enter goes on from there.
+        d.dispatch({platform::EventKind::Command, platform::kEnterCommand});
+        EXPECT_EQ(d.focus(), box == 213 ? 201 : box + 1);
+    }
 }
 
 TEST_F(AmortDialog, AfterAFailureTheEntriesAreCheckedAgainFromTheStart) {
     const std::string t = run(std::string(kLoan) +
                               "type 206 \n"
                               "click 194\n"
-                              "type 205 U\n"
                               "type 206 70124\n"
                               "click 194\n"
                               "click 199\n");
@@ -213,8 +258,16 @@ TEST_F(AmortDialog, ExitEndsTheAmortization) {
     }
     {
         ScriptRun s("close\n");
+        dp::amortEntries().heading = "Truck";
         EXPECT_EQ(dp::showAmortDialog(client.code()), dp::AmortOutcome::Process);
         EXPECT_EQ(dp::amortEntries().payment, "");  // the box opened empty
+    }
+    {
+        // After a refusal the payment stays.
+        ScriptRun s("close\n");
+        dp::amortEntries().payment = "U";
+        EXPECT_EQ(dp::showAmortDialog(client.code(), 206), dp::AmortOutcome::Process);
+        EXPECT_EQ(dp::amortEntries().payment, "U");
     }
     const std::string t = run("click 199\n");
     EXPECT_EQ(count(t, caption()), 1);
@@ -254,11 +307,24 @@ TEST_F(AmortDialog, BothGivenPrintsTheBalloonReportAndEnds) {
     EXPECT_EQ(report(), std::string(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()));
 }
 
-TEST_F(AmortDialog, PaymentTooSmallEndsTheAmortization) {
-    const std::string t = run("type 202 10000\ntype 203 8\ntype 204 36\ntype 205 50\nclick 194\n");
-    EXPECT_NE(t.find("message:  | payment too small"), std::string::npos);
-    EXPECT_EQ(count(t, caption()), 1);
-    EXPECT_TRUE(printed.empty());
+// A payment below the first month's interest is refused like any other entry: a message with a
+// title, the entries kept, the dialog again on the payment.
+TEST_F(AmortDialog, PaymentTooSmallIsRefusedAndTheEntriesStay) {
+    const std::string t = run("type 202 10000\ntype 203 8\ntype 204 36\ntype 205 50\nclick 194\n"
+                              "type 205 350\ntype 206 7/15/24\nclick 194\n");
+    EXPECT_NE(t.find("message: Base monthly payment | payment too small"), std::string::npos) << t;
+    EXPECT_EQ(count(t, caption()), 2);
+    ASSERT_EQ(printed.size(), 1u);
+    EXPECT_EQ(dp::amortEntries().amount, "10000");
+}
+
+// Leaving a dialog with nothing typed by its close box shows nothing and ends the amortization;
+// with anything typed the close box processes the entries, as the dialog always has.
+TEST_F(AmortDialog, TheCloseBoxOnAnEmptyDialogLeavesWithoutAMessage) {
+    EXPECT_EQ(run("close\n"), caption() + "\n");
+    EXPECT_EQ(run("type 201   \nclose\n"), caption() + "\n");
+    const std::string t = run("type 201 Truck\nclose\nclick 199\n");
+    EXPECT_EQ(t, caption() + "\nmessage: Loan amount | REENTER\n" + caption() + "\n");
 }
 
 TEST_F(AmortDialog, BiweeklyBoxStoresY) {

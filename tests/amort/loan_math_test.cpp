@@ -194,7 +194,7 @@ TEST(Schedule, DueYearsWrapAtTheCentury) {
 }
 
 // A date typed with separators and one-digit parts counts by its parts, so that the report
-// shows 07/01/24 rather than 07/1//24; texts that are not such a date are taken as typed.
+// shows 07/01/24 rather than 07/1//24; a four-digit year counts by its last two digits.
 TEST(Schedule, DatesTypedWithSeparatorsGetTwoDigitParts) {
     const struct {
         const char* typed;
@@ -203,8 +203,8 @@ TEST(Schedule, DatesTypedWithSeparatorsGetTwoDigitParts) {
     } cases[] = {
         {"7/1/24", "070124", "080124"},
         {"7-1-24", "070124", "080124"},
-        {"12/1/4", "120104", "010105"},
-        {"02-524", "02-524", "03-524"},  // not three parts of digits: as typed
+        {"12/1/04", "120104", "010105"},
+        {"07/01/2024", "070124", "080124"},
     };
     for (const auto& c : cases) {
         LoanEntries e = baseEntries();
@@ -410,9 +410,7 @@ TEST(Schedule, OddEntriesRunToTheirEnd) {
     } odd[] = {
         {"one-time extra above the amount", [](LoanEntries& e) { e.oneTimeExtra = "15000"; }},
         {"one-time extra equal to the amount", [](LoanEntries& e) { e.oneTimeExtra = "10000"; }},
-        {"day 99 and a year of letters", [](LoanEntries& e) { e.firstPaymentDate = "0299ab"; }},
-        {"biweekly day 99", [](LoanEntries& e) { e.firstPaymentDate = "029924"; e.biweekly = "Y"; }},
-        {"biweekly negative day", [](LoanEntries& e) { e.firstPaymentDate = "02-524"; e.biweekly = "Y"; }},
+        {"biweekly last day of February", [](LoanEntries& e) { e.firstPaymentDate = "022924"; e.biweekly = "Y"; }},
         {"negative beginning month", [](LoanEntries& e) { e.printFrom = "-40"; }},
         {"ending month below the beginning", [](LoanEntries& e) { e.printFrom = "30"; e.printTo = "2"; }},
         {"longest term", [](LoanEntries& e) { e.term = "32766"; e.rate = "0.5"; }},
@@ -445,8 +443,9 @@ TEST(Schedule, WhatCannotBeALoanIsRefused) {
         {"-5000", "", "", "", "REENTER", "Loan amount"},
         {"", "", "", "", "REENTER", "Loan amount"},
         {"0", "", "", "", "REENTER", "Loan amount"},
-        {"abc", "", "", "", "REENTER", "Loan amount"},
-        {"1e999", "", "", "", "REENTER", "Loan amount"},  // overflows: reads as 0
+        {"abc", "", "", "", "\"abc\" is not a number. Type digits, with a sign and a decimal point where needed; "
+                            "\",\" may group thousands and \"$\" may come first: 12,500.00 or $1,500.", "Loan amount"},
+        {"1e999", "", "", "", "\"1e999\" is too large a number.", "Loan amount"},
         {"1e-999", "", "", "", "REENTER", "Loan amount"},  // too small to hold: reads as 0
         {"10000", "-100", "", "", "CANNOT BE NEGATIVE", "One-time extra payment"},
         {"10000", "", "-50", "", "CANNOT BE NEGATIVE", "Per year extra payment"},
@@ -471,14 +470,16 @@ TEST(Schedule, WhatCannotBeALoanIsRefused) {
 }
 
 TEST(BalloonSchedule, OddEntriesRunToTheirEnd) {
-    const char* dates[] = {"", "1", "07/04/2024", "ab/cd/ef", "999999"};
+    // The dialog's checks let only dates through (or none); the schedule itself still runs to its
+    // end on any text.
+    const char* dates[] = {"", "1", "070424", "ab/cd/ef", "999999", "07/04/2024"};
     for (const char* d : dates) {
         LoanEntries e = baseEntries();
         e.payment = "400";
-        e.firstPaymentDate = d;
         e.term = "240";
         dp::CheckResult r = dp::checkBothGiven(e);
         ASSERT_TRUE(r.ok);
+        r.loan.in.firstPaymentDate = d;
         dp::BalloonSchedule b = dp::runBalloonSchedule(r.loan.in, 0);
         EXPECT_EQ(b.rows.size(), 240u);
         // Overpaid: the balance goes below zero and the balloon is negative.

@@ -382,9 +382,9 @@ TEST(ScheduleReport, RowMoneyMatchesTheGeneralFormatter) {
     }
     for (const char* m : masks) {
         for (double v : values) {
-            ASSERT_EQ(dp::fitMoney(v, m), dp::fitToMask(v, m)) << v << " " << m;
+            ASSERT_EQ(dp::fitMoney(v, m), dp::fitToColumn(v, m)) << v << " " << m;
             const Cents c = Cents::fromDouble(v);
-            ASSERT_EQ(dp::fitMoney(c, m), dp::fitToMask(c, m)) << v << " " << m;
+            ASSERT_EQ(dp::fitMoney(c, m), dp::fitToColumn(c, m)) << v << " " << m;
         }
     }
 }
@@ -414,6 +414,75 @@ TEST(ScheduleReport, BothGivenRowNumbersPastNineHundredNinetyNineAreWrittenWhole
     }
     EXPECT_EQ(rows999, 1);
     EXPECT_EQ(rows1000, 1);
+}
+
+}  // namespace
+
+namespace {
+
+// The figures of a row, split at blanks; every one a number or a run of "*".
+std::vector<std::string> fieldsOf(const std::string& row) {
+    std::istringstream in(row);
+    std::vector<std::string> out;
+    for (std::string f; in >> f;) out.push_back(f);
+    return out;
+}
+
+bool isFigure(const std::string& f) {
+    if (f.find_first_not_of('*') == std::string::npos) return true;
+    return f.find_first_not_of("-0123456789,.") == std::string::npos && f.find('.') != std::string::npos;
+}
+
+// Principal payments of 100,000 and more, balances of millions, a balloon: every figure keeps a
+// blank before it, however wide, and drops its grouping before it would be starred.
+TEST(ScheduleReport, FiguresStayInTheirColumns) {
+    struct Case {
+        const char* amount;
+        const char* term;
+        const char* payment;  // "U" for the one-unknown report
+        std::size_t fields;   // figures of a payment row, with its number and date
+    };
+    const Case cases[] = {
+        {"10000000", "12", "U", 8},
+        {"2500000", "24", "U", 8},
+        {"950000", "6", "U", 8},
+        {"9000000", "12", "800000", 8},
+        {"1500000", "12", "130000", 8},
+    };
+    for (const Case& c : cases) {
+        LoanEntries e;
+        e.heading = "Large";
+        e.amount = c.amount;
+        e.rate = "6";
+        e.term = c.term;
+        e.payment = c.payment;
+        e.firstPaymentDate = "013124";
+        e.fiscalYearEndMonth = "12";
+        e.printFrom = "1";
+        const bool oneUnknownReport = std::string(c.payment) == "U";
+        const std::string bytes = oneUnknownReport ? oneUnknown(e) : bothGiven(e);
+        int rows = 0;
+        for (const std::string& line : linesOf(bytes)) {
+            const bool dated = line.size() > 13 && line[6] == '/' && line[9] == '/';
+            const bool datedBothGiven = line.size() > 13 && line[7] == '/' && line[10] == '/';
+            if (!(oneUnknownReport ? dated : datedBothGiven)) continue;
+            ++rows;
+            const std::vector<std::string> f = fieldsOf(line);
+            ASSERT_EQ(f.size(), c.fields) << c.amount << ": " << line;
+            for (std::size_t i = 2; i < f.size(); ++i) {
+                EXPECT_TRUE(isFigure(f[i])) << line;
+                EXPECT_EQ(f[i].find('*'), std::string::npos) << "starred although it fits: " << line;
+            }
+        }
+        EXPECT_GT(rows, 0) << c.amount;
+        for (const char* label : {"* Yr. Total", "** Totals", "    SubTotals", "    Totals   "}) {
+            for (const std::string& line : linesOf(bytes)) {
+                if (line.rfind(label, 0) != 0) continue;
+                for (const std::string& f : fieldsOf(line.substr(std::string(label).size())))
+                    EXPECT_TRUE(f == "=" || f == "+" || isFigure(f)) << line;
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -157,3 +157,68 @@ TEST(CarryOverTest, FiscalYearEndMovesOneYear) {
 
 }  // namespace
 }  // namespace dp
+
+namespace dp {
+namespace {
+
+// One live asset of cost 1000 on both bases, changed by each case; the bases that lack the
+// year's figures.
+TEST(YearFiguresTest, ABasisLacksItsFiguresWhenNothingLeftToDepreciateGotAnAmount) {
+    const struct {
+        const char* name;
+        void (*change)(AssetRecord&);
+        bool book, tax;
+    } cases[] = {
+        {"no figures on either basis", [](AssetRecord&) {}, true, true},
+        {"book computed", [](AssetRecord& r) { r.Book.CurrentDepr = 200; }, false, true},
+        {"tax computed", [](AssetRecord& r) { r.Tax.CurrentDepr = 0.01; }, true, false},
+        {"both computed", [](AssetRecord& r) { r.Book.CurrentDepr = r.Tax.CurrentDepr = 200; }, false, false},
+        {"a negative amount is a figure", [](AssetRecord& r) { r.Book.CurrentDepr = r.Tax.CurrentDepr = -5; }, false, false},
+        {"fully depreciated by prior", [](AssetRecord& r) { r.Book.PriorDepr = r.Tax.PriorDepr = 1000; }, false, false},
+        {"salvage and bonuses take the rest",
+         [](AssetRecord& r) {
+             r.Book.Salvage = 400;
+             r.Book.Bonus = 300;
+             r.Book.Expense = 200;
+             r.Book.Bonus3050 = 100;
+         },
+         false, true},
+        {"no cost on a basis", [](AssetRecord& r) { r.Tax.Cost = 0; }, true, false},
+        {"sold", [](AssetRecord& r) { date6FromText(r.DateSold, "063004", true); }, false, false},
+        {"deleted", [](AssetRecord& r) { r.Description = fixedText("***DELETED***", 35); }, false, false},
+        {"heading row", [](AssetRecord& r) { date6FromText(r.DateAcquired, "H", false); }, false, false},
+        {"subtotal row", [](AssetRecord& r) { date6FromText(r.DateAcquired, "S", false); }, false, false},
+        {"left out of the report", [](AssetRecord& r) { r.Tax.Code4562 = "11    "; }, false, false},
+        {"empty slot", [](AssetRecord& r) { r.AssetNumber = "      "; }, false, false},
+        {"manual with its amount", [](AssetRecord& r) {
+             r.Book.Manual = 'Y';
+             r.Book.CurrentDepr = 600;
+         },
+         false, true},
+    };
+    for (const auto& c : cases) {
+        AssetRecord r = makeAsset("A1", "Truck", "010104");
+        r.Book.Cost = r.Tax.Cost = 1000;
+        c.change(r);
+        const YearFigures f = yearFigures({CloseEntry{"A1    ", 1, r}});
+        EXPECT_EQ(f.bookMissing, c.book) << c.name;
+        EXPECT_EQ(f.taxMissing, c.tax) << c.name;
+        EXPECT_EQ(f.anyMissing(), c.book || c.tax) << c.name;
+    }
+}
+
+TEST(YearFiguresTest, OneComputedAssetIsEnoughAndEmptyRegistersLackNothing) {
+    AssetRecord open = makeAsset("A1", "Truck", "010104");
+    open.Book.Cost = open.Tax.Cost = 1000;
+    AssetRecord computed = open;
+    computed.Tax.CurrentDepr = 200;
+    const YearFigures f = yearFigures({CloseEntry{"A1    ", 1, open}, CloseEntry{"A2    ", 2, computed}});
+    EXPECT_TRUE(f.bookMissing);
+    EXPECT_FALSE(f.taxMissing);
+    EXPECT_FALSE(yearFigures({}).anyMissing());
+    // Entries that point nowhere are no assets.
+    EXPECT_FALSE(yearFigures({CloseEntry{"A1    ", 0, open}, CloseEntry{"A2    ", 9, std::nullopt}}).anyMissing());
+}
+
+}  // namespace
+}  // namespace dp

@@ -138,6 +138,46 @@ TEST_F(ClosePeriodTest, ClosingTwiceAdvancesTwiceAndCarriesZeros) {
     for (std::size_t k = 0; k < second.size(); ++k) EXPECT_EQ(second[k].encode(), firstRecords[k].encode());
 }
 
+// A stray Enter at the confirmation closes nothing: its default button is Cancel.
+TEST_F(ClosePeriodTest, EnterAtTheConfirmationClosesNothing) {
+    writeSample();
+    const Snapshot before = snapshot();
+    EXPECT_EQ(run("enter"), std::string(kConfirm2003) + "message:  | Close aborted . . . Returning to menu\n");
+    EXPECT_TRUE(snapshot() == before);
+}
+
+// A year whose figures were never computed (no report since the last close) is said so before the
+// confirmation, naming the basis; closing it anyway takes a Yes, and Enter answers No.
+TEST_F(ClosePeriodTest, AYearWithoutItsFiguresIsSaidSoFirst) {
+    AssetRecord a = makeAsset("A1", "Truck", "010103");
+    a.Book.Cost = a.Tax.Cost = 1000;
+    a.Tax.CurrentDepr = 200;  // the report ran on the tax basis only
+    client.writeRegister({a});
+    client.writeCompany(makeCompany("Acme Tools", "12312003", "12312003"));
+    const Snapshot before = snapshot();
+    const std::string question =
+        "message: DEPRECIATION - CLOSE YEAR | No depreciation has been computed for the year ending 12/31/2003 on the "
+        "book basis: every asset that is not fully depreciated has a current-year amount of 0. The Depreciation Report "
+        "computes these amounts; a close now carries nothing into prior depreciation for this year.\\nClose the year "
+        "anyway?\n";
+    const std::string aborted = "message:  | Close aborted . . . Returning to menu\n";
+    for (const char* no : {"enter", "answer no"}) {
+        EXPECT_EQ(run(no), question + aborted) << no;
+        EXPECT_TRUE(snapshot() == before) << no;
+    }
+    EXPECT_EQ(run("answer yes\nanswer cancel"), question + kConfirm2003 + aborted);
+    EXPECT_TRUE(snapshot() == before);
+    EXPECT_EQ(run("answer yes\nanswer ok"), question + kConfirm2003);
+    EXPECT_EQ(date6cToText(company().FiscalYearEnd), "12312004");
+    EXPECT_EQ(client.readRecords()[0].Tax.PriorDepr, 200);
+
+    // Closing again at once: neither basis has figures now, and the year stays.
+    const Snapshot closed = snapshot();
+    const std::string again = run("enter");
+    EXPECT_NE(again.find("for the year ending 12/31/2004 on the book and tax bases"), std::string::npos) << again;
+    EXPECT_TRUE(snapshot() == closed);
+}
+
 TEST_F(ClosePeriodTest, TwoDigitYearBecomesFourDigits) {
     client.writeRegister({});
     CompanyRecord c = makeCompany("Old", "12311998", "12311998");

@@ -133,10 +133,12 @@ TEST_F(InterruptionTest, NextCloseFinishesTheInterruptedOneFirst) {
     }
     platform::setReplaceFaultAfter(-1);
     ASSERT_TRUE(platform::fileExists(client.path(platform::kReplaceJournalName)));
-    ScriptRun s("answer cancel");
+    // The new year's register holds no figures yet: that is asked first.
+    ScriptRun s("answer yes\nanswer cancel");
     RunClosePeriod(client.code());
     // The register it would close is the new year's, complete.
-    EXPECT_EQ(s.transcript().rfind("message: DEPRECIATION - CLOSE YEAR | Current Year END Date:12312004\\n", 0), 0u)
+    EXPECT_NE(s.transcript().find("message: DEPRECIATION - CLOSE YEAR | Current Year END Date:12312004\\n"),
+              std::string::npos)
         << s.transcript();
     EXPECT_EQ(client.readRecords().size(), 17u);
     EXPECT_EQ(client.readIndex().size(), 17u);

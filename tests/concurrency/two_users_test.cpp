@@ -39,8 +39,8 @@ public:
         inner_->runModal(d);
     }
     platform::MsgResult message(const std::string& t, const std::string& ti, platform::MsgIcon i,
-                                platform::MsgButtons b) override {
-        return inner_->message(t, ti, i, b);
+                                platform::MsgButtons b, platform::MsgDefault d) override {
+        return inner_->message(t, ti, i, b, d);
     }
     int runAndWait(const std::string& c) override { return inner_->runAndWait(c); }
     std::optional<std::string> scriptedPrinterReply() override { return inner_->scriptedPrinterReply(); }
@@ -241,8 +241,8 @@ public:
     explicit StopsWaiting(std::ostream* out) : inner_(platform::makeScriptedBackend("", out)) {}
     void runModal(platform::Dialog& d) override { inner_->runModal(d); }
     platform::MsgResult message(const std::string& t, const std::string& ti, platform::MsgIcon i,
-                                platform::MsgButtons b) override {
-        return inner_->message(t, ti, i, b);
+                                platform::MsgButtons b, platform::MsgDefault d) override {
+        return inner_->message(t, ti, i, b, d);
     }
     int runAndWait(const std::string& c) override { return inner_->runAndWait(c); }
     void transcript(const std::string& line) override { inner_->transcript(line); }

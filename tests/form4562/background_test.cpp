@@ -80,14 +80,14 @@ TEST(FormBackground, OnlyKnownCommandsAndCrLfLineEnds) {
 TEST(FormBackground, LabelBarsAndPartLabels) {
     const dp::FormBackground bg = dp::buildFormBackground("2003");
     const std::string bar6(6, '\xdb'), bar7(7, '\xdb');
-    const std::string pass1 = esc({'k', 'B'}) + esc({'P'}) + esc({34, 'X'}) + esc({34, 'y'}) + repeated(CRLF, 6) +
+    const std::string pass1 = esc({'k', 'B'}) + esc({'P'}) + esc({34, 'X'}) + esc({34, 'y'}) + repeated(CRLF, 7) +
                               bar6 + CRLF + repeated(CRLF, 17) + bar7 + CRLF + repeated(CRLF, 4) + bar7 + CRLF +
-                              repeated(CRLF, 22) + bar7 + CRLF + repeated(esc({'j', 36}), 53);
+                              repeated(CRLF, 22) + bar7 + CRLF + repeated(esc({'j', 36}), 54);
     EXPECT_EQ(passBytes(bg, 1), pass1);
     const std::string label = esc({'X', 1, 16, 0}) + esc({34, 'R', 255, 255, 255}) + " Part l" + esc({34, 'R', 0, 0, 0});
-    EXPECT_EQ(passBytes(bg, 2).substr(0, 12 + label.size() + 2), repeated(CRLF, 6) + label + CRLF);
-    EXPECT_NE(passBytes(bg, 2).find(" Part lV" + esc({34, 'R', 0, 0, 0}) + CRLF + repeated(esc({'j', 36}), 53)),
-              std::string::npos);
+    EXPECT_EQ(passBytes(bg, 2).substr(0, 14 + label.size() + 2), repeated(CRLF, 7) + label + CRLF);
+    const std::string end2 = " Part lV" + esc({34, 'R', 0, 0, 0}) + CRLF + repeated(esc({'j', 36}), 54);
+    EXPECT_EQ(passBytes(bg, 2).substr(passBytes(bg, 2).size() - end2.size()), end2);
 }
 
 TEST(FormBackground, MarksAndRuling) {
@@ -97,7 +97,7 @@ TEST(FormBackground, MarksAndRuling) {
                                esc({'p', '0'}) + esc({'P'}) + CRLF + esc({'j', 36});
     EXPECT_EQ(pass3.substr(0, 3 * 7 + mark12.size()), repeated(esc({'X', 30, 20, 0}) + CRLF, 3) + mark12);
     EXPECT_NE(pass3.find(std::string(42, ' ') + esc({34, 'Q', 50}) + ">"), std::string::npos);
-    EXPECT_EQ(pass3.substr(pass3.size() - 15), repeated(esc({'j', 36}), 4) + esc({'j', 18}));
+    EXPECT_EQ(pass3.substr(pass3.size() - 14), CRLF + esc({'j', 36}) + repeated(esc({'j', 36}), 3));
 
     const std::string pass4 = passBytes(bg, 4);
     const std::string head = esc({'P'}) + esc({34, 'X'}) + esc({'k', 'A'}) + esc({'P'}) + esc({34, 'X'}) + esc({34, 'z'}) + CRLF;
@@ -107,9 +107,11 @@ TEST(FormBackground, MarksAndRuling) {
     for (std::size_t i = 0; i + 1 < pass4.size(); ++i)
         if (pass4[i] == '\r' && pass4[i + 1] == '\n') ++lineEnds;
     EXPECT_EQ(lineEnds, 56u);
-    EXPECT_EQ(pass4.substr(pass4.size() - 58 * 3), repeated(esc({'j', 36}), 58));
-    const std::string line1 = esc({'j', 36}) + std::string(15, ' ') + "\xb3" + std::string(51, ' ') + "\xb3" + esc({'j', 18}) + CRLF;
-    EXPECT_EQ(pass4.substr(head.size(), line1.size()), line1);
+    EXPECT_EQ(pass4.substr(pass4.size() - 55 * 3 - 2), CRLF + repeated(esc({'j', 36}), 54) + esc({'j', 18}));
+    const std::string line1 = esc({'j', 36}) + std::string(15, ' ') + "\xb3" + std::string(51, ' ') + "\xb3" + CRLF;
+    const std::string line2 = std::string(15, ' ') + "\xb3" + std::string(51, ' ') + "\xc3" + std::string(11, '\xc4') +
+                              esc({'j', 18}) + CRLF;
+    EXPECT_EQ(pass4.substr(head.size(), line1.size() + line2.size()), line1 + line2);
     // Line 46 of the ruling and the last one.
     EXPECT_NE(pass4.find(CRLF + std::string(16, '\xc4') + std::string(9, '\xc2') + std::string(12, '\xc4') + "\xc2" +
                          std::string(10, '\xc4') + "\xc2" + std::string(10, '\xc4') + "\xc2" + std::string(6, '\xc4') +
@@ -123,7 +125,15 @@ TEST(FormBackground, MarksAndRuling) {
 TEST(FormBackground, TitleBlockCarriesTheYearText) {
     const dp::FormBackground bg = dp::buildFormBackground("2003");
     const std::string pass5 = passBytes(bg, 5);
-    EXPECT_EQ(pass5.substr(0, 5), esc({'j', 18}) + CRLF);
+    EXPECT_EQ(pass5.substr(0, 5), CRLF + esc({'j', 12}));
+    EXPECT_NE(pass5.find("(Including Information on Listed Property)" + repeated(CRLF, 4) + esc({'X', 30, 20, 0}) + CRLF +
+                         esc({'j', 23}) + CRLF),
+              std::string::npos);
+    EXPECT_EQ(passBytes(bg, 6).substr(0, 52 * 3 + 2), repeated(esc({'j', 36}), 52) + esc({34, 'X'}).substr(0, 2));
+    const std::string pass10 = passBytes(bg, 10);
+    EXPECT_EQ(pass10.substr(0, 37 * 3 + 3 + 2 + 3 + 2),
+              repeated(esc({'j', 36}), 37) + esc({'j', 19}) + esc({'P'}) + esc({34, 'X'}) + CRLF);
+    EXPECT_EQ(pass10.substr(pass10.size() - 7), CRLF + esc({'j', 26}) + CRLF);
     EXPECT_NE(pass5.find(std::string(70, ' ') + esc({34, 'W'}) + esc({'X', 1, 40, 0}) + esc({34, 'V'}) + "20" +
                          esc({34, 'U'}) + "03" + CRLF),
               std::string::npos);
@@ -208,32 +218,50 @@ TEST(FormBackground, YearTexts) {
     EXPECT_EQ(differing, 4 + 5 * 4);  // the title block and five texts naming a year
 }
 
-// Passes 1 and 2 feed back exactly what they advanced; passes 3 and 4 feed back more, and the
-// paper stops at the top edge, so every one of the first four ends at the top.
-TEST(FormPaper, EarlyPassesReturnToTheTop) {
+// Every pass feeds back exactly what it advanced: the first four each end at the top, and no
+// reverse feed ever reaches above the top edge, so a printer that stops there and one that
+// does not print every piece in the same place.
+TEST(FormPaper, EveryPassReturnsAsFarAsItAdvanced) {
     const dp::FormBackground bg = dp::buildFormBackground("2003");
-    Paper paper;
-    for (int k = 1; k <= 4; ++k) {
-        const int stoppedBefore = paper.stoppedAtTop;
-        paper.highest = 0;
-        paper.feed(bg.bytes, bg.passStart[k - 1], bg.passStart[k]);
-        EXPECT_EQ(paper.pos, 0) << "pass " << k;
-        if (k <= 2) {
-            EXPECT_EQ(paper.highest, 53 * 36) << "pass " << k;
-            EXPECT_EQ(paper.stoppedAtTop, stoppedBefore) << "pass " << k;
+    Paper stopping, feeding;
+    feeding.stopsAtTop = false;
+    // How far each of the first four goes down: pass 3 one line below its marks' row, pass 4 to
+    // the middle of the row under its last rule.
+    const int advanced[4] = {54 * 36, 54 * 36, 4 * 36, 54 * 36 + 18};
+    for (int k = 1; k <= dp::kBackgroundPasses; ++k) {
+        stopping.highest = 0;
+        stopping.feed(bg.bytes, bg.passStart[k - 1], bg.passStart[k]);
+        feeding.feed(bg.bytes, bg.passStart[k - 1], bg.passStart[k]);
+        EXPECT_EQ(stopping.stoppedAtTop, 0) << "pass " << k;
+        if (k <= 4) {
+            EXPECT_EQ(stopping.pos, 0) << "pass " << k;
+            EXPECT_EQ(stopping.highest, advanced[k - 1]) << "pass " << k;
         }
     }
+    const std::string values(1, 'x');
+    stopping.feed(values, 0, 1);
+    feeding.feed(values, 0, 1);
+    ASSERT_EQ(stopping.printed.size(), feeding.printed.size());
+    for (std::size_t i = 0; i < stopping.printed.size(); ++i)
+        EXPECT_EQ(stopping.printed[i].pos, feeding.printed[i].pos) << stopping.printed[i].text;
 }
 
 TEST(FormPaper, BarsLabelsMarksAndTitlesShareTheirRows) {
     const Page page;
-    const int barRows[4] = {7, 25, 30, 53};
+    const int barRows[4] = {8, 26, 31, 54};
     const char* labels[4] = {"Part l", "Part ll", "Part lll", "Part lV"};
     const char* titles[4] = {"Election TO Expense", "Special Depreciation Allowance", "MACRS Depreciation", "Summary"};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(page.rowOf(1, i == 0 ? std::string(6, '\xdb') : std::string(7, '\xdb'), i == 0 ? 0 : i - 1), barRows[i]);
         EXPECT_EQ(page.rowOf(2, labels[i]), barRows[i]);
         EXPECT_EQ(page.rowOf(5, titles[i], 0, true), barRows[i]) << titles[i];
+        // The row of a bar holds nothing else: no ruling, number, text or value.
+        for (const Printed& p : page.paper.printed) {
+            if (p.offset < page.bg.passStart[2] || (p.offset >= page.bg.passStart[4] && p.offset < page.bg.passStart[5]))
+                continue;
+            const int top = 36 * (barRows[i] - 1);
+            EXPECT_FALSE(p.pos > top - 18 && p.pos < top + 18) << "\"" << p.text << "\" on the bar of " << labels[i];
+        }
     }
     for (const Printed* p : page.runs(3, ">")) EXPECT_EQ(Paper::row(p->pos), 4);
     EXPECT_EQ(page.runs(3, ">").size(), 78u);

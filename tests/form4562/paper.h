@@ -1,6 +1,6 @@
 // A model of the character printer's sheet for the form file: CR LF advances one line
-// (36/216 inch), ESC j n moves the paper back n/216 inch but never above the top edge of the
-// sheet, and text prints where the paper stood when it was sent. Printer commands are skipped
+// (36/216 inch), ESC j n moves the paper back n/216 inch (never above the top edge of the sheet
+// on a printer that stops there), and text prints where the paper stood when it was sent. Printer commands are skipped
 // by their lengths.
 #pragma once
 
@@ -18,6 +18,7 @@ struct Printed {
 };
 
 struct Paper {
+    bool stopsAtTop = true;  // false: a printer that feeds back above the top edge as asked
     int pos = 0;
     int highest = 0;   // the furthest it went forward
     int stoppedAtTop = 0;  // 1/216 inch of reverse feed that the top edge stopped
@@ -38,7 +39,7 @@ struct Paper {
         };
         auto move = [&](int by) {
             pos += by;
-            if (pos < 0) {
+            if (pos < 0 && stopsAtTop) {
                 stoppedAtTop -= pos;
                 pos = 0;
             }

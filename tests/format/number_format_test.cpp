@@ -236,6 +236,41 @@ TEST(FitToMaskTest, OverflowNeverShowsAnotherNumber) {
     expectFits(std::begin(cases), std::end(cases));
 }
 
+// A figure in a column of a line keeps a blank in front: what would fill the field drops its
+// grouping, and is starred only when even that leaves no blank; zeros are never cut.
+TEST(FitToColumnTest, AlwaysABlankInFront) {
+    const FitCase cases[] = {
+        {99999.99, "###,###.00", " 99,999.99"},
+        {100000.0, "###,###.00", " 100000.00"},
+        {999999.99, "###,###.00", " 999999.99"},
+        {1000000.0, "###,###.00", "**********"},
+        {-10000.0, "###,###.00", " -10000.00"},
+        {-100000.0, "###,###.00", "**********"},   // a minus is no blank
+        {1234567.89, "#######.00", "**********"},
+        {123456.78, "#######.00", " 123456.78"},
+        {9999999.99, "#,###,###.00", "  9999999.99"},
+        {10000000.0, "#,###,###.00", " 10000000.00"},
+        {123456789.0, "#,###,###.00", "************"},
+        {-0.001, "###,###.00", "      0.00"},
+        {1234.5, "###,###.00", "  1,234.50"},
+        {1000000.0, "####,###.00      =    ", " 1000000.00      = "},
+        {10000000.0, "####,###.00      =    ", "****************** "},
+        {10000000.0, "   ####,###.00      +   ", "   10000000.00      + "},  // the mask's own blanks
+        {100000000.0, "  #####,###.00", "  100000000.00"},
+        {1000000000.0, "  #####,###.00", "**************"},
+    };
+    for (const FitCase& c : cases) {
+        std::string want = c.expected;
+        // The stars keep the blank in front.
+        if (want.find('*') != std::string::npos) want[0] = ' ';
+        EXPECT_EQ(fitToColumn(c.value, c.mask), want) << c.value << " in \"" << c.mask << '"';
+        EXPECT_EQ(fitToColumn(Cents::fromDouble(c.value), c.mask), want) << c.value << " in \"" << c.mask << '"';
+    }
+    EXPECT_EQ(fitToColumn(std::int32_t{100000}, "###,###."), " 100000.");
+    EXPECT_EQ(fitToColumn(std::int32_t{1000000}, "###,###."), " *******");
+    EXPECT_EQ(fitToColumn(NAN, "###,###.00"), " *********");
+}
+
 TEST(FitToMaskTest, NotANumberIsStarredOut) {
     EXPECT_EQ(fitToMask(NAN, "###,###.00"), "**********");
     EXPECT_EQ(fitToMask(INFINITY, "#,.00 "), "***** ");

@@ -102,7 +102,10 @@ TEST_F(HostFlows, TheReportStoresAndPrintsToAFile) {
 
 TEST_F(HostFlows, TheCloseAdvancesTheYearAndKeepsTheOldOne) {
     const auto oldFil = client.bytes("depr.fil");
-    menu("click 404\nanswer ok\n");
+    // No report ran: the close says so first, and is told to go on.
+    const HostRun r = menu("click 404\nanswer yes\nanswer ok\n");
+    EXPECT_TRUE(has(r.transcript, "message: DEPRECIATION - CLOSE YEAR | No depreciation has been computed for the year "
+                                  "ending 12/31/2003 on the book and tax bases"));
     dp::CompanyRecord c;
     dp::readCompanyFile(client.code(), c);
     EXPECT_EQ(dp::date6cToText(c.FiscalYearEnd), "12312004");
@@ -125,7 +128,7 @@ TEST_F(HostFlows, Form4562IsWritten) {
 
 TEST_F(HostFlows, EveryFlowInOneSession) {
     const HostRun r = menu(
-        "click 401\nclick 199\nclick 402\nclick 301\nclick 403\nclick 301\nprinter cancel\nclick 404\nanswer cancel\n"
+        "click 401\nclick 199\nclick 402\nclick 301\nclick 403\nclick 301\nprinter cancel\nclick 404\nanswer no\n"
         "click 406\nclick 199\nclick 407\nprinter cancel\n");
     int menus = 0;
     for (std::size_t at = 0; (at = r.transcript.find("dialog: Depreciation/Amortization Menu", at)) != std::string::npos; ++at)

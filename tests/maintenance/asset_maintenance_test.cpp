@@ -1,5 +1,6 @@
 #include <cstring>
 #include <filesystem>
+#include <functional>
 
 #include "entry/menu.h"
 #include "fixture.h"
@@ -192,32 +193,191 @@ TEST_F(MaintenanceTest, StoredRateShowsItsUnitWhenOpened) {
     EXPECT_EQ(state().WorkingRecord.Book.Rate, 1);
 }
 
-TEST_F(MaintenanceTest, NewRecordWithEmptyAcquisitionDateKeepsTheDateHeld) {
-    client.writeRegister({asset("AB1", "Truck", "010598")});
+// Every field of the record shown before set, on both bases, so that any of them reaching the
+// next addition shows.
+AssetRecord fullRecord() {
+    AssetRecord r = asset("FULL", "Every field set", "06012001");
+    date6FromText(r.DateSold, "09302004", true);
+    for (BasisBlock* b : {&r.Book, &r.Tax}) {
+        const double k = b == &r.Book ? 1 : 2;
+        b->Method = "D200";
+        b->Rate = 5 * k;
+        b->Manual = 'Y';
+        b->Cost = 21000 * k;
+        b->Bonus = 100 * k;
+        b->Salvage = 3000 * k;
+        b->Expense = 200 * k;
+        b->Bonus3050 = 300 * k;
+        b->PriorDepr = 10800 * k;
+        b->CurrentDepr = 1500 * k;
+        b->Cancelled = 400 * k;
+        b->Code4562 = "19    ";
+    }
+    return r;
+}
+
+TEST_F(MaintenanceTest, ANewRecordStartsEmptyAfterAbortSaveOrDelete) {
+    const struct {
+        const char* name;
+        const char* answer;  // to the delete question
+        std::function<void(Driven&)> leave;
+    } ways[] = {
+        {"abort", "", [](Driven& d) { d.click(197); }},
+        {"abort from the menu", "", [](Driven& d) { d.click(613); }},
+        {"save", "", [](Driven& d) { d.click(196); }},
+        {"delete answered no", "answer no\n", [](Driven& d) { d.click(193); }},
+        {"delete answered yes", "answer yes\n", [](Driven& d) { d.click(193); }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        state() = dp::MaintenanceState{};
+        client.writeRegister({fullRecord()});
+        {
+            dptest::ScriptRun run(way.answer);
+            Driven d(cl(), state());
+            d.lookUp("FULL");
+            way.leave(d);
+            d.lookUp("NEW1");
+            d.type(202, "Only a description");
+            d.click(196);
+            EXPECT_EQ(mt::countPrefix(run.transcript(), "message: Save"), 0) << run.transcript();
+        }
+        release();
+        const auto recs = client.readRecords();
+        ASSERT_EQ(recs.size(), 2u);
+        AssetRecord expected;
+        expected.AssetNumber = "NEW1  ";
+        expected.Description = fixedText("Only a description", 35);
+        EXPECT_EQ(recs[1].encode(), expected.encode());
+        EXPECT_EQ(date6ToText(recs[1].DateAcquired, false), "0");
+        EXPECT_EQ(date6ToText(recs[1].DateSold, true), "");
+    }
+}
+
+// What is typed is read whole or refused: the message names the box, the record stays open with
+// every box as typed, the focus goes to the box at fault and nothing is written until it is mended.
+TEST_F(MaintenanceTest, BoxesThatCannotBeStoredAreRefusedAtSave) {
+    const struct {
+        int box;
+        const char* typed;
+        const char* title;
+        const char* says;
+    } cases[] = {
+        {208, "1 500", "Cost (book)", "\"1 500\" is not a number."},
+        {308, "12O.00", "Cost (tax)", "\"12O.00\" is not a number."},
+        {209, "1500-", "Bonus Depreciation (book)", "is not a number"},
+        {310, "(200)", "Salvage Value (tax)", "is not a number"},
+        {211, "abc", "Expense Deduction (book)", "is not a number"},
+        {206, "five", "Rate (book)", "\"five\" is not a number."},
+        {313, "12,50", "Prior Depreciation (tax)", "\",\" only groups"},
+        {214, "1e999", "Current year depreciation (book)", "is too large"},
+        {215, "$", "Cancelled (book)", "is not a number"},
+        {207, "1", "Manual Calculation Y/N (book)", "\"1\" is not Y or N."},
+        {307, "X", "Manual Calculation Y/N (tax)", "\"X\" is not Y or N."},
+        {203, "13/45/2004", "Date Acquired", "there is no month 13"},
+        {203, "3", "Date Acquired", "H marks a heading row"},
+        {204, "02/30/2004", "Date Sold", "February 2004 has 29 days"},
+        {204, "S", "Date Sold", "\"S\" is not a date."},
+        {202, "***DELETED*** truck", "Description", "marks a deleted record"},
+        {202, "  ***DELETED***", "Description", "marks a deleted record"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        state() = dp::MaintenanceState{};
+        client.writeRegister({asset("AB1", "Truck", "010598")});
+        const auto before = client.bytes("depr.fil");
+        dptest::ScriptRun run("");
+        Driven d(cl(), state());
+        d.lookUp("AB1");
+        d.type(c.box, c.typed);
+        d.type(316, "kept");
+        d.click(196);
+        const std::vector<std::string> shown = mt::lines(run.transcript());
+        ASSERT_EQ(shown.size(), 1u) << run.transcript();
+        EXPECT_EQ(shown[0].rfind(std::string("message: ") + c.title + " | ", 0), 0u) << shown[0];
+        EXPECT_NE(shown[0].find(c.says), std::string::npos) << shown[0];
+        EXPECT_EQ(client.bytes("depr.fil"), before);
+        EXPECT_EQ(state().editMode, dp::EditMode::Change);
+        EXPECT_EQ(d.dlg.focus(), c.box);
+        EXPECT_EQ(d.dlg.text(c.box), c.typed);
+        EXPECT_EQ(d.dlg.text(316), "kept");
+        // Mended, the record is saved.
+        d.type(c.box, c.box == 202 ? "Truck" : c.box == 207 || c.box == 307 ? "N" : c.box == 203 ? "010598" : "");
+        d.click(196);
+        EXPECT_EQ(state().editMode, dp::EditMode::None);
+        EXPECT_EQ(client.readRecords()[0].Tax.Code4562, "kept  ");
+        release();
+    }
+}
+
+TEST_F(MaintenanceTest, TypedTextIsStoredAsWhatItSays) {
+    const struct {
+        int box;
+        const char* typed;
+        std::function<bool(const AssetRecord&)> stored;
+    } cases[] = {
+        {208, "12,500.00", [](const AssetRecord& r) { return r.Book.Cost == 12500; }},
+        {308, "$1,500.00", [](const AssetRecord& r) { return r.Tax.Cost == 1500; }},
+        {213, " -$2,000 ", [](const AssetRecord& r) { return r.Book.PriorDepr == -2000; }},
+        {306, "7.5", [](const AssetRecord& r) { return r.Tax.Rate == 7.5; }},
+        {210, "", [](const AssetRecord& r) { return r.Book.Salvage == 0; }},
+        {207, "y", [](const AssetRecord& r) { return r.Book.Manual == 'Y'; }},
+        {307, "", [](const AssetRecord& r) { return r.Tax.Manual == ' '; }},
+        {203, "03/15/2004", [](const AssetRecord& r) { return date6Int(r.DateAcquired) == 3152004; }},
+        {203, "03-15-2004", [](const AssetRecord& r) { return date6Int(r.DateAcquired) == 3152004; }},
+        {203, "3/15/04", [](const AssetRecord& r) { return date6Int(r.DateAcquired) == 31504; }},
+        {203, "03/15/04", [](const AssetRecord& r) { return date6Int(r.DateAcquired) == 31504; }},
+        {203, "031504", [](const AssetRecord& r) { return date6Int(r.DateAcquired) == 31504; }},
+        {203, "10598", [](const AssetRecord& r) { return date6ToText(r.DateAcquired, false) == "010598"; }},
+        {203, "h", [](const AssetRecord& r) { return date6IsMarker(r.DateAcquired, 'H'); }},
+        {203, "", [](const AssetRecord& r) { return date6ToText(r.DateAcquired, false) == "010598"; }},
+        {204, "9/30/2004", [](const AssetRecord& r) { return date6Int(r.DateSold) == 9302004; }},
+        {204, "0", [](const AssetRecord& r) { return date6ToText(r.DateSold, true).empty(); }},
+        {202, "***DELETED***", [](const AssetRecord& r) { return trimRight(r.Description) == "***DELETED***"; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        state() = dp::MaintenanceState{};
+        client.writeRegister({asset("AB1", "Truck", "010598")});
+        dptest::ScriptRun run("");
+        Driven d(cl(), state());
+        d.lookUp("AB1");
+        d.type(c.box, c.typed);
+        d.click(196);
+        EXPECT_EQ(run.transcript(), "");
+        EXPECT_TRUE(c.stored(client.readRecords()[0]));
+        release();
+    }
+}
+
+// The boxes take no more than their fields hold: the seventh character of an asset number never
+// reaches the look-up, so it cannot open another asset.
+TEST_F(MaintenanceTest, BoxesTakeNoMoreThanTheirFieldsHold) {
+    const auto t = buildAssetMaintenanceDialog("X");
+    const struct {
+        int id;
+        int limit;
+    } limits[] = {{201, 6}, {202, 35}, {203, 10}, {204, 10}, {205, 4}, {206, 0}, {207, 1}, {208, 0}, {215, 0},
+                  {216, 6}, {305, 4}, {307, 1}, {314, 0}, {316, 6}};
+    for (const auto& l : limits) EXPECT_EQ(findControl(t, l.id)->maxLength, l.limit) << l.id;
+    EXPECT_TRUE(findControl(t, 207)->style & platform::StyleUpperCase);
+    EXPECT_TRUE(findControl(t, 307)->style & platform::StyleUpperCase);
+
+    client.writeRegister({asset("123456", "Existing")});
     dptest::ScriptRun run("");
     Driven d(cl(), state());
-    // Nothing read or written yet in this process: six NUL bytes.
-    d.lookUp("AB7");
-    EXPECT_EQ(d.dlg.caption(), "Asset File (" + code() + ") - Add Records AB7");
-    EXPECT_FALSE(d.dlg.isEnabled(193));
-    d.type(202, "Drill");
-    d.click(196);
-    // Reading AB1 puts its date into the working record; the next addition keeps it.
-    d.lookUp("AB1");
+    EXPECT_FALSE(d.dlg.userType(201, "1234567"));
+    EXPECT_EQ(d.dlg.text(201), "123456");
+    d.click(194);
+    EXPECT_EQ(d.dlg.caption(), "Asset File (" + code() + ") - Change Records 123456");
     d.click(197);
-    d.lookUp("AB8");
-    d.type(202, "Saw");
-    d.type(204, "");
-    d.click(196);
-    const auto recs = client.readRecords();
-    ASSERT_EQ(recs.size(), 3u);
-    const Date6 none{};
-    EXPECT_EQ(recs[1].DateAcquired, none);
-    EXPECT_EQ(recs[1].AssetNumber, "AB7   ");
-    EXPECT_EQ(date6ToText(recs[2].DateAcquired, false), "010598");
-    EXPECT_EQ(recs[2].DateSold, none);
-    EXPECT_EQ(trimRight(recs[2].Description), "Saw");
-    EXPECT_EQ(state().changeFlag, dp::ChangeFlag::Added);
+    // After the look-up the box is made anew; it keeps its limit.
+    EXPECT_EQ(d.dlg.maxLength(201), 6);
+    d.lookUp("NEW");
+    EXPECT_FALSE(d.dlg.userType(202, std::string(40, 'x')));
+    EXPECT_EQ(d.dlg.text(202), std::string(35, 'x'));
+    EXPECT_FALSE(d.dlg.userType(207, "12500"));
+    EXPECT_EQ(d.dlg.text(207), "1");
 }
 
 TEST_F(MaintenanceTest, SaveReturnsToIdleWithBoxRecreated) {
@@ -511,8 +671,8 @@ public:
     HelpFailing(std::unique_ptr<platform::Backend> inner, bool throws) : inner_(std::move(inner)), throws_(throws) {}
     void runModal(platform::Dialog& d) override { inner_->runModal(d); }
     platform::MsgResult message(const std::string& text, const std::string& title, platform::MsgIcon icon,
-                                platform::MsgButtons buttons) override {
-        return inner_->message(text, title, icon, buttons);
+                                platform::MsgButtons buttons, platform::MsgDefault def) override {
+        return inner_->message(text, title, icon, buttons, def);
     }
     int runAndWait(const std::string& cmd) override {
         inner_->runAndWait(cmd);

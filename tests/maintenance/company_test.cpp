@@ -123,28 +123,49 @@ TEST_F(CompanyTest, NulSecondNameLineShowsAndSavesAsBlanks) {
     EXPECT_EQ(r.Reserved3[0], 7);
 }
 
-TEST_F(CompanyTest, DatesThatAreNotDatesAreRefusedAndTheDialogComesBack) {
+TEST_F(CompanyTest, DatesAreReadInEveryFormAndStoredAsEightDigits) {
     client.writeCompany(dptest::makeCompany("Acme", "12312002", "06302002"));
     const struct {
         const char* typed;
-        bool date;
+        const char* stored;
     } cases[] = {
-        {"12312003", true}, {"123103", true}, {"022904", true}, {"", true},  {"1331", false},
-        {"13312003", false}, {"02302003", false}, {"12/31/2003", false}, {"1231200", false}, {"abcdef", false},
-        {"022903", false}, {"00152003", false},
+        {"12/31/2003", "12312003"}, {"12-31-2003", "12312003"}, {"6/30/05", "06302005"},
+        {"63005", "06302005"},      {"6302005", "06302005"},    {"063005", "06302005"},
     };
-    for (const auto& c : cases) EXPECT_EQ(isCompanyDate(c.typed), c.date) << c.typed;
+    for (const auto& c : cases) {
+        const std::string t = runCompany(code(), std::string("type 205 ") + c.typed + "\ntype 207 " + c.typed + "\nclick 301\n");
+        EXPECT_EQ(mt::countPrefix(t, "message:"), 0) << c.typed << "\n" << t;
+        EXPECT_EQ(date6cToText(stored(client).FiscalYearEnd), c.stored) << c.typed;
+        EXPECT_EQ(date6cToText(stored(client).CurrentPeriod), c.stored) << c.typed;
+    }
+}
 
+TEST_F(CompanyTest, DatesThatAreNotDatesAreRefusedAndTheDialogComesBack) {
+    client.writeCompany(dptest::makeCompany("Acme", "12312002", "06302002"));
+    const auto before = client.bytes("company.fil");
     // The refused date is named, the dialog opens again on its box with what was typed, and the
     // corrected entries are saved.
     const std::string t = runCompany(code(), "type 201 Renamed\ntype 205 13312003\nclick 301\ntype 205 12312003\nclick 301\n");
-    EXPECT_TRUE(mt::hasLine(t, "message: Fiscal Year End | \"13312003\" is not a date. Type it as MMDDYY or MMDDYYYY, "
-                               "e.g. 12312004, or leave it empty."))
+    EXPECT_TRUE(mt::hasLine(t, "message: Fiscal Year End | \"13312003\" is not a date: there is no month 13. Type it "
+                               "month first: MMDDYY, MMDDYYYY or MM/DD/YYYY, e.g. 03/15/2004. Or leave it empty."))
         << t;
     EXPECT_EQ(mt::countPrefix(t, "dialog: Company File Maintenance"), 2);
     const CompanyRecord r = stored(client);
     EXPECT_EQ(trimRight(r.CompanyName), "Renamed");
     EXPECT_EQ(date6cToText(r.FiscalYearEnd), "12312003");
+
+    // Each of these is refused in either box, also by the close box, until it is mended.
+    for (const char* typed : {"1331", "02302003", "1231200", "abcdef", "022903", "00152003", "13/45/2004"}) {
+        for (const char* box : {"205", "207"}) {
+            client.writeBytes("company.fil", before);
+            const std::string s = runCompany(code(), std::string("type ") + box + " " + typed + "\nclose\ntype " +
+                                                         box + " 6/30/04\nclick 301\n");
+            EXPECT_EQ(mt::countPrefix(s, "message: "), 1) << typed << " in " << box << "\n" << s;
+            EXPECT_NE(s.find(std::string("\"") + typed + "\" is not a date"), std::string::npos) << s;
+            const CompanyRecord c = stored(client);
+            EXPECT_EQ(date6cToText(std::string(box) == "205" ? c.FiscalYearEnd : c.CurrentPeriod), "06302004");
+        }
+    }
 }
 
 TEST_F(CompanyTest, AStoredDateLeftAsItWasIsNotRefused) {

@@ -73,3 +73,54 @@ TEST(ScriptedBackend, ProgramSetTextNotifiesLikeTyping) {
     EXPECT_EQ(notes, 1);
     EXPECT_TRUE(closed);
 }
+
+namespace {
+
+DialogTemplate limited() {
+    DialogTemplate t;
+    t.caption = "Limited";
+    ControlSpec number{ControlKind::Edit, 201, "", 0, 0, 40, 12, StyleUpperCase};
+    number.maxLength = 6;
+    t.controls = {number, {ControlKind::Edit, 202, "", 0, 0, 40, 12}};
+    return t;
+}
+
+}  // namespace
+
+// A box takes what a user could type into it: cut at its length, without control bytes, and
+// the transcript says what it kept; a text it takes whole leaves no note.
+TEST(ScriptedBackend, TypingTakesWhatTheBoxHolds) {
+    ScriptRun run("type 201 ab34567\ntype 202 tab\there\ntype 201 ok\nclose\n");
+    std::vector<std::string> seen;
+    showModal(limited(), [&](Dialog& d, const Event& e) {
+        if (e.kind == EventKind::Notify) seen.push_back(d.text(e.id));
+    });
+    EXPECT_EQ(seen, (std::vector<std::string>{"AB3456", "tabhere", "OK"}));
+    EXPECT_EQ(run.transcript(), "dialog: Limited\nkept: 201 AB3456\nkept: 202 tabhere\n");
+}
+
+TEST(Dialog, TypeableText) {
+    ControlSpec box{ControlKind::Edit, 1, ""};
+    EXPECT_EQ(typeableText(box, "a\001b\177\037 c\r\n"), "ab c");
+    box.maxLength = 3;
+    EXPECT_EQ(typeableText(box, "12345"), "123");
+    EXPECT_EQ(typeableText(box, "\t1\t2\t3\t4"), "123");
+    box.style = StyleUpperCase;
+    EXPECT_EQ(typeableText(box, "abcd"), "ABC");
+    EXPECT_EQ(typeableText(box, "\xe9t\xe9"), "\xe9T\xe9");  // only control bytes go
+}
+
+// "enter" at a question presses its default button; a box with OK alone leaves the line for the
+// dialog after it.
+TEST(ScriptedBackend, EnterAtAQuestionPressesItsDefaultButton) {
+    ScriptRun run("enter\nenter\nenter\nenter\n");
+    EXPECT_EQ(messageBox("Close?", "Q", MsgIcon::Question, MsgButtons::OkCancel, true, MsgDefault::Second),
+              MsgResult::Cancel);
+    EXPECT_EQ(messageBox("Delete?", "Q", MsgIcon::Question, MsgButtons::YesNo, true, MsgDefault::Second),
+              MsgResult::No);
+    EXPECT_EQ(messageBox("Go on?", "Q", MsgIcon::Question, MsgButtons::YesNo), MsgResult::Yes);
+    EXPECT_EQ(messageBox("Noted.", "N", MsgIcon::Information, MsgButtons::Ok, true, MsgDefault::Second), MsgResult::Ok);
+    EXPECT_EQ(messageBox("Print?", "Q", MsgIcon::Question, MsgButtons::OkCancel), MsgResult::Ok);
+    EXPECT_EQ(run.transcript(), "message: Q | Close?\nmessage: Q | Delete?\nmessage: Q | Go on?\n"
+                                "message: N | Noted.\nmessage: Q | Print?\n");
+}

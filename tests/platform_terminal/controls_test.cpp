@@ -30,6 +30,7 @@ TEST(EditBox, EditingKeys) {
         const char* text;
         int cursor;
         bool changed;
+        int limit = 0;  // the box's maxLength
     } cases[] = {
         {"insert in the middle", {"AC", 1}, ch('B'), false, "ABC", 2, true},
         {"insert at the end", {"AB", 2}, ch('c'), false, "ABc", 3, true},
@@ -50,9 +51,17 @@ TEST(EditBox, EditingKeys) {
         {"cursor key keeps a text entered with Tab", {"OLD", 3, 0, true}, key(Key::Home), false, "OLD", 0, false},
         {"cursor past the end is pulled back", {"AB", 9}, ch('C'), false, "ABC", 3, true},
         {"non-editing key", {"AB", 1}, key(Key::F10), false, "AB", 1, false},
+        {"a full box takes no more", {"123456", 6}, ch('7'), false, "123456", 6, false, 6},
+        {"nor in the middle", {"123456", 2}, ch('7'), false, "123456", 2, false, 6},
+        {"a box one short takes one", {"12345", 5}, ch('6'), false, "123456", 6, true, 6},
+        {"a full box's selected text is replaced", {"123456", 6, 0, true}, ch('9'), false, "9", 1, true, 6},
+        {"a text set longer than the box only shrinks", {"1234567", 7}, key(Key::Backspace), false, "123456", 6, true, 6},
+        {"a control byte is refused", {"AB", 2}, KeyEvent{Key::Char, 1}, false, "AB", 2, false},
+        {"and DEL", {"AB", 2}, KeyEvent{Key::Char, 127}, false, "AB", 2, false},
+        {"even replacing a selection", {"OLD", 3, 0, true}, KeyEvent{Key::Char, 27}, false, "OLD", 3, false},
     };
     for (Case c : cases) {
-        const bool changed = platform::term::applyEditKey(c.before, c.key, c.upper);
+        const bool changed = platform::term::applyEditKey(c.before, c.key, c.upper, c.limit);
         EXPECT_EQ(changed, c.changed) << c.name;
         EXPECT_EQ(c.before.text, c.text) << c.name;
         EXPECT_EQ(c.before.cursor, c.cursor) << c.name;

@@ -41,8 +41,8 @@ public:
         inner_->runModal(d);
     }
     platform::MsgResult message(const std::string& text, const std::string& title, platform::MsgIcon icon,
-                                platform::MsgButtons buttons) override {
-        return inner_->message(text, title, icon, buttons);
+                                platform::MsgButtons buttons, platform::MsgDefault def) override {
+        return inner_->message(text, title, icon, buttons, def);
     }
     int runAndWait(const std::string& commandLine) override { return inner_->runAndWait(commandLine); }
     std::optional<std::string> scriptedPrinterReply() override { return inner_->scriptedPrinterReply(); }

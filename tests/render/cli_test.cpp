@@ -83,12 +83,17 @@ TEST(RenderTool, FailuresLeaveNoFileBehindAndSaySo) {
 
 TEST(RenderTool, NotesAboutOddBytesGoToStandardError) {
     dptest::TempClient dir;
-    writeFile(dir.path("odd.txt"), "A\x1b!B\x01");
+    writeFile(dir.path("odd.txt"), "A\x1b~B\x01\r\n\x1bj$\x1bj$C");
     const Ran r = renderTool(quoted(dir.path("odd.txt")) + " -o " + quoted(dir.path("odd.pdf")));
     EXPECT_EQ(r.status, 0);
     EXPECT_EQ(r.out,
-              "veldro-render: note: 1 unknown printer command skipped (the first: ESC '!' at byte 1); 1 control byte "
-              "ignored\n");
+              "veldro-render: note: 1 unknown printer command skipped (the first: ESC '~' at byte 1); 1 control byte "
+              "ignored; 1 reverse feed stopped at the top of the sheet (36/216 inch not fed back; the first at byte "
+              "10): what follows prints lower than the file meant\n");
+    // The same notes with the pages as text.
+    const Ran text = renderTool(quoted(dir.path("odd.txt")) + " --text");
+    EXPECT_NE(text.out.find("veldro-render: note: 1 unknown printer command"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("1 reverse feed stopped at the top of the sheet"), std::string::npos) << text.out;
 }
 
 }  // namespace

@@ -106,6 +106,22 @@ TEST(Parser, CommandsSetTheStyleOfWhatFollows) {
         {"ESC 34 y regular rules", ESC + "\"z" + ESC + "\"yA", [](const dprender::Style& s) { return !s.fineRules; }},
         {"ESC 34 Q 0 is ignored", ESC + "\"Q" + std::string(1, '\0') + "A", [](const dprender::Style& s) { return s.cpi == 10; }},
         {"ESC @ resets", ESC + "E" + ESC + "\"Q\x11" + ESC + "@A", [](const dprender::Style& s) { return !s.bold && s.cpi == 10; }},
+        // The commands that end a point size chosen by ESC X.
+        {"ESC M ends ESC X size", ESC + "X\x01\x28" + std::string(1, '\0') + ESC + "MA", [](const dprender::Style& s) { return s.points == 10.5 && s.cpi == 12; }},
+        {"ESC g ends ESC X size", ESC + "X\x1e\x28" + std::string(1, '\0') + ESC + "gA", [](const dprender::Style& s) { return s.points == 10.5 && s.cpi == 15; }},
+        {"ESC p 1 ends ESC X size", ESC + "X\x1e\x28" + std::string(1, '\0') + ESC + "p\x01" + "A", [](const dprender::Style& s) { return s.points == 10.5 && s.proportional; }},
+        {"ESC p '0' ends ESC X size", ESC + "X\x01\x10" + std::string(1, '\0') + ESC + "p0A", [](const dprender::Style& s) { return s.points == 10.5 && !s.proportional; }},
+        {"ESC ! ends ESC X size", ESC + "X\x01\x28" + std::string(1, '\0') + ESC + "!" + std::string(1, '\0') + "A", [](const dprender::Style& s) { return s.points == 10.5 && s.cpi == 10 && !s.proportional; }},
+        {"ESC @ ends ESC X size", ESC + "X\x01\x28" + std::string(1, '\0') + ESC + "@A", [](const dprender::Style& s) { return s.points == 10.5; }},
+        {"ESC 34 X keeps ESC X size", ESC + "X\x01\x28" + std::string(1, '\0') + ESC + "\"XA", [](const dprender::Style& s) { return s.points == 20; }},
+        // ESC ! n: the print mode in one byte.
+        {"ESC ! 1 is 12 cpi", ESC + "!\x01" + "A", [](const dprender::Style& s) { return s.cpi == 12; }},
+        {"ESC ! 2 proportional", ESC + "!\x02" + "A", [](const dprender::Style& s) { return s.proportional; }},
+        {"ESC ! 4 condensed", ESC + "!\x04" + "A", [](const dprender::Style& s) { return s.cpi > 17.1 && s.cpi < 17.2; }},
+        {"ESC ! 5 condensed elite", ESC + "!\x05" + "A", [](const dprender::Style& s) { return s.cpi == 20; }},
+        {"ESC ! 8 bold", ESC + "!\x08" + "A", [](const dprender::Style& s) { return s.bold && s.cpi == 10; }},
+        {"ESC ! 32 double width", ESC + "!\x20" + "A", [](const dprender::Style& s) { return s.cpi == 5; }},
+        {"ESC ! 0 ends bold", ESC + "E" + ESC + "!" + std::string(1, '\0') + "A", [](const dprender::Style& s) { return !s.bold; }},
     };
     for (const StyleCase& c : cases) {
         const std::vector<Page> p = parse(c.bytes);
@@ -136,27 +152,36 @@ TEST(Parser, PagesEndAtFormFeedsAndAtTheFootOfTheSheet) {
 
 TEST(Parser, OddInputIsNotedNotFatal) {
     Diagnostics d;
-    std::vector<Page> p = parse("A" + ESC + "!B" + ESC + "\"q" + "C\x01\x7f" + "D", &d);
+    std::vector<Page> p = parse("A" + ESC + "~B" + ESC + "\"q" + "C\x01\x7f" + "D", &d);
     EXPECT_EQ(layout(p[0]), "0:0:A | 0:7.2:B | 0:14.4:CD");
     EXPECT_EQ(d.unknownCommands, 2u);
-    EXPECT_EQ(d.firstUnknown, "ESC '!' at byte 1");
+    EXPECT_EQ(d.firstUnknown, "ESC '~' at byte 1");
     EXPECT_EQ(d.ignoredControls, 2u);
     EXPECT_FALSE(d.truncatedCommand);
     EXPECT_EQ(dprender::describe(d),
-              "2 unknown printer commands skipped (the first: ESC '!' at byte 1); 2 control bytes ignored");
+              "2 unknown printer commands skipped (the first: ESC '~' at byte 1); 2 control bytes ignored");
 
     p = parse("AB" + ESC + "X\x01", &d);
     EXPECT_EQ(layout(p[0]), "0:0:AB");
     EXPECT_TRUE(d.truncatedCommand);
 
-    p = parse(ESC + "j\x48" + ESC + "j\x24" + "A", &d);
+    // Reverse feeds the top of the sheet stopped: counted, and said.
+    p = parse(ESC + "j\x48" + ESC + "j\x24" + "A\r\n" + ESC + "j\x12" + "B", &d);
+    EXPECT_EQ(d.stoppedAtTop, 2u);
     EXPECT_EQ(d.stoppedAtTopDots, 108u);
+    EXPECT_EQ(d.firstStopAtTop, 0u);
+    EXPECT_EQ(dprender::describe(d),
+              "2 reverse feeds stopped at the top of the sheet (108/216 inch not fed back; the first at byte 0): what "
+              "follows prints lower than the file meant");
+    p = parse("A\r\n" + ESC + "j\x24" + "B", &d);
+    EXPECT_EQ(d.stoppedAtTop, 0u);
+    EXPECT_EQ(dprender::describe(d), "");
 
-    // 200 characters at 10 cpi: the sheet takes 82 beside the margin.
+    // 200 characters at 10 cpi: the printer's line takes 80.
     p = parse(std::string(200, 'x'), &d);
     ASSERT_EQ(p[0].runs.size(), 1u);
-    EXPECT_EQ(p[0].runs[0].bytes.size(), 82u);
-    EXPECT_EQ(d.clippedGlyphs, 118u);
+    EXPECT_EQ(p[0].runs[0].bytes.size(), 80u);
+    EXPECT_EQ(d.clippedGlyphs, 120u);
     EXPECT_TRUE(d.error.empty());
 }
 

@@ -216,6 +216,8 @@ TEST(ReportLayout, HeadingRowsAddTwoWithoutAPageTest) {
     EXPECT_EQ(layout.text(), "BUILDINGS                          \r\n" + std::string(9, '\xC4') + "\r\n");
 }
 
+// The SOLD line prints the negatives of the asset line's three value columns, so the two add
+// to nothing as the totals do.
 TEST(ReportLayout, SoldAssetLeavesCostSalvageAndBonusTotalsUnchanged) {
     DepreciationReportLayout layout(heading());
     ReportAsset a = asset("S1", 21000);
@@ -230,7 +232,8 @@ TEST(ReportLayout, SoldAssetLeavesCostSalvageAndBonusTotalsUnchanged) {
     layout.asset(a);
     const auto l = lines(layout.text());
     ASSERT_EQ(l.size(), 3u);
-    EXPECT_EQ(l[2], "    SOLD" + std::string(35, ' ') + "-21,000.00  -1,000.00 -21,000.00 ");
+    EXPECT_EQ(l[0].substr(43, 33), " 21,000.00   2,500.00  18,500.00 ");
+    EXPECT_EQ(l[2], "    SOLD" + std::string(35, ' ') + "-21,000.00  -2,500.00 -18,500.00 ");
     const auto& g = layout.grandTotals();
     EXPECT_EQ(g.cost.units, 0);
     EXPECT_EQ(g.salvage.units, 0);
@@ -241,7 +244,13 @@ TEST(ReportLayout, SoldAssetLeavesCostSalvageAndBonusTotalsUnchanged) {
     EXPECT_EQ(g.cancelled.units, 700000);
 }
 
-TEST(ReportLayout, SoldLineWithoutSalvageLeavesItsColumnBlankAndExpenseShareIsProrated) {
+TEST(ReportLayout, SoldLineWithoutDeductionsLeavesItsColumnBlankAndExpenseShareIsProrated) {
+    DepreciationReportLayout plain(heading());
+    ReportAsset p = asset("S3", 500);
+    p.sold = true;
+    plain.asset(p);
+    EXPECT_EQ(lines(plain.text())[1], "    SOLD" + std::string(35, ' ') + "   -500.00 " + std::string(11, ' ') + "   -500.00 ");
+
     DepreciationReportLayout layout(heading());
     ReportAsset a = asset("S2", 500);
     a.cancelled = 50;
@@ -251,7 +260,7 @@ TEST(ReportLayout, SoldLineWithoutSalvageLeavesItsColumnBlankAndExpenseShareIsPr
     layout.asset(a);
     const auto l = lines(layout.text());
     ASSERT_EQ(l.size(), 3u);
-    EXPECT_EQ(l[2], "    SOLD" + std::string(35, ' ') + "   -500.00 " + std::string(11, ' ') + "   -500.00 ");
+    EXPECT_EQ(l[2], "    SOLD" + std::string(35, ' ') + "   -500.00    -120.00    -380.00 ");
     // 120 x 6 / 12 = 60 added, 120 taken away by the sold line.
     EXPECT_EQ(layout.grandTotals().expense.units, -6000);
 }
@@ -357,7 +366,7 @@ TEST(ReportLayout, RecapMethodsInOrderWithOtherMethodsAndBonus) {
         amt("H -  2", "20.00"),
         "Depreciation A Method",
         amt("A -  5", "10.00"),
-        amt("Other methods ", "165.00"),
+        amt("Other methods ", "95.00"),  // the letters without a section: not the D assets
         "",
         amt("Total Bonus Depreciation", "132.00"),  // eleven assets, 12.5 rounds to 12 each
         "",

@@ -23,15 +23,15 @@ using reporttest::PrintingBackend;
 
 namespace {
 
-// The printing backend that also notes which buttons each question had.
+// The printing backend that also notes which buttons and default button each question had.
 class AskingBackend final : public platform::Backend {
 public:
     explicit AskingBackend(const std::string& script) : inner_(script) {}
     void runModal(platform::Dialog& d) override { inner_.runModal(d); }
     platform::MsgResult message(const std::string& text, const std::string& title, platform::MsgIcon icon,
-                                platform::MsgButtons buttons) override {
-        asked.push_back(buttons);
-        return inner_.message(text, title, icon, buttons);
+                                platform::MsgButtons buttons, platform::MsgDefault def) override {
+        asked.push_back({buttons, def});
+        return inner_.message(text, title, icon, buttons, def);
     }
     int runAndWait(const std::string& c) override { return inner_.runAndWait(c); }
     std::optional<std::string> scriptedPrinterReply() override { return std::nullopt; }
@@ -39,7 +39,7 @@ public:
     void transcript(const std::string& line) override { inner_.transcript(line); }
     std::string log() const { return inner_.log.str(); }
 
-    std::vector<platform::MsgButtons> asked;
+    std::vector<std::pair<platform::MsgButtons, platform::MsgDefault>> asked;
 
 private:
     PrintingBackend inner_;
@@ -107,25 +107,32 @@ TEST_F(PrintTarget, TheBooksThePrintedFileAndWhatIsNoFileAreRefused) {
     EXPECT_EQ(client.bytes("company.fil"), books);
     EXPECT_EQ(client.bytes("report.txt"), report);
     EXPECT_FALSE(fs::exists(client.path("depr.idx")));
-    // The file being printed, under another name: a hard link.
+    // The file being printed and the books, under other names: hard links.
     fs::create_hard_link(client.path("report.txt"), client.path("same.txt"));
-    Installed<PrintingBackend> b("");
-    EXPECT_EQ(print("FILE", client.path("same.txt")), -1);
-    EXPECT_NE(b->log.str().find("is the file being printed."), std::string::npos) << b->log.str();
+    fs::create_hard_link(client.path("depr.fil"), client.path("second-name.txt"));
+    for (const auto& [name, problem] : {std::pair<const char*, const char*>{"same.txt", "is the file being printed."},
+                                        {"second-name.txt", "is a file of a client's books."}}) {
+        Installed<PrintingBackend> b("");
+        EXPECT_EQ(print("FILE", client.path(name)), -1);
+        EXPECT_NE(b->log.str().find(problem), std::string::npos) << b->log.str();
+    }
     EXPECT_EQ(client.bytes("report.txt"), report);
+    EXPECT_EQ(client.bytes("depr.fil"), books);
 }
 
 TEST_F(PrintTarget, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo) {
     const std::string target = other.path("copy.txt");
     other.writeBytes("copy.txt", {'o', 'l', 'd'});
-    {
-        Installed<AskingBackend> b("answer no\n");
+    for (const char* answer : {"answer no\n", "enter\n"}) {  // Enter keeps the file
+        SCOPED_TRACE(answer);
+        Installed<AskingBackend> b(answer);
         EXPECT_EQ(print("FILE", target), -1);
         EXPECT_NE(b->log().find("message: Print | " + target + " already exists.\\nReplace it with the printed report?"),
                   std::string::npos)
             << b->log();
         ASSERT_EQ(b->asked.size(), 1u);
-        EXPECT_EQ(b->asked[0], platform::MsgButtons::YesNoDefaultNo);  // Enter keeps the file
+        EXPECT_EQ(b->asked[0].first, platform::MsgButtons::YesNo);
+        EXPECT_EQ(b->asked[0].second, platform::MsgDefault::Second);
     }
     EXPECT_EQ(other.bytes("copy.txt"), (std::vector<unsigned char>{'o', 'l', 'd'}));
     {
@@ -179,6 +186,25 @@ TEST_F(PrintTarget, APrinterFileThatIsNoFileIsNotPrinted) {
     EXPECT_EQ(listOut_(command.c_str(), 0), -1);
     EXPECT_NE(b->log.str().find("cannot be printed: it is not an ordinary file."), std::string::npos) << b->log.str();
     EXPECT_FALSE(fs::exists(other.path("x.txt")));
+}
+
+// What Windows makes of a file name, which its printer libraries check before they write: a
+// device wherever the name stands, and a name read without its trailing dots and blanks.
+TEST(WindowsFileNames, DevicesAndTrailingDots) {
+    const struct {
+        const char* name;
+        bool device;
+    } cases[] = {
+        {"con", true},        {"CON.pdf", true},     {"con.tar.gz", true}, {"lpt1.pdf", true}, {"Lpt9", true},
+        {"COM3.txt", true},   {"aux .pdf", true},    {"nul.", true},       {"prn", true},      {"CONIN$", true},
+        {"conout$.txt", true}, {"console.pdf", false}, {"lpt10.pdf", false}, {"com.pdf", false}, {"xcon.pdf", false},
+        {"nul-report.pdf", false}, {"lptx.pdf", false}, {"", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(printtarget::namesWindowsDevice(c.name), c.device) << c.name;
+    EXPECT_EQ(printtarget::asWindowsReadsIt("depr.fil."), "depr.fil");
+    EXPECT_EQ(printtarget::asWindowsReadsIt("depr.fil . ."), "depr.fil");
+    EXPECT_EQ(printtarget::asWindowsReadsIt("report.pdf"), "report.pdf");
+    EXPECT_EQ(printtarget::asWindowsReadsIt("..."), "");
 }
 
 TEST(PrintQueueNames, ANameThatCannotTravelInTheReplyIsRefused) {

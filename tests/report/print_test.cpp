@@ -3,6 +3,7 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 
@@ -18,6 +19,17 @@ using reporttest::Installed;
 using reporttest::PrintingBackend;
 
 namespace {
+
+// What a command says on its standard output.
+std::string rendertestRun(const std::string& command) {
+    std::string out;
+    if (FILE* p = ::popen(command.c_str(), "r")) {
+        char buf[512];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, p)) > 0;) out.append(buf, n);
+        ::pclose(p);
+    }
+    return out;
+}
 
 struct CommandCase {
     const char* reply;
@@ -120,18 +132,20 @@ TEST_F(PrintOut, APrinterGetsTheRenderedPdfUnlessSentAsIs) {
         dp::printReportFile(f, f, "DPRPT");
         EXPECT_EQ(b->log.str(), "dialog: Select Printer\nprint: " + f + ",Ink2,,/80/FP/ZM\n");
         const std::string lpArgs = reporttest::fileText(args);
-        EXPECT_EQ(lpArgs.rfind("-d\nInk2\n", 0), 0u) << lpArgs;
+        const std::string title = "Depreciation Report - " + fs::path(client.code()).filename().string();
+        EXPECT_EQ(lpArgs.rfind("-d\nInk2\n-t\n" + title + "\n", 0), 0u) << lpArgs;
         EXPECT_EQ(lpArgs.find("raw"), std::string::npos) << lpArgs;
         EXPECT_EQ(reporttest::fileText(job).rfind("%PDF-", 0), 0u);
         // The rendered pages were a temporary file: gone once the print service had them.
-        const std::string handed = lpArgs.substr(8, lpArgs.size() - 9);
+        const std::string handed = lpArgs.substr(8 + 4 + title.size(), lpArgs.size() - 9 - 4 - title.size());
         EXPECT_FALSE(fs::exists(handed)) << handed;
     }
     {
         Installed<PrintingBackend> b("select 201 0\ncheck 203\nclick 301\n");
         dp::printReportFile(f, f, "AMORT");
         EXPECT_EQ(b->log.str(), "dialog: Select Printer\nprint: " + f + ",Laser1,RAW,/ZM\n");
-        EXPECT_EQ(reporttest::fileText(args), "-d\nLaser1\n-o\nraw\n" + f + "\n");
+        EXPECT_EQ(reporttest::fileText(args), "-d\nLaser1\n-t\nAmortization Schedule - " +
+                                                  fs::path(client.code()).filename().string() + "\n-o\nraw\n" + f + "\n");
         EXPECT_EQ(reporttest::fileText(job), "line 1\r\n\f\r\n");
     }
 }
@@ -140,17 +154,23 @@ TEST_F(PrintOut, PdfFileAndScreenChoices) {
     const std::string f = file();
     const std::string pdf = client.path("report copy.pdf");
     EnvVar path("PATH", fakeCommand("lpstat", "echo Laser1") + ":" + std::getenv("PATH"));
+    EnvVar paper("DP_PAPER", "A4");
     {
-        // Laser1, File, PDF file, Screen: the PDF is written whole under the name typed.
+        // Laser1, File, PDF file, Screen: the PDF is written whole under the name typed, on the
+        // paper set.
         Installed<PrintingBackend> b("select 201 2\ntype 202 " + pdf + "\nclick 301\n");
         dp::printReportFile(f, f, "DPRPT");
         EXPECT_EQ(b->log.str(), "dialog: Select Printer\nprint: " + f + ",#PDF," + pdf + ",/80/FP/ZM\n");
         EXPECT_EQ(reporttest::fileText(pdf).rfind("%PDF-", 0), 0u);
+        const std::string info = rendertestRun("pdfinfo '" + pdf + "'");
+        EXPECT_NE(info.find("Depreciation Report - " + fs::path(client.code()).filename().string()), std::string::npos) << info;
+        EXPECT_NE(info.find("(A4)"), std::string::npos) << info;
     }
     {
         Installed<PrintingBackend> b("select 201 3\nclick 301\n");
         dp::printReportFile(f, f, "4562");
-        EXPECT_EQ(b->log.str(), "dialog: Select Printer\nprint: " + f + ",#SCREEN,,/ZM\nview: report.txt (1 page)\n");
+        EXPECT_EQ(b->log.str(), "dialog: Select Printer\nprint: " + f + ",#SCREEN,,/ZM\nview: Amortization Schedule - " +
+                                    fs::path(client.code()).filename().string() + " (A4) (1 page)\n");
     }
     {
         // The raw box is for printers only, a "*" cannot be part of a file name.

@@ -105,7 +105,7 @@ public:
         if (!d.ended()) throw platform::ScriptStop("the test left the dialog open");
     }
     platform::MsgResult message(const std::string& text, const std::string& title, platform::MsgIcon,
-                                platform::MsgButtons) override {
+                                platform::MsgButtons, platform::MsgDefault) override {
         log << "message: " << title << " | " << text << "\n";
         return platform::MsgResult::Ok;
     }
@@ -128,8 +128,8 @@ public:
     explicit PrintingBackend(const std::string& script) : inner_(platform::makeScriptedBackend(script, &log)) {}
     void runModal(platform::Dialog& d) override { inner_->runModal(d); }
     platform::MsgResult message(const std::string& text, const std::string& title, platform::MsgIcon icon,
-                                platform::MsgButtons buttons) override {
-        return inner_->message(text, title, icon, buttons);
+                                platform::MsgButtons buttons, platform::MsgDefault def) override {
+        return inner_->message(text, title, icon, buttons, def);
     }
     int runAndWait(const std::string& c) override { return inner_->runAndWait(c); }
     std::optional<std::string> scriptedPrinterReply() override { return std::nullopt; }

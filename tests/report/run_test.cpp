@@ -23,6 +23,12 @@ namespace {
 
 constexpr std::size_t kControlLength = 12 + 2;  // the page's printer codes and their line end
 
+int lineCount(const std::string& text, const std::string& part) {
+    int n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
 class ReportRun : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -54,15 +60,24 @@ TEST_F(ReportRun, MissingDataDirectoryIsRefusedAndNothingIsCreated) {
     EXPECT_FALSE(fs::exists(missing));
 }
 
-TEST_F(ReportRun, MissingCompanyFileLeavesTheDatesEmptySoThePeriodTestRefuses) {
+// A client without a fiscal year end (no company file, or one never filled in) is told where
+// to enter it, before the options are asked for; nothing is written.
+TEST_F(ReportRun, AClientWithoutAFiscalYearEndIsToldToEnterIt) {
+    const char* const told = "message: Depreciation Report | The company file has no fiscal year end. Enter it in "
+                             "Company File Maintenance, then run the report.\n";
     TempClient client;
     client.writeRegister({Asset{}.record()});
     const auto before = client.bytes("depr.fil");
-    const std::string t = run("click 301\n", client.code());
-    EXPECT_EQ(t, "dialog: Depreciation Report\nmessage:  | Schedule MUST be within current fiscal year\n");
+    EXPECT_EQ(run("", client.code()), told);
+    dp::CompanyRecord blank;  // as Company File Maintenance writes a new company left empty
+    blank.FiscalYearEnd = dp::date6cFromText("");
+    client.writeCompany(blank);
+    EXPECT_EQ(run("", client.code()), told);
+    blank.FiscalYearEnd = dp::date6cFromText("1231");  // month and day without a year
+    client.writeCompany(blank);
+    EXPECT_EQ(run("", client.code()), told);
     EXPECT_EQ(client.bytes("depr.fil"), before);
     EXPECT_FALSE(fs::exists(client.path("report.txt")));
-    EXPECT_FALSE(fs::exists(client.path("company.fil")));
 }
 
 TEST_F(ReportRun, CancelLeavesEveryFileUntouched) {
@@ -84,12 +99,41 @@ TEST_F(ReportRun, DateOutsideTheFiscalYearWritesNothing) {
     reporttest::writeCompany(client);
     client.writeRegister({Asset{}.record()});
     const auto fil = client.bytes("depr.fil");
-    for (const char* date : {"01312005", "12312003", "garbage"}) {
+    for (const char* date : {"01312005", "12312003", "1/15/2005"}) {
         const std::string t = run(std::string("type 201 ") + date + "\nclick 301\n", client.code());
         EXPECT_EQ(t, "dialog: Depreciation Report\nmessage:  | Schedule MUST be within current fiscal year\n") << date;
     }
     EXPECT_EQ(client.bytes("depr.fil"), fil);
     EXPECT_FALSE(fs::exists(client.path("report.txt")));
+}
+
+// A report date that is no date is named as such; the options stay open on the date with what
+// was typed, and the date mended runs the report.
+TEST_F(ReportRun, AReportDateThatIsNoDateIsRefusedInTheOptions) {
+    TempClient client;
+    reporttest::writeCompany(client);
+    client.writeRegister({Asset{}.record()});
+    const auto fil = client.bytes("depr.fil");
+    const struct {
+        const char* typed;
+        const char* says;
+    } cases[] = {
+        {"13/01/2004", "\"13/01/2004\" is not a date: there is no month 13."},
+        {"12/32/2004", "\"12/32/2004\" is not a date: December 2004 has 31 days."},
+        {"garbage", "\"garbage\" is not a date. Type it month first"},
+        {"", "Type the date the report runs to, e.g. 12/31/2004."},
+    };
+    for (const auto& c : cases) {
+        const std::string t = run(std::string("type 201 ") + c.typed + "\nclick 301\ncheck 204\nclick 302\n", client.code());
+        EXPECT_EQ(t.rfind(std::string("dialog: Depreciation Report\nmessage: Report Date | ") + c.says, 0), 0u) << t;
+        EXPECT_EQ(lineCount(t, "\n"), 2) << t;
+    }
+    EXPECT_EQ(client.bytes("depr.fil"), fil);
+    EXPECT_FALSE(fs::exists(client.path("report.txt")));
+    const std::string t = run("type 201 2/3/2004x\nclick 301\ntype 201 12/31/04\nclick 301\nprinter cancel\n", client.code());
+    EXPECT_EQ(t, "dialog: Depreciation Report\nmessage: Report Date | \"2/3/2004x\" is not a date. Type it month first: "
+                 "MMDDYY, MMDDYYYY or MM/DD/YYYY, e.g. 03/15/2004.\n");
+    EXPECT_TRUE(fs::exists(client.path("report.txt")));
 }
 
 TEST_F(ReportRun, ComputesWritesBackAndHandsTheReportToThePrinter) {
@@ -295,7 +339,7 @@ TEST_F(ReportRun, AnInvalidBasisEndsTheWalkButTheTotalsAreWritten) {
     options.reportDate = "12312004";
     options.reportBasis = "X";
     std::unique_ptr<dp::Client> opened = dp::Client::open(client.code(), "test");
-    dp::runDepreciationReport(*opened, options);
+    dp::reportWithOptions(*opened, options);
     EXPECT_EQ(b->log.str(), "message: Error | Invalid Basis selected\n");
     EXPECT_EQ(client.bytes("depr.fil"), before);
     const std::string text = reporttest::fileText(client.path("report.txt"));

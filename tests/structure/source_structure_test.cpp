@@ -10,6 +10,7 @@
 #include <map>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -138,6 +139,148 @@ TEST(TypeNames, NoTwoHeadersDefineTheSameType) {
         }
     }
     EXPECT_GT(definedIn.size(), 20u);
+}
+
+// ---- function sizes and names -----------------------------------------------------------------
+
+// The code of a file with comments, string and character literals blanked (line ends kept), so
+// that braces and names are only the code's own.
+std::string codeOnly(const std::string& text) {
+    std::string out = text;
+    enum { Code, Line, Block, Str, Chr } state = Code;
+    for (std::size_t i = 0; i < out.size(); ++i) {
+        const char c = text[i], next = i + 1 < text.size() ? text[i + 1] : '\0';
+        switch (state) {
+        case Code:
+            if (c == '/' && next == '/') state = Line;
+            else if (c == '/' && next == '*') state = Block;
+            else if (c == '"') state = Str;
+            else if (c == '\'') state = Chr;
+            else continue;
+            if (state == Str || state == Chr) continue;
+            out[i] = ' ';
+            break;
+        case Line:
+            if (c == '\n') state = Code;
+            else out[i] = ' ';
+            break;
+        case Block:
+            if (c == '*' && next == '/') {
+                out[i] = out[i + 1] = ' ';
+                ++i;
+                state = Code;
+            } else if (c != '\n') {
+                out[i] = ' ';
+            }
+            break;
+        case Str:
+        case Chr:
+            if (c == '\\') {
+                out[i] = ' ';
+                if (i + 1 < out.size()) out[++i] = ' ';
+            } else if (c == (state == Str ? '"' : '\'')) {
+                state = Code;
+            } else if (c != '\n') {
+                out[i] = ' ';
+            }
+            break;
+        }
+    }
+    return out;
+}
+
+struct FunctionBody {
+    std::string name;  // the last name before its parameter list
+    int firstLine, lines;
+};
+
+// The bodies of the functions of a file that stand outside any other function (members defined
+// in a class included): a "{" after a parameter list, outside every function body.
+std::vector<FunctionBody> functionBodies(const std::string& text) {
+    static const std::regex head(R"(([A-Za-z_~][A-Za-z0-9_]*)\s*\([^;{}]*\)\s*(const|override|noexcept|final|mutable|\s|->\s*[A-Za-z_:<>,\s]+)*\s*$)");
+    static const std::regex notFunction(R"(\b(if|for|while|switch|catch|return|sizeof|decltype)\s*$)");
+    const std::string code = codeOnly(text);
+    std::vector<FunctionBody> out;
+    int depth = 0, bodyDepth = -1, line = 1, bodyStart = 0;
+    std::size_t statementStart = 0;
+    std::string name;
+    for (std::size_t i = 0; i < code.size(); ++i) {
+        const char c = code[i];
+        if (c == '\n') ++line;
+        if (c == ';' || c == '}') statementStart = i + 1;
+        if (c == '{') {
+            if (bodyDepth < 0) {
+                const std::string before = code.substr(statementStart, i - statementStart);
+                std::smatch m;
+                if (std::regex_search(before, m, head) && !std::regex_search(std::string(m.prefix()) + m[1].str(), notFunction)) {
+                    bodyDepth = depth;
+                    bodyStart = line;
+                    name = m[1];
+                }
+            }
+            ++depth;
+            statementStart = i + 1;
+        } else if (c == '}') {
+            --depth;
+            if (depth == bodyDepth) {
+                out.push_back({name, bodyStart, line - bodyStart + 1});
+                bodyDepth = -1;
+            }
+        }
+    }
+    return out;
+}
+
+TEST(FunctionSize, TheScannerFindsBodies) {
+    const std::string text =
+        "namespace dp {\nint f(int a) {\n  if (a) {\n    return 1;\n  }\n  return \"}\";\n}\n"
+        "struct S {\n  void g() const { h(); }\n};\nvoid S::k()\n{\n  auto l = [] { return 2; };\n}\n}\n";
+    const std::vector<FunctionBody> b = functionBodies(text);
+    ASSERT_EQ(b.size(), 3u);
+    EXPECT_EQ(b[0].name, "f");
+    EXPECT_EQ(b[0].lines, 6);
+    EXPECT_EQ(b[1].name, "g");
+    EXPECT_EQ(b[1].lines, 1);
+    EXPECT_EQ(b[2].name, "k");
+    EXPECT_EQ(b[2].lines, 3);  // from its opening brace
+}
+
+// A function of the module reads at once: none is longer than 120 lines.
+TEST(FunctionSize, NoFunctionOfTheModuleOverAHundredAndTwentyLines) {
+    int bodies = 0;
+    for (const Source& src : sources()) {
+        if (src.folder == "platform") continue;
+        std::ifstream in(fs::path(DP_SOURCE_DIR) / src.path);
+        std::stringstream text;
+        text << in.rdbuf();
+        for (const FunctionBody& b : functionBodies(text.str())) {
+            ++bodies;
+            EXPECT_LE(b.lines, 120) << src.path << ":" << b.firstLine << " " << b.name << " has " << b.lines << " lines";
+        }
+    }
+    EXPECT_GT(bodies, 300);
+}
+
+// No two functions of the module whose names differ only in letter case: the procedures keep
+// their names, the functions inside them are named for what they do.
+TEST(FunctionNames, NoTwoDifferOnlyInLetterCase) {
+    std::map<std::string, std::set<std::string>> byLowerCase;
+    for (const Source& src : sources()) {
+        if (src.folder == "platform") continue;
+        std::ifstream in(fs::path(DP_SOURCE_DIR) / src.path);
+        std::stringstream text;
+        text << in.rdbuf();
+        for (const FunctionBody& b : functionBodies(text.str())) {
+            std::string lower = b.name;
+            for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+            byLowerCase[lower].insert(b.name);
+        }
+    }
+    for (const auto& [lower, names] : byLowerCase) {
+        std::string all;
+        for (const std::string& n : names) all += " " + n;
+        EXPECT_EQ(names.size(), 1u) << "names that differ only in letter case:" << all;
+    }
 }
 
 }  // namespace

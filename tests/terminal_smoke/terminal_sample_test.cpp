@@ -345,12 +345,54 @@ TEST_F(SampleOnTerminal, TheListingAnswersEnterAndLetters) {
     EXPECT_EQ(w_.screen().find("Change Records"), std::string::npos) << w_.screen();
 }
 
-TEST_F(SampleOnTerminal, TheStatusLineSaysTheYearWasClosed) {
+// A refused amount: the message names the box, and back in the record the box has the focus with
+// its text selected, so that the amount typed next replaces it; that one is saved as it reads.
+TEST_F(SampleOnTerminal, ARefusedAmountIsTypedOverAndSaved) {
     ASSERT_TRUE(startHost());
-    ASSERT_TRUE(keys("M-p", {"New Year End Date:    12312005"}));
-    ASSERT_TRUE(keys("Enter", {"Fiscal year closed: now ends 12/31/2005"}));
+    ASSERT_TRUE(keys("M-a", {"Asset Number"}));
+    // The seventh character of an asset number is not taken.
+    ASSERT_TRUE(keys("1012345", {"[101234_"}));
+    ASSERT_TRUE(keys("BSpace BSpace BSpace", {"[101____"}));
+    for (int i = 0; i < 6 && !cursorOn("OK"); ++i) {
+        w_.keys("Tab");
+        pause(200);
+    }
+    ASSERT_TRUE(keys("Enter", {"Change Records 101"}));
+    for (int i = 0; i < 6; ++i) w_.keys("Tab");  // from the description: two dates, method, rate, manual, Cost
+    ASSERT_TRUE(keys("12O.00", {"[12O.00_"}));
+    ASSERT_TRUE(keys("M-s", {"Cost (book)", "\"12O.00\" is not a number."}));
+    ASSERT_TRUE(keys("Enter", {"Change Records 101"}));
+    ASSERT_TRUE(keys("12,500.00", {"[12,500.00_"}));
+    ASSERT_TRUE(keys("M-s", {"Asset 101 saved"}));
+    double cost = 0;
+    for (const dp::AssetRecord& r : records())
+        if (r.AssetNumber == "101   ") cost = r.Book.Cost;
+    EXPECT_EQ(cost, 12500);
+}
+
+// A stray Enter at the close closes nothing. The sample's tax figures were never computed, so the
+// close says so first, and Enter there is No; told to go on (Y), Enter at the confirmation is
+// Cancel. Only Y and then OK close the year, and the status line says so.
+TEST_F(SampleOnTerminal, EnterAtTheCloseClosesNothing) {
+    const std::string company = readAll(path("SAMPLE/company.fil"));
+    const std::string assets = readAll(path("SAMPLE/depr.fil"));
+    ASSERT_TRUE(startHost());
+    ASSERT_TRUE(keys("M-p", {"No depreciation has been computed", "Close the year anyway?", "< No >"}));
+    ASSERT_TRUE(keys("Enter", {"Close aborted . . . Returning to menu"}));
+    ASSERT_TRUE(keys("Enter", {"Exit Depreciation"}));
+    ASSERT_TRUE(keys("M-p", {"Close the year anyway?"}));
+    ASSERT_TRUE(keys("y", {"New Year End Date:    12312005", "< Cancel >"}));
+    ASSERT_TRUE(keys("Enter", {"Close aborted . . . Returning to menu"}));
+    ASSERT_TRUE(keys("Enter", {"Exit Depreciation"}));
+    EXPECT_EQ(readAll(path("SAMPLE/company.fil")), company);
+    EXPECT_EQ(readAll(path("SAMPLE/depr.fil")), assets);
+
+    ASSERT_TRUE(keys("M-p", {"Close the year anyway?"}));
+    ASSERT_TRUE(keys("y", {"New Year End Date:    12312005"}));
+    ASSERT_TRUE(keys("o", {"Fiscal year closed: now ends 12/31/2005"}));
     EXPECT_NE(lastLine(w_.screen()).find("Fiscal year closed: now ends 12/31/2005"), std::string::npos);
     EXPECT_NE(w_.screen().find("Exit Depreciation"), std::string::npos);
+    EXPECT_NE(readAll(path("SAMPLE/company.fil")), company);
 }
 
 // The host asks before it makes a client directory: no leaves nothing behind (exit 5), yes

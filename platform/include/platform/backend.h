@@ -37,7 +37,7 @@ public:
     // Runs the modal loop of an initialised dialog until it has ended.
     virtual void runModal(Dialog& dialog) = 0;
     virtual MsgResult message(const std::string& text, const std::string& title, MsgIcon icon,
-                              MsgButtons buttons) = 0;
+                              MsgButtons buttons, MsgDefault defaultButton) = 0;
     virtual int runAndWait(const std::string& commandLine) = 0;
     // A scripted printer answer, when this backend has one to give; nullopt lets the printer
     // choice show its own dialog.

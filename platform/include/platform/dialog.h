@@ -45,7 +45,16 @@ struct ControlSpec {
     int x = 0, y = 0, width = 0, height = 0;  // dialog units
     std::uint32_t style = StyleNone;
     std::uint32_t textColour = 0xFFFFFFFFu;  // 0xRRGGBB, or 0xFFFFFFFF for the default
+    int maxLength = 0;  // edit: the most characters a user can type into it (the width of the
+                        // field it stands for); 0 for no limit but the system's
 };
+
+// A control byte: below 32, or 127. Typed into a text box it is refused.
+inline bool isControlByte(char c) { return static_cast<unsigned char>(c) < 32 || c == 127; }
+
+// What an edit box takes of a text typed into it, as a user's typing gives it: control bytes
+// refused, letters upper-cased when the style says so, cut at the box's maxLength.
+std::string typeableText(const ControlSpec& box, const std::string& text);
 
 struct MenuEntry {
     int id = 0;              // 0 for a separator
@@ -134,8 +143,11 @@ public:
     const std::vector<Menu>& menuBar() const { return menus_; }
     void attach(Handler handler) { handler_ = std::move(handler); }
     void dispatch(const Event& event);
-    // A user action on a control: typing into an edit box (upper-cased where the style says so).
-    void userType(int id, const std::string& text);
+    // A user action on a control: typing into an edit box. The box holds what typeableText takes
+    // of the text. False when that is not the whole text (apart from upper-casing).
+    bool userType(int id, const std::string& text);
+    // An edit box's maxLength (0 for none, and for other controls).
+    int maxLength(int id) const;
     // Clicking a check box toggles it before the handler hears the command.
     void userClick(int id);
     bool canClick(int id) const;  // an existing, enabled button, check box or enabled menu entry

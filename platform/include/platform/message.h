@@ -6,14 +6,16 @@
 namespace platform {
 
 enum class MsgIcon { None, Error, Information, Question };
-// YesNoDefaultNo: Yes and No with No as the default button (a question whose Yes cannot be
-// undone).
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoDefaultNo };
+enum class MsgButtons { Ok, OkCancel, YesNo };
 enum class MsgResult { Ok, Cancel, Yes, No };
+// The button that Enter presses: the first (OK, Yes) or the second (Cancel, No). A question
+// whose "yes" destroys something defaults to the second, the safe answer.
+enum class MsgDefault { First, Second };
 
 // Lines of the text are separated by CR LF, as the module writes them.
 MsgResult messageBox(const std::string& text, const std::string& title, MsgIcon icon,
-                     MsgButtons buttons = MsgButtons::Ok, bool topmost = true);
+                     MsgButtons buttons = MsgButtons::Ok, bool topmost = true,
+                     MsgDefault defaultButton = MsgDefault::First);
 
 // A short note of what just happened ("Asset AB12 saved") where the dialogs themselves say
 // nothing. Never modal, never a message box: the terminal shows it on its status line; a

@@ -9,6 +9,7 @@ namespace {
 constexpr unsigned char kEsc = 27;
 constexpr unsigned char kPrintPath = 34;  // ESC 34 c: the print path's own commands
 constexpr double kMinPoints = 2, kMaxPoints = 144;
+constexpr double kOrdinaryPoints = 10.5;  // the printer's own size, without ESC X
 
 bool isBlank(unsigned char c) { return c == ' ' || c == 255; }
 
@@ -99,7 +100,7 @@ void Parser::byte(unsigned char c) {
 std::size_t Parser::commandLength() const {
     if (cmd_.size() < 2) return 2;
     switch (static_cast<unsigned char>(cmd_[1])) {
-        case 'j': case 'J': case 'p': case 'k': return 3;
+        case 'j': case 'J': case 'p': case 'k': case '!': return 3;
         case 'X': return 5;
         case kPrintPath:
             if (cmd_.size() < 3) return 3;
@@ -117,6 +118,9 @@ void Parser::command() {
         case 'j':
             top_ -= arg(2);
             if (top_ < 0) {
+                // The paper goes back no further than the top of the sheet: what follows prints
+                // lower than the file meant.
+                if (diag_.stoppedAtTop++ == 0) diag_.firstStopAtTop = cmdOffset_;
                 diag_.stoppedAtTopDots += static_cast<std::size_t>(-top_);
                 top_ = 0;
             }
@@ -139,14 +143,17 @@ void Parser::command() {
         case 'M': selectPitch(12); break;
         case 'g': selectPitch(15); break;
         case 'p':
+            // Proportional spacing on or off; either ends a point size chosen by ESC X.
             if (arg(2) == 0 || arg(2) == '0') style_.proportional = false;
             else if (arg(2) == 1 || arg(2) == '1') style_.proportional = true;
             else unknown("ESC 'p' " + showByte(arg(2)));
+            style_.points = kOrdinaryPoints;
             break;
+        case '!': masterSelect(arg(2)); break;
         case 'E': style_.bold = true; break;
         case 'F': style_.bold = false; break;
         case 'k': style_.typeface = arg(2); break;
-        case '@': style_ = Style{}; break;
+        case '@': style_ = Style{}; break;  // the reset: 10 cpi in the ordinary size
         case kPrintPath: printCommand(); break;
         default: unknown("ESC " + showByte(k)); break;
     }
@@ -156,8 +163,21 @@ void Parser::command() {
 // ESC P, ESC M and ESC g: fixed pitch in the printer's ordinary 10.5-point size.
 void Parser::selectPitch(double cpi) {
     style_.cpi = cpi;
-    style_.points = 10.5;
+    style_.points = kOrdinaryPoints;
     style_.proportional = false;
+}
+
+// ESC ! n, the print mode in one byte: bit 0 twelve characters an inch (else ten), bit 1
+// proportional, bit 2 condensed, bit 3 bold, bit 5 double width. Like every pitch command it
+// ends a point size chosen by ESC X.
+void Parser::masterSelect(unsigned char n) {
+    double cpi = (n & 0x01) ? 12 : 10;
+    if (n & 0x04) cpi = cpi == 12 ? 20 : 17.14;
+    if (n & 0x20) cpi /= 2;
+    style_.cpi = cpi;
+    style_.proportional = (n & 0x02) != 0;
+    style_.bold = (n & 0x08) != 0;
+    style_.points = kOrdinaryPoints;
 }
 
 void Parser::printCommand() {
@@ -307,6 +327,11 @@ std::string describe(const Diagnostics& d) {
         notes.push_back(std::to_string(d.clippedGlyphs) + " character" + (d.clippedGlyphs == 1 ? "" : "s") +
                         " beyond the right edge of the sheet left out");
     if (d.truncatedCommand) notes.push_back("the file ends inside a printer command");
+    if (d.stoppedAtTop)
+        notes.push_back(std::to_string(d.stoppedAtTop) + " reverse feed" + (d.stoppedAtTop == 1 ? "" : "s") +
+                        " stopped at the top of the sheet (" + std::to_string(d.stoppedAtTopDots) +
+                        "/216 inch not fed back; the first at byte " + std::to_string(d.firstStopAtTop) +
+                        "): what follows prints lower than the file meant");
     if (d.pageOverflows)
         notes.push_back(std::to_string(d.pageOverflows) + " line" + (d.pageOverflows == 1 ? "" : "s") +
                         " ran past the foot of a sheet onto the next");

@@ -1,16 +1,17 @@
 #include "render/render.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
 
+#include "atomic_output.h"
+#ifdef _WIN32
+#include "render/draw_gdi.h"
+#else
 #include "render/draw.h"
+#endif
 #include "render/parser.h"
 
 namespace dprender {
@@ -19,39 +20,13 @@ namespace {
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
 std::string baseName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// The largest printer file read: a report of every asset a register can hold fits many times.
-constexpr off_t kMaxInputBytes = off_t{64} << 20;
-
-// The file opened for reading when it is an ordinary file of a sound size: a pipe or a device is
-// neither waited on nor read without end. Null with `error` otherwise.
-std::FILE* openInput(const std::string& path, std::string& error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        error = "The file " + path + " cannot be opened: " + std::strerror(errno) + ".";
-        return nullptr;
-    }
-    struct stat st {};
-    const bool ordinary = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (!ordinary || st.st_size > kMaxInputBytes) {
-        ::close(fd);
-        error = "The file " + path + (ordinary ? " is larger than a printer file can be." : " is not an ordinary file.");
-        return nullptr;
-    }
-    std::FILE* f = ::fdopen(fd, "rb");
-    if (!f) {
-        error = "The file " + path + " cannot be opened: " + std::strerror(errno) + ".";
-        ::close(fd);
-    }
-    return f;
 }
 
 // Reads the file in pieces into the parser; false with `error` when it cannot be read.
 bool feedFile(const std::string& path, Parser& parser, std::string& error) {
-    FilePtr in(openInput(path, error), std::fclose);
+    FilePtr in(openPrinterFile(path, error), std::fclose);
     if (!in) return false;
     std::vector<char> buf(1 << 20);
     for (;;) {
@@ -68,48 +43,6 @@ bool feedFile(const std::string& path, Parser& parser, std::string& error) {
     return true;
 }
 
-// An output written under a temporary name beside the target and put in place when complete.
-class AtomicOutput {
-public:
-    explicit AtomicOutput(std::string target) : target_(std::move(target)) {
-        temp_ = target_ + ".part-" + std::to_string(::getpid());
-        // A new file of its own: whatever stands under that name already is left alone.
-        const int fd = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-        created_ = fd >= 0;
-        file_ = fd < 0 ? nullptr : ::fdopen(fd, "wb");
-        if (fd >= 0 && !file_) ::close(fd);
-        if (!file_) error_ = "The file " + target_ + " cannot be written: " + std::strerror(errno) + ".";
-    }
-    ~AtomicOutput() {
-        if (file_) std::fclose(file_);
-        if (created_ && !committed_) std::remove(temp_.c_str());
-    }
-    AtomicOutput(const AtomicOutput&) = delete;
-    AtomicOutput& operator=(const AtomicOutput&) = delete;
-
-    std::FILE* file() const { return file_; }
-    const std::string& error() const { return error_; }
-
-    bool commit() {
-        bool ok = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
-        ok = std::fclose(file_) == 0 && ok;
-        file_ = nullptr;
-        if (ok && std::rename(temp_.c_str(), target_.c_str()) == 0) {
-            committed_ = true;
-            return true;
-        }
-        error_ = "The file " + target_ + " could not be written: " + std::strerror(errno) + ".";
-        return false;
-    }
-
-private:
-    std::string target_, temp_;
-    std::FILE* file_ = nullptr;
-    std::string error_;
-    bool committed_ = false;
-    bool created_ = false;  // temp_ is ours to remove
-};
-
 RenderResult renderPdf(const RenderRequest& req, const Fonts& fonts) {
     RenderResult res;
     AtomicOutput out(req.output);
@@ -117,7 +50,8 @@ RenderResult renderPdf(const RenderRequest& req, const Fonts& fonts) {
         res.error = out.error();
         return res;
     }
-    PdfWriter pdf(out.file(), fonts, Sheet{}, req.title.empty() ? baseName(req.input) : req.title);
+    PdfWriter pdf(out.file(), fonts, req.paper, fitPage(Sheet{}, req.paper, req.margins),
+                  req.title.empty() ? baseName(req.input) : req.title);
     Parser parser(drawingParseOptions(fonts), [&pdf](Page&& page) { return pdf.addPage(page); });
     std::string error;
     const bool read = feedFile(req.input, parser, error);
@@ -158,7 +92,7 @@ RenderResult renderPng(const RenderRequest& req, const Fonts& fonts) {
         return res;
     }
     std::string error;
-    if (!writePng(*wanted, fonts, out.file(), req.dpi, error)) {
+    if (!writePng(*wanted, fonts, out.file(), req.dpi, error, req.paper, fitPage(Sheet{}, req.paper, req.margins))) {
         res.error = "The PNG " + req.output + " could not be made: " + error + ".";
         return res;
     }
@@ -178,6 +112,22 @@ RenderResult renderFile(const RenderRequest& request) {
         return res;
     }
     return request.format == OutputFormat::Pdf ? renderPdf(request, *fonts) : renderPng(request, *fonts);
+}
+
+bool readDrawnPages(const std::string& input, const std::function<bool(Page&&)>& sink, std::string& error,
+                    const Sheet& sheet) {
+    const Fonts* fonts = Fonts::get(error);
+    if (!fonts) {
+        error = "Nothing can be drawn: " + error + ".";
+        return false;
+    }
+    Parser parser(drawingParseOptions(*fonts, sheet), sink);
+    if (!feedFile(input, parser, error)) return false;
+    if (parser.failed()) {
+        error = "The file " + input + " cannot be rendered: " + parser.diagnostics().error + ".";
+        return false;
+    }
+    return true;
 }
 
 bool textPagesOfFile(const std::string& input, std::vector<TextPage>& pages, std::string& error,

@@ -15,6 +15,8 @@
 #include <string>
 
 #include "render/page.h"
+#include "render/drawing_options.h"
+#include "render/paper.h"
 #include "render/parser.h"
 
 namespace dprender {
@@ -44,17 +46,16 @@ private:
     friend struct FontLoader;
 };
 
-// Parse options whose proportional widths come from the drawing fonts.
-ParseOptions drawingParseOptions(const Fonts& fonts, const Sheet& sheet = {});
-
-// Draws a page onto a context whose unit is the point, origin at the sheet's top left corner.
-// The sheet is not cleared first.
-void drawPage(cairo_t* cr, const Page& page, const Fonts& fonts, const Sheet& sheet = {});
+// Draws a page onto a context whose unit is the point, origin at the output sheet's top left
+// corner, with the printer's page where the placement puts it (paper.h). The sheet is not
+// cleared first.
+void drawPage(cairo_t* cr, const Page& page, const Fonts& fonts, const Placement& placement);
 
 // A PDF written page by page to a stream: only the page being drawn is held in memory.
 class PdfWriter {
 public:
-    PdfWriter(std::FILE* out, const Fonts& fonts, const Sheet& sheet = {}, const std::string& title = {});
+    PdfWriter(std::FILE* out, const Fonts& fonts, const Paper& paper = letterPaper(),
+              const Placement& placement = ownPlacement(), const std::string& title = {});
     ~PdfWriter();
     PdfWriter(const PdfWriter&) = delete;
     PdfWriter& operator=(const PdfWriter&) = delete;
@@ -69,7 +70,7 @@ private:
     static cairo_status_t write(void* closure, const unsigned char* data, unsigned int length);
     std::FILE* out_;
     const Fonts& fonts_;
-    Sheet sheet_;
+    Placement placement_;
     cairo_surface_t* surface_ = nullptr;
     cairo_t* cr_ = nullptr;
     bool writeFailed_ = false;
@@ -80,6 +81,6 @@ private:
 
 // One page as a PNG image at `dpi` dots an inch, white paper; false with `error` on failure.
 bool writePng(const Page& page, const Fonts& fonts, std::FILE* out, double dpi, std::string& error,
-              const Sheet& sheet = {});
+              const Paper& paper = letterPaper(), const Placement& placement = ownPlacement());
 
 }  // namespace dprender

@@ -4,6 +4,7 @@
 // knows how a page is drawn; the drawing (draw.h) and the character view (text_view.h) read it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,11 +22,14 @@ struct Sheet {
     double leftMarginPt = 0.3 * kPointsPerInch;   // column 1 starts here
     double topMarginPt = 0.25 * kPointsPerInch;   // the top of form
     double bottomMarginPt = 0.25 * kPointsPerInch;
+    // The printer's line: 80 columns at ten characters an inch (132 condensed); what goes
+    // further does not print.
+    double lineWidthPt = 8.0 * kPointsPerInch;
     // Lines below this many dots from the top of form go to the next sheet, as the paper does.
     int printableDots() const {
         return static_cast<int>((heightPt - topMarginPt - bottomMarginPt) / kPointsPerInch * kDotsPerInch);
     }
-    double printableWidthPt() const { return widthPt - leftMarginPt; }
+    double printableWidthPt() const { return std::min(lineWidthPt, widthPt - leftMarginPt); }
 };
 
 // How the characters of a run are printed (the printer's state when they were sent).
@@ -66,7 +70,9 @@ struct Diagnostics {
     std::string firstUnknown;          // e.g. "ESC '!' at byte 120"
     std::size_t ignoredControls = 0;   // control bytes that print nothing and move nothing
     std::size_t clippedGlyphs = 0;     // characters beyond the right edge of the sheet
-    std::size_t stoppedAtTopDots = 0;  // reverse feed the top edge stopped
+    std::size_t stoppedAtTop = 0;      // reverse feeds the top edge of the sheet stopped
+    std::size_t stoppedAtTopDots = 0;  // how much reverse feed it stopped, 1/216 inch
+    std::size_t firstStopAtTop = 0;    // byte offset of the first such command
     bool truncatedCommand = false;     // the file ends inside a command
     std::size_t pageOverflows = 0;     // lines that ran past the foot of a sheet
 };

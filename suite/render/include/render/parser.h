@@ -22,15 +22,19 @@
 // | 32 .. 255          | character          | printed in code page 437; 255 and 32 are blanks; box-drawing  |
 // |                    |                    | characters (179..218) are drawn as joined lines, 176..178 as  |
 // |                    |                    | shades, 219..223 as solid blocks of the character cell        |
-// | ESC j n            | reverse feed       | paper n/216 inch back; it stops at the top of form           |
+// | ESC j n            | reverse feed       | paper n/216 inch back; it stops at the top of form (noted)   |
 // | ESC J n            | forward feed       | paper n/216 inch forward                                      |
 // | ESC X m nL nH      | pitch and size     | m = 0 pitch unchanged, m = 1 proportional spacing, m >= 5     |
 // |                    |                    | fixed pitch of 360/m characters an inch (m = 30: 12 cpi);     |
-// |                    |                    | size (nL + 256 nH) / 2 points, unchanged when 0               |
+// |                    |                    | size (nL + 256 nH) / 2 points, unchanged when 0. ESC P, M, g, |
+// |                    |                    | p, ! and @ end the size (back to 10.5 points)                 |
 // | ESC P              | 10 cpi             | fixed pitch of ten characters an inch, 10.5 points            |
 // | ESC M              | 12 cpi             | fixed pitch of twelve characters an inch, 10.5 points         |
 // | ESC g              | 15 cpi             | fixed pitch of fifteen characters an inch, 10.5 points        |
-// | ESC p n            | proportional       | n = 0 or '0' off, n = 1 or '1' on; other values ignored       |
+// | ESC p n            | proportional       | n = 0 or '0' off, n = 1 or '1' on; other values ignored;      |
+// |                    |                    | the size goes back to 10.5 points                             |
+// | ESC ! n            | print mode         | bit 0 12 cpi (else 10), bit 1 proportional, bit 2 condensed   |
+// |                    |                    | (17.14 or 20 cpi), bit 3 bold, bit 5 double width; 10.5 points|
 // | ESC E / ESC F      | bold on / off      |                                                              |
 // | ESC k n            | typeface           | kept with the text; every typeface is drawn with one family   |
 // | ESC @              | reset              | 10 cpi, 10.5 points, fixed pitch, bold off, black, solid type |
@@ -106,6 +110,7 @@ private:
     void command();
     void printCommand();
     void selectPitch(double cpi);
+    void masterSelect(unsigned char n);
     std::size_t commandLength() const;
     void glyph(unsigned char c);
     void flushRun();

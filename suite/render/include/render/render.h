@@ -3,10 +3,12 @@
 // not at all: it is written under a temporary name beside the target and renamed when complete.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "render/page.h"
+#include "render/paper.h"
 #include "render/text_view.h"
 
 namespace dprender {
@@ -20,6 +22,10 @@ struct RenderRequest {
     int page = 1;       // the page a PNG shows (from 1)
     double dpi = 150;   // PNG resolution
     std::string title;  // the PDF's title (default: the input's file name)
+    // The sheet the pages go on and the edges its device leaves blank: the printer's Letter page
+    // is placed and, where it must, scaled to fit (paper.h).
+    Paper paper = letterPaper();
+    Margins margins;
 };
 
 struct RenderResult {
@@ -30,6 +36,12 @@ struct RenderResult {
 };
 
 RenderResult renderFile(const RenderRequest& request);
+
+// The pages of a file laid out as the drawing draws them, each handed to `sink` as soon as it is
+// read (a false answer stops the reading); false with `error` when the file cannot be read or
+// drawn.
+bool readDrawnPages(const std::string& input, const std::function<bool(Page&&)>& sink, std::string& error,
+                    const Sheet& sheet = {});
 
 // The pages of a file as character pages for the screen; false with `error` when the file
 // cannot be read or shown.
