@@ -1,8 +1,7 @@
 #include "help_text.h"
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
+#include <cstdint>
 
 #include "platform/files.h"
 
@@ -17,11 +16,20 @@ std::string lowered(std::string s) {
 
 bool blank(const std::string& line) { return line.find_first_not_of(' ') == std::string::npos; }
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+// The help text, when it is an ordinary file of a sound size.
+bool readText(const std::string& path, std::string& text) {
+    constexpr std::int64_t kMaxHelpBytes = 4 << 20;
+    std::vector<unsigned char> bytes;
+    if (!readWholeFile(path, bytes, kMaxHelpBytes, false)) return false;
+    text.assign(bytes.begin(), bytes.end());
+    return true;
+}
+
+HelpText unreadable(const std::string& path) {
+    HelpText t;
+    t.title = "Help - help file cannot be read";
+    t.lines = {"The help file " + path + " cannot be read: " + describeFileError(lastFileError()) + "."};
+    return t;
 }
 
 HelpText notFound(const std::string& name, const std::vector<std::string>& dirs) {
@@ -135,10 +143,12 @@ HelpText findHelpText(const HelpRequest& request, const std::vector<std::string>
     for (const std::string& dir : dirs) {
         const std::string path = resolvePath(dir, name);
         if (!fileExists(path)) continue;
+        std::string text;
+        if (!readText(path, text)) return unreadable(path);
         HelpText t;
         t.found = true;
         bool topicFound = false;
-        t.lines = helpTopicLines(readText(path), request.topic, &topicFound);
+        t.lines = helpTopicLines(text, request.topic, &topicFound);
         t.title = "Help - " + (request.topic.empty() ? name : request.topic);
         if (!request.topic.empty() && !topicFound)
             t.lines.insert(t.lines.begin(),

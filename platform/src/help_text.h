@@ -30,7 +30,7 @@ std::vector<std::string> splitTextLines(const std::string& text);
 struct HelpText {
     std::string title;
     std::vector<std::string> lines;
-    bool found = false;  // false: the lines say where the file was looked for
+    bool found = false;  // false: the lines say why there is none (where it was looked for, or why it cannot be read)
 };
 // The help for a request, from the first of `dirs` that holds its text file: the topic's lines
 // (all of the text, with a note first, when the topic is not in it).

@@ -15,6 +15,7 @@
 #include "platform/dialog.h"
 #include "platform/message.h"
 #include "platform/printing.h"
+#include "print_target.h"
 #include "save_as.h"
 #include "suite_printing.h"
 
@@ -107,6 +108,11 @@ void choiceHandler(Choice& choice, platform::Dialog& dlg, const platform::Event&
     }
     const std::string& device = choice.devices[static_cast<std::size_t>(sel)];
     if (isQueue(choice, sel)) {
+        if (const std::string problem = printtarget::queueNameProblem(device); !problem.empty()) {
+            platform::messageBox("The printer \"" + device + "\" cannot be used from here: " + problem + ".",
+                                 "Select Printer", platform::MsgIcon::Information);
+            return;
+        }
         choice.reply = "1*" + device + "*" + (dlg.isChecked(kRawBox) ? SUITE_RAW_JOB : "") + "*Y";
     } else if (device == kScreenChoice) {
         choice.reply = "1*" SUITE_DEVICE_SCREEN "**Y";
@@ -126,6 +132,12 @@ void choiceHandler(Choice& choice, platform::Dialog& dlg, const platform::Event&
         if (path.find('*') != std::string::npos) {
             // "*" separates the fields of the reply: such a name would reach the spooler cut short.
             platform::messageBox("A file name cannot contain \"*\".", "Select Printer", platform::MsgIcon::Information);
+            dlg.setFocus(kFileName);
+            return;
+        }
+        // Refused here already, so that another name can be typed.
+        if (const std::string problem = printtarget::targetProblem(choice.printed, path); !problem.empty()) {
+            platform::messageBox("Choose another name: " + problem + ".", "Select Printer", platform::MsgIcon::Information);
             dlg.setFocus(kFileName);
             return;
         }

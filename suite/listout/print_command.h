@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/message.h"
 #include "paper_choice.h"
+#include "print_target.h"
 #include "render/render.h"
 #include "suite_printing.h"
 
@@ -100,25 +101,35 @@ inline bool readCommand(const std::string& command, PrintCommand& pc) {
         fail("The print command \"" + command + "\" is not of the form file,device,field3,options.");
         return false;
     }
-    if (!platform::fileExists(pc.file)) {
+    if (!platform::fileExists(pc.file) && platform::fileSize(pc.file) < 0) {
         fail("The file " + pc.file + " to be printed does not exist.");
+        return false;
+    }
+    if (const std::string problem = printtarget::printedFileProblem(pc.file); !problem.empty()) {
+        fail("The file " + pc.file + " cannot be printed: " + problem + ".");
         return false;
     }
     return true;
 }
 
-// Device FILE: a copy of the file under the name in field 3.
+// Device FILE: a copy of the file under the name in field 3, written beside it and put in its
+// place, after the checks of print_target.h.
 inline int saveCopy(const PrintCommand& pc) {
     if (pc.target.empty()) return fail("No file name was given for the copy of " + pc.file + ".");
-    if (!platform::copyFile(pc.file, pc.target)) return fail("The report could not be saved as " + pc.target + ".");
+    if (!printtarget::mayWrite(pc.file, pc.target)) return -1;
+    if (!platform::replaceWithCopy(pc.file, pc.target))
+        return fail("The report could not be saved as " + pc.target + " (" +
+                    platform::describeFileError(platform::lastFileError()) + "); nothing there was changed.");
     platform::showStatus("Report written to " + pc.target);
     return 0;
 }
 
 // Device #PDF: the rendered pages as a PDF under the name in field 3, on the locale's paper,
-// whole or not at all.
+// after the checks of print_target.h; the renderer writes beside it and puts it in place when
+// complete, so it is whole or not at all.
 inline int savePdf(const PrintCommand& pc) {
     if (pc.target.empty()) return fail("No file name was given for the PDF of " + pc.file + ".");
+    if (!printtarget::mayWrite(pc.file, pc.target)) return -1;
     const dprender::RenderResult res = dprender::renderFile(pdfRequest(pc, pc.target, localePaper()));
     if (!res.ok) return fail("The report could not be saved as the PDF " + pc.target + ". " + res.error);
     platform::showStatus("PDF written to " + pc.target);

@@ -2,9 +2,11 @@
 // that has it, cut to its topic, and where it is missing, where it was looked for.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 
 #include "../../platform/src/help_text.h"
+#include "platform/files.h"
 #include "support/client_dir.h"
 
 using dptest::TempClient;
@@ -50,6 +52,18 @@ TEST(HelpText, WithoutTheTextItSaysWhereItLooked) {
     }();
     EXPECT_NE(all.find("writeup.txt"), std::string::npos);
     EXPECT_NE(all.find("    " + a.code() + "\n    " + b.code() + "\n"), std::string::npos) << all;
+}
+
+TEST(HelpText, AHelpFileLargerThanAnyHelpTextIsNotRead) {
+    TempClient dir;
+    write(dir, "writeup.txt", kText);
+    std::filesystem::resize_file(dir.path("writeup.txt"), (std::uintmax_t{4} << 20) + 1);
+    const platform::HelpText t = platform::findHelpText({"AppendixC", "writeup.hlp"}, {dir.code()});
+    EXPECT_FALSE(t.found);
+    EXPECT_EQ(t.title, "Help - help file cannot be read");
+    ASSERT_EQ(t.lines.size(), 1u);
+    EXPECT_EQ(t.lines[0].rfind("The help file " + platform::resolvePath(dir.code(), "writeup.txt") + " cannot be read: ", 0), 0u)
+        << t.lines[0];
 }
 
 TEST(HelpText, LinesSplitAtEveryKindOfLineEnd) {

@@ -14,7 +14,9 @@
 // 3. What a user reads there: the help entry opens the module's own help window (read-only,
 //    scrollable, its topic in the caption, the dialog waiting until Esc closes it); the
 //    depreciation report printed to "Screen" opens the page window, whose pages turn with PgDn;
-//    printed to "PDF file" it asks for the name in the Save As dialog and writes the PDF whole.
+//    printed to "PDF file" it asks for the name in the Save As dialog and writes the PDF whole;
+//    a client's books are refused as that name, and an existing file is replaced only when the
+//    user says so (No the default).
 //    Screenshots of the help window, the printer choice and the page window.
 //
 //   gui_smoke.exe BINDIR CLIENTCODE SHOTDIR     (run in the folder that holds the client)
@@ -471,35 +473,116 @@ HWND fileNameBox(HWND dialog) {
     return found;
 }
 
-HWND reportAsPdf(HWND menu, const std::string& caption) {
-    HWND choice = printTheReport(menu);
-    if (!choice) return nullptr;
-    wchar_t here[MAX_PATH] = {};
-    GetCurrentDirectoryW(MAX_PATH, here);
-    const std::wstring pdf = std::wstring(here) + L"\\report-saved.pdf";
-    DeleteFileW(pdf.c_str());
-    choose(choice, L"PDF file");
-    click(choice, 301);
+// The Save As dialog of "PDF file", answered with a name.
+void saveAs(const std::wstring& name) {
     HWND saveAs = waitForWindow("Save the PDF file as", 30);
     check(saveAs != nullptr, "PDF file asks for the name in the Save As dialog");
-    if (saveAs) {
-        HWND name = fileNameBox(saveAs);
-        check(name != nullptr, "the Save As dialog's file name box");
-        if (name) SendMessageW(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(pdf.c_str()));
-        PostMessageW(saveAs, WM_COMMAND, IDOK, 0);
-    }
-    menu = waitForWindow(caption, 60);
-    check(menu != nullptr, "the menu is shown again after the PDF");
-    FILE* f = _wfopen(pdf.c_str(), L"rb");
+    if (!saveAs) return;
+    HWND box = fileNameBox(saveAs);
+    check(box != nullptr, "the Save As dialog's file name box");
+    if (box) SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    PostMessageW(saveAs, WM_COMMAND, IDOK, 0);
+}
+
+std::string readAll(const std::wstring& path) {
+    FILE* f = _wfopen(path.c_str(), L"rb");
     std::string bytes;
     if (f) {
         char buf[65536];
         for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
         std::fclose(f);
     }
+    return bytes;
+}
+
+std::wstring inCurrentFolder(const std::wstring& name) {
+    wchar_t here[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, here);
+    return std::wstring(here) + L"\\" + name;
+}
+
+HWND reportAsPdf(HWND menu, const std::string& caption) {
+    HWND choice = printTheReport(menu);
+    if (!choice) return nullptr;
+    const std::wstring pdf = inCurrentFolder(L"report-saved.pdf");
+    DeleteFileW(pdf.c_str());
+    choose(choice, L"PDF file");
+    click(choice, 301);
+    saveAs(pdf);
+    menu = waitForWindow(caption, 60);
+    check(menu != nullptr, "the menu is shown again after the PDF");
+    const std::string bytes = readAll(pdf);
     check(bytes.rfind("%PDF-", 0) == 0 && bytes.find("%%EOF") != std::string::npos, "the PDF is written whole (" +
                                                                                       std::to_string(bytes.size()) + " bytes)");
     check(bytes.find("/Title (Depreciation Report - SAMPLE)") != std::string::npos, "the PDF is titled for what it holds");
+    return menu;
+}
+
+// A top-level window with this caption other than `besides` (a message box over a dialog of the
+// same caption).
+HWND waitForOther(const std::string& caption, HWND besides, int seconds) {
+    for (int i = 0; i < seconds * 10; ++i) {
+        for (HWND h = FindWindowExW(nullptr, nullptr, nullptr, widen(caption).c_str()); h;
+             h = FindWindowExW(nullptr, h, nullptr, widen(caption).c_str()))
+            if (h != besides && IsWindowVisible(h)) {
+                Sleep(700);
+                return h;
+            }
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+std::string staticTexts(HWND box) {
+    std::string all;
+    for (HWND h : children(box))
+        if (classOf(h) == "Static") all += textOf(h) + "\n";
+    return all;
+}
+
+// "PDF file" never goes onto a client's books (refused while another name can be chosen), and
+// onto an existing file only when the user says so: No is the default, so Enter keeps it.
+HWND pdfTargetsAreChecked(HWND menu, const std::string& caption, const std::string& client) {
+    const std::wstring books = inCurrentFolder(widen(client) + L"\\depr.fil");
+    const std::string before = readAll(books);
+    HWND choice = printTheReport(menu);
+    if (!choice) return nullptr;
+    choose(choice, L"PDF file");
+    click(choice, 301);
+    saveAs(books);
+    HWND refusal = waitForOther("Select Printer", choice, 30);
+    check(refusal != nullptr, "the books as the PDF's name are refused");
+    if (refusal) {
+        check(staticTexts(refusal).find("is a file of a client's books") != std::string::npos, "why: " + staticTexts(refusal));
+        PostMessageW(refusal, WM_COMMAND, IDOK, 0);
+        check(waitUntilGone(refusal, 10), "the refusal is answered");
+    }
+    click(choice, 302);  // Cancel
+    menu = waitForWindow(caption, 30);
+    check(menu != nullptr && readAll(books) == before, "depr.fil is as it was");
+    if (!menu) return nullptr;
+    const std::wstring pdf = inCurrentFolder(L"report-saved.pdf");
+    if (FILE* f = _wfopen(pdf.c_str(), L"wb")) {
+        std::fputs("kept", f);
+        std::fclose(f);
+    }
+    choice = printTheReport(menu);
+    if (!choice) return nullptr;
+    choose(choice, L"PDF file");
+    click(choice, 301);
+    saveAs(pdf);
+    HWND question = waitForWindow("Print", 60);
+    check(question != nullptr && staticTexts(question).find("already exists") != std::string::npos,
+          "an existing file: the user is asked before it is replaced");
+    if (question) {
+        HWND no = GetDlgItem(question, IDNO);
+        const LONG style = no ? GetWindowLongW(no, GWL_STYLE) : 0;
+        check((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON, "No is the default button of the replace question");
+        PostMessageW(question, WM_KEYDOWN, VK_RETURN, 0);
+        PostMessageW(question, WM_KEYUP, VK_RETURN, 0);
+    }
+    menu = waitForWindow(caption, 60);
+    check(menu != nullptr && readAll(pdf) == "kept", "Enter keeps the existing file");
     return menu;
 }
 
@@ -535,6 +618,7 @@ void moduleInThisProcess(const std::string& bin, const std::string& client, cons
         }
         if (menu) menu = reportOnTheScreen(menu, caption, shots);
         if (menu) menu = reportAsPdf(menu, caption);
+        if (menu) menu = pdfTargetsAreChecked(menu, caption, client);
         if (menu) PostMessageW(childWithText(menu, "E&xit Depreciation"), BM_CLICK, 0, 0);
     }
     const bool ended = WaitForSingleObject(running, 30000) == WAIT_OBJECT_0;

@@ -13,38 +13,6 @@ namespace {
 
 const dprender::Fonts& fonts() { return drawingFonts(); }
 
-// A folder of its own under the system's temporary folder, removed with its files.
-class TempFolder {
-public:
-    TempFolder() {
-        char base[MAX_PATH];
-        GetTempPathA(MAX_PATH, base);
-        path_ = std::string(base) + "veldro-render-" + std::to_string(GetCurrentProcessId());
-        CreateDirectoryA(path_.c_str(), nullptr);
-    }
-    ~TempFolder() {
-        WIN32_FIND_DATAA found;
-        HANDLE h = FindFirstFileA((path_ + "\\*").c_str(), &found);
-        for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &found))
-            DeleteFileA((path_ + "\\" + found.cFileName).c_str());
-        if (h != INVALID_HANDLE_VALUE) FindClose(h);
-        RemoveDirectoryA(path_.c_str());
-    }
-    std::string file(const std::string& name) const { return path_ + "\\" + name; }
-    int count() const {
-        int n = 0;
-        WIN32_FIND_DATAA found;
-        HANDLE h = FindFirstFileA((path_ + "\\*").c_str(), &found);
-        for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &found))
-            n += found.cFileName[0] != '.';
-        if (h != INVALID_HANDLE_VALUE) FindClose(h);
-        return n;
-    }
-
-private:
-    std::string path_;
-};
-
 dprender::RenderResult render(const std::string& golden, const std::string& out, int page = 1) {
     dprender::RenderRequest req;
     req.input = sourceFile("tests/golden/" + golden);

@@ -28,6 +28,37 @@ std::string readBytes(const std::string& path) {
     return s.str();
 }
 
+void writeBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+TempFolder::TempFolder() {
+    static int made = 0;
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    path_ = std::string(base) + "veldro-render-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++made);
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+TempFolder::~TempFolder() {
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((path_ + "\\*").c_str(), &found);
+    for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &found))
+        DeleteFileA((path_ + "\\" + found.cFileName).c_str());
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    RemoveDirectoryA(path_.c_str());
+}
+
+int TempFolder::count() const {
+    int n = 0;
+    WIN32_FIND_DATAA found;
+    HANDLE h = FindFirstFileA((path_ + "\\*").c_str(), &found);
+    for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileA(h, &found))
+        n += found.cFileName[0] != '.';
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    return n;
+}
+
 namespace {
 
 unsigned char grey(const BYTE* bgr) { return static_cast<unsigned char>((bgr[0] * 29 + bgr[1] * 150 + bgr[2] * 77) >> 8); }

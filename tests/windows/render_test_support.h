@@ -15,6 +15,22 @@ std::string sourceFile(const std::string& relative);  // under the source tree
 // The fonts pages are drawn with (the test fails when they cannot be had).
 const dprender::Fonts& drawingFonts();
 std::string readBytes(const std::string& path);
+void writeBytes(const std::string& path, const std::string& bytes);
+
+// A folder of its own under the system's temporary folder, removed with its files.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::string file(const std::string& name) const { return path_ + "\\" + name; }
+    const std::string& path() const { return path_; }
+    int count() const;  // the files in it
+
+private:
+    std::string path_;
+};
 
 // A picture in grey levels, 0 black to 255 white.
 struct Gray {

@@ -26,11 +26,8 @@ std::string baseName(const std::string& path) {
 
 // Reads the file in pieces into the parser; false with `error` when it cannot be read.
 bool feedFile(const std::string& path, Parser& parser, std::string& error) {
-    FilePtr in(std::fopen(path.c_str(), "rb"), std::fclose);
-    if (!in) {
-        error = "The file " + path + " cannot be opened: " + std::strerror(errno) + ".";
-        return false;
-    }
+    FilePtr in(openPrinterFile(path, error), std::fclose);
+    if (!in) return false;
     std::vector<char> buf(1 << 20);
     for (;;) {
         const std::size_t n = std::fread(buf.data(), 1, buf.size(), in.get());
