@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <set>
+#include <utility>
 
 #include "os_files.h"
 
@@ -38,7 +40,11 @@ std::string baseName(const std::string& path) {
 bool mayChange(const char* what, const std::string& path, const std::string& other = {}) {
     FaultPlan& p = faultPlan();
     const int n = p.done++;
-    if (p.trace) p.trace->push_back(std::string(what) + " " + baseName(path) + (other.empty() ? "" : " " + baseName(other)));
+    if (p.trace) {
+        std::string step = std::string(what).append(" ").append(baseName(path));
+        if (!other.empty()) step.append(" ").append(baseName(other));
+        p.trace->push_back(std::move(step));
+    }
     if (p.countdown >= 0 && n == p.countdown) {
         if (p.action == FaultAction::Exit) std::_Exit(kFaultExitStatus);
         os::injectError(p.error);
@@ -266,6 +272,28 @@ bool syncDirectory(const std::string& dir) { return outcome(mayChange("syncdir",
 
 // ---------------------------------------------------------------------------------------------
 
+ByteBlock::ByteBlock(std::size_t size) : data_(static_cast<unsigned char*>(os::allocateBlock(size))), size_(size) {
+    if (!data_) throw std::bad_alloc();
+}
+
+ByteBlock::ByteBlock(ByteBlock&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+
+ByteBlock& ByteBlock::operator=(ByteBlock&& other) noexcept {
+    if (this != &other) {
+        if (data_) os::releaseBlock(data_, size_);
+        data_ = std::exchange(other.data_, nullptr);
+        size_ = std::exchange(other.size_, 0);
+    }
+    return *this;
+}
+
+ByteBlock::~ByteBlock() {
+    if (data_) os::releaseBlock(data_, size_);
+}
+
+// ---------------------------------------------------------------------------------------------
+
 RecordFile::~RecordFile() { close(); }
 
 bool RecordFile::open(const std::string& path, std::size_t recordLength, bool truncate, std::int64_t maxBytes) {
@@ -345,6 +373,23 @@ bool RecordFile::readRecords(std::int64_t first, std::int64_t count, void* buf) 
         got += r;
     }
     return true;
+}
+
+bool RecordFile::readAll(ByteBlock& out, std::int64_t maxBytes) const {
+    if (fd_ < 0) return failWith(FileError::Other);
+    const std::int64_t size = os::sizeOf(fd_);
+    if (size < 0) return outcome(false);
+    if (size > maxBytes) return failWith(FileError::TooLarge);
+    ByteBlock block(static_cast<std::size_t>(size));
+    std::size_t got = 0;
+    while (got < block.size()) {
+        std::size_t r = 0;
+        if (!os::readAt(fd_, block.data() + got, block.size() - got, static_cast<std::int64_t>(got), r)) return outcome(false);
+        if (r == 0) return failWith(FileError::IoError);  // cut short while it was read
+        got += r;
+    }
+    out = std::move(block);
+    return outcome(true);
 }
 
 bool RecordFile::writeRecords(std::int64_t first, std::int64_t count, const void* buf) {
@@ -434,12 +479,17 @@ void TextFile::fail() {
     failed_ = true;
 }
 
+void TextFile::writeOut(std::string_view bytes) {
+    if (failed_) return;
+    const std::int64_t at = os::sizeOf(fd_);
+    if (at < 0 || !writeAll(fd_, workPath_, bytes.data(), bytes.size(), at)) return fail();
+    // The disk gets the bytes while the rest is written: the flush at the end waits less.
+    os::startWriteBack(fd_, at, static_cast<std::int64_t>(bytes.size()));
+}
+
 void TextFile::drain() {
     if (fd_ < 0 || buffer_.empty()) return;
-    if (!failed_) {
-        const std::int64_t at = os::sizeOf(fd_);
-        if (at < 0 || !writeAll(fd_, workPath_, buffer_.data(), buffer_.size(), at)) fail();
-    }
+    writeOut(buffer_);
     buffer_.clear();
 }
 
@@ -481,8 +531,12 @@ void TextFile::close() {
 
 void TextFile::write(std::string_view text) {
     if (fd_ < 0) return;
-    buffer_.append(text);
-    if (buffer_.size() >= kBufferBytes) drain();
+    if (buffer_.empty() && text.size() >= kBufferBytes) {
+        writeOut(text);  // a whole buffer's worth goes to the file without a copy
+    } else {
+        buffer_.append(text);
+        if (buffer_.size() >= kBufferBytes) drain();
+    }
     // The column counts every byte since the last CR LF, control bytes included.
     std::size_t pos = text.rfind("\r\n");
     if (pos == std::string_view::npos) lineBytes_ += text.size();

@@ -1,11 +1,13 @@
 // The file primitives on POSIX systems.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -155,6 +157,53 @@ bool isRegularFile(Fd fd) {
 }
 
 bool syncFile(Fd fd) { return ::fsync(fdOf(fd)) == 0; }
+
+void startWriteBack(Fd fd, std::int64_t from, std::int64_t n) {
+#ifdef SYNC_FILE_RANGE_WRITE
+    const int e = errno;
+    (void)::sync_file_range(fdOf(fd), static_cast<off_t>(from), static_cast<off_t>(n), SYNC_FILE_RANGE_WRITE);
+    errno = e;
+#else
+    (void)fd, (void)from, (void)n;
+#endif
+}
+
+namespace {
+
+// Blocks of this size and more go into memory of their own, on a large page's boundary. The
+// sanitizer builds keep every block on the heap, where overruns are caught.
+#if defined(MADV_HUGEPAGE) && !defined(__SANITIZE_ADDRESS__)
+constexpr std::size_t kLargePage = std::size_t{2} << 20;
+#else
+constexpr std::size_t kLargePage = SIZE_MAX;
+#endif
+
+std::size_t largeLength(std::size_t size) { return (size + kLargePage - 1) / kLargePage * kLargePage; }
+
+}  // namespace
+
+void* allocateBlock(std::size_t size) {
+    if (size < kLargePage) return std::malloc(size == 0 ? 1 : size);
+#ifdef MADV_HUGEPAGE
+    const std::size_t length = largeLength(size);
+    void* mapped = ::mmap(nullptr, length + kLargePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED) return nullptr;
+    const auto first = reinterpret_cast<std::uintptr_t>(mapped);
+    const std::uintptr_t start = (first + kLargePage - 1) / kLargePage * kLargePage;
+    if (start > first) ::munmap(mapped, start - first);
+    if (const std::uintptr_t end = first + length + kLargePage; end > start + length)
+        ::munmap(reinterpret_cast<void*>(start + length), end - (start + length));
+    (void)::madvise(reinterpret_cast<void*>(start), length, MADV_HUGEPAGE);
+    return reinterpret_cast<void*>(start);
+#else
+    return nullptr;
+#endif
+}
+
+void releaseBlock(void* block, std::size_t size) {
+    if (size < kLargePage) std::free(block);
+    else if (block) ::munmap(block, largeLength(size));
+}
 
 bool truncateFile(Fd fd, std::int64_t size) { return ::ftruncate(fdOf(fd), static_cast<off_t>(size)) == 0; }
 

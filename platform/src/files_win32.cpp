@@ -2,6 +2,7 @@
 // writing and deleting, as the POSIX files are; a rename replaces its target in one step and is
 // written through to the disk, since a directory cannot be flushed on its own.
 #include <algorithm>
+#include <cstdlib>
 #include <windows.h>
 
 #include "os_files.h"
@@ -200,6 +201,12 @@ bool isRegularFile(Fd fd) {
 }
 
 bool syncFile(Fd fd) { return FlushFileBuffers(handleOf(fd)) != 0; }
+
+void startWriteBack(Fd, std::int64_t, std::int64_t) {}
+
+void* allocateBlock(std::size_t size) { return std::malloc(size == 0 ? 1 : size); }
+
+void releaseBlock(void* block, std::size_t) { std::free(block); }
 
 bool truncateFile(Fd fd, std::int64_t size) {
     FILE_END_OF_FILE_INFO info{};

@@ -37,6 +37,10 @@ bool writeAt(Fd fd, const void* buf, std::size_t n, std::int64_t at);
 std::int64_t sizeOf(Fd fd);          // -1 on failure
 bool isRegularFile(Fd fd);
 bool syncFile(Fd fd);                // to the disk
+// Asks the system to start writing bytes [from, from + n) of the file to the disk now, without
+// waiting for it: the flush that ends the file then has less left to wait for. Nothing is
+// promised by it (the flush still is what makes the bytes last), so it reports nothing.
+void startWriteBack(Fd fd, std::int64_t from, std::int64_t n);
 bool truncateFile(Fd fd, std::int64_t size);
 bool sameFile(Fd fd, const std::string& path);
 // Whether two paths name one file (links followed); false when either does not exist.
@@ -56,6 +60,12 @@ bool syncDirectoryOf(const std::string& dir);
 std::string findName(const std::string& dir, const std::string& name);
 // The names of the entries of dir ("." and ".." left out); empty when it cannot be read.
 std::vector<std::string> listNames(const std::string& dir);
+
+// Memory for a whole file read in one piece, its bytes not cleared (the read fills them). A
+// block of megabytes is asked for in large pages where the system gives them, which spares
+// thousands of page faults. Null when there is no memory. releaseBlock takes the same size.
+void* allocateBlock(std::size_t size);
+void releaseBlock(void* block, std::size_t size);
 
 // The reason of the last failed primitive; injectError makes the next lastError() report it.
 FileError lastError();

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -40,6 +41,27 @@ TEST(RecordFile, WholeRecordsAndShortTail) {
     EXPECT_EQ(f.recordCount(), 1);
     ASSERT_TRUE(f.read(2, buf));
     EXPECT_EQ(std::string(buf, 4), std::string("EF\0\0", 4));
+}
+
+TEST(RecordFile, ReadAllGivesEveryByteOrRefusesAnOversizedFile) {
+    TempClient dir;
+    // Sizes around the point where a block gets memory of its own, a part of a record at the end.
+    for (const std::size_t size : {std::size_t{0}, std::size_t{7}, std::size_t{2} << 20, (std::size_t{5} << 20) + 3}) {
+        std::vector<unsigned char> bytes(size);
+        for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<unsigned char>(i * 7 + i / 4096);
+        dir.writeBytes("x.dat", bytes);
+        platform::RecordFile f;
+        ASSERT_TRUE(f.open(dir.path("x.dat"), 4));
+        platform::ByteBlock block;
+        ASSERT_TRUE(f.readAll(block, static_cast<std::int64_t>(size))) << size;
+        ASSERT_EQ(block.size(), size);
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), block.bytes().begin())) << size;
+        if (size == 0) continue;
+        platform::ByteBlock kept = std::move(block);
+        EXPECT_FALSE(f.readAll(block, static_cast<std::int64_t>(size) - 1));
+        EXPECT_EQ(platform::lastFileError(), platform::FileError::TooLarge);
+        EXPECT_EQ(kept.size(), size);  // a refused read leaves what was read before
+    }
 }
 
 TEST(TextFile, ColumnRuleCountsEveryByte) {

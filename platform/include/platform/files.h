@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -77,6 +78,30 @@ bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& d
 bool makeDirectory(const std::string& path);
 bool syncDirectory(const std::string& dir);
 
+// The bytes of a whole file, read in one piece. They are not cleared beforehand (the read fills
+// every one), and a block of megabytes comes in large pages where the system gives them: a
+// register of thousands of records then costs a handful of page faults, not thousands.
+class ByteBlock {
+public:
+    ByteBlock() = default;
+    // size bytes, their values unset; throws std::bad_alloc when there is no memory.
+    explicit ByteBlock(std::size_t size);
+    ByteBlock(ByteBlock&& other) noexcept;
+    ByteBlock& operator=(ByteBlock&& other) noexcept;
+    ByteBlock(const ByteBlock&) = delete;
+    ByteBlock& operator=(const ByteBlock&) = delete;
+    ~ByteBlock();
+
+    unsigned char* data() { return data_; }
+    const unsigned char* data() const { return data_; }
+    std::size_t size() const { return size_; }
+    std::span<const unsigned char> bytes() const { return {data_, size_}; }
+
+private:
+    unsigned char* data_ = nullptr;
+    std::size_t size_ = 0;
+};
+
 // A random-access file of fixed-length records numbered from 1. Opening creates a missing
 // file (empty). Reads and writes of whole records only; a failure has no effect and reports
 // false, never throws.
@@ -107,6 +132,9 @@ public:
     // count whole records from record first on, in one transfer (count * recordLength bytes);
     // reading fails when the file holds fewer.
     bool readRecords(std::int64_t first, std::int64_t count, void* buf) const;
+    // The whole file as it is now, a part of a record at its end included, in one read. False
+    // when it cannot be read, or (TooLarge) when it has grown beyond maxBytes.
+    bool readAll(ByteBlock& out, std::int64_t maxBytes) const;
     bool writeRecords(std::int64_t first, std::int64_t count, const void* buf);
     bool flush();   // to the disk
     // Cuts the file to its first count records (an addition that could not be completed).
@@ -165,6 +193,7 @@ public:
 private:
     static constexpr std::size_t kBufferBytes = 1 << 16;
     bool openFor(const std::string& path);
+    void writeOut(std::string_view bytes);  // at the end of the file, unless a write failed
     void drain();   // the buffered bytes to the file
     void fail();
 
