@@ -86,12 +86,8 @@ void printReportFile(const std::string& file, const std::string& title, const st
     platform::Library devpick, listout;
     if (!loadSuiteLibrary(devpick, SUITE_DEVPICK_LIBRARY, error))
         return cannotPrint("printer selection library " SUITE_DEVPICK_LIBRARY, error);
-    if (!loadSuiteLibrary(listout, SUITE_LISTOUT_LIBRARY, error))
-        return cannotPrint("print spooling library " SUITE_LISTOUT_LIBRARY, error);
     auto pickDevice = reinterpret_cast<PickDeviceFunction>(devpick.symbol(SUITE_PICK_DEVICE_ENTRY));
-    auto listOut = reinterpret_cast<ListOutFunction>(listout.symbol(SUITE_LIST_OUT_ENTRY));
     if (!pickDevice) return cannotPrint("printer selection entry " SUITE_PICK_DEVICE_ENTRY, {});
-    if (!listOut) return cannotPrint("print spooling entry " SUITE_LIST_OUT_ENTRY, {});
 
     const std::int32_t n999 = 999, n20 = 20, zero = 0;
     std::vector<char> reply(4096, '\0');
@@ -99,6 +95,12 @@ void printReportFile(const std::string& file, const std::string& title, const st
                                       static_cast<std::int32_t>(reply.size()));
     const std::string answer(reply.data(), n > 0 ? static_cast<std::size_t>(n) : 0);
     if (answer.empty()) return;  // cancelled: nothing printed, nothing said
+    // The spooling library (with the printing system it brings) is loaded only for a chosen
+    // printer: a cancelled choice does not wait for it.
+    if (!loadSuiteLibrary(listout, SUITE_LISTOUT_LIBRARY, error))
+        return cannotPrint("print spooling library " SUITE_LISTOUT_LIBRARY, error);
+    auto listOut = reinterpret_cast<ListOutFunction>(listout.symbol(SUITE_LIST_OUT_ENTRY));
+    if (!listOut) return cannotPrint("print spooling entry " SUITE_LIST_OUT_ENTRY, {});
     const std::string command = listOutCommand(file, answer, reportName);
     listOut(command.c_str(), 0);
 }

@@ -109,6 +109,29 @@ TEST_F(PrintOut, MissingLibraryIsReportedAndNothingIsPrinted) {
     EXPECT_EQ(t.find("print:"), std::string::npos);
 }
 
+TEST_F(PrintOut, SpoolingLibraryIsLoadedOnlyForAChosenPrinter) {
+    const std::string f = file();
+    const std::string dir = client.path("choice only");
+    fs::create_directories(dir);
+    fs::create_symlink(std::string(DP_BINARY_DIR) + "/suite/devpick/" SUITE_DEVPICK_LIBRARY,
+                       dir + "/" SUITE_DEVPICK_LIBRARY);
+    EnvVar libraries("DP_SUITE_LIBDIR", dir);
+    {
+        ScriptRun run("printer cancel\n");
+        dp::printReportFile(f, f, "DPRPT");
+        EXPECT_EQ(run.transcript(), "");
+    }
+    ScriptRun run("printer 1*LPT1**Y\n");
+    dp::printReportFile(f, f, "DPRPT");
+    const std::string t = run.transcript();
+    EXPECT_EQ(t.rfind("message: Print | The print spooling library " SUITE_LISTOUT_LIBRARY
+                      " cannot be loaded, so nothing was printed.",
+                      0),
+              0u)
+        << t;
+    EXPECT_EQ(t.find("print:"), std::string::npos);
+}
+
 TEST_F(PrintOut, FileChoiceOfTheRealPrinterDialogSavesACopy) {
     const std::string f = file();
     const std::string copy = client.path("saved copy.txt");
