@@ -71,8 +71,11 @@ DateParts splitDate(std::string_view d) {
     return p;
 }
 
-std::int32_t daySerial(std::string_view d) {
-    DateParts p = splitDate(d);
+std::int32_t daySerial(std::string_view d) { return daySerial(splitDate(d)); }
+
+std::int32_t monthSerial(std::string_view d) { return monthSerial(splitDate(d)); }
+
+std::int32_t daySerial(const DateParts& p) {
     std::int32_t y = p.year;
     std::int32_t leaps = (y - 1) / 4;
     if (y < 1) leaps = (y - 4) / 4;  // INT rounds down
@@ -83,10 +86,7 @@ std::int32_t daySerial(std::string_view d) {
     return 366 * leaps + 365 * (y - leaps) + before + leapDay + p.day;
 }
 
-std::int32_t monthSerial(std::string_view d) {
-    DateParts p = splitDate(d);
-    return 12 * p.year + p.month;
-}
+std::int32_t monthSerial(const DateParts& p) { return 12 * p.year + p.month; }
 
 std::int32_t reportPeriodMonths(std::string_view reportDate, std::string_view fiscalYearEnd) {
     DateParts r = splitDate(reportDate);

@@ -28,6 +28,9 @@ DateParts splitDate(std::string_view mmddyyyy);
 std::int32_t daySerial(std::string_view mmddyyyy);
 // 12 x year + month.
 std::int32_t monthSerial(std::string_view mmddyyyy);
+// The same of a date already split (splitDate), which the engine does once per date.
+std::int32_t daySerial(const DateParts& parts);
+std::int32_t monthSerial(const DateParts& parts);
 
 // Months of the fiscal year up to the report date; both texts normalised. 1..12 when the report
 // date lies within the twelve months that end with the fiscal year end month.

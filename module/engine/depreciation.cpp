@@ -1,6 +1,7 @@
 #include "engine/depreciation.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -35,10 +36,8 @@ std::int32_t toInt16Range(double v) {
     return static_cast<std::int32_t>(v);
 }
 
-bool isManualFlag(char manual) {
-    std::string text(1, manual);
-    return upperCase(trimBlanksAndNuls(text)) == "Y";
-}
+// "Y" in either case; a blank or NUL flag is none.
+bool isManualFlag(char manual) { return std::toupper(static_cast<unsigned char>(manual)) == 'Y'; }
 
 bool allBytes(const Date6& d, char c) {
     return std::all_of(d.begin(), d.end(), [c](char x) { return x == c; });
@@ -156,17 +155,19 @@ AssetFacts assetFacts(const AssetAmounts& amounts, std::string_view acquisition,
     a.fye = splitDate(in.fiscalYearEnd);
     a.rep = splitDate(in.reportDate);
     a.recoveryYear = 1 + calendarYear(in.reportDate) - calendarYear(acquisition);
-    a.acquiredMonth = monthSerial(acquisition) + (a.acq.day > 15 && shiftsLateAcquisition(a.method, a.letter) ? 1 : 0);
+    a.acquiredMonth = monthSerial(a.acq) + (a.acq.day > 15 && shiftsLateAcquisition(a.method, a.letter) ? 1 : 0);
     return a;
 }
 
 // Months in service up to the report date, or up to a sale on or before it.
 std::int32_t serviceMonthsOf(const AssetFacts& a, const std::string& sale) {
     const EngineInputs& in = *a.in;
-    const std::int32_t periodEnd = monthSerial(in.reportDate) + (a.rep.day > 15 ? 1 : 0);
+    const std::int32_t periodEnd = monthSerial(a.rep) + (a.rep.day > 15 ? 1 : 0);
     const std::int32_t periodStart = periodEnd - in.periodMonths;
-    if (sale.empty() || daySerial(sale) > daySerial(in.reportDate)) return periodEnd - a.acquiredMonth;
-    const std::int32_t saleMonth = monthSerial(sale) + (splitDate(sale).day > 15 ? 1 : 0);
+    if (sale.empty()) return periodEnd - a.acquiredMonth;
+    const DateParts sold = splitDate(sale);
+    if (daySerial(sold) > daySerial(a.rep)) return periodEnd - a.acquiredMonth;
+    const std::int32_t saleMonth = monthSerial(sold) + (sold.day > 15 ? 1 : 0);
     return a.acquiredMonth < periodStart ? saleMonth - periodStart : saleMonth - a.acquiredMonth;
 }
 
@@ -198,7 +199,7 @@ double decliningBalanceYear(const AssetFacts& a, std::int32_t periodServiceMonth
     // Straight line over the rest of the life: the months already depreciated are those of
     // service before the current fiscal year. Without a life there is nothing to spread it over.
     if (a.lifeMonths > 0) {
-        const std::int32_t fiscalYearStart = monthSerial(a.in->fiscalYearEnd) + (a.fye.day > 15 ? 1 : 0) - 12;
+        const std::int32_t fiscalYearStart = monthSerial(a.fye) + (a.fye.day > 15 ? 1 : 0) - 12;
         const std::int32_t remainingLife = a.lifeMonths - std::max(0, fiscalYearStart - a.acquiredMonth);
         const double r = inCents(a.cost - a.prior - a.expense - a.bonus3050);
         double straight = r;
@@ -211,7 +212,7 @@ double decliningBalanceYear(const AssetFacts& a, std::int32_t periodServiceMonth
 // MACRS straight line: no salvage, half a year in the first fiscal year below 27.5 years.
 double macrsStraightLineYear(const AssetFacts& a) {
     double cd = round2(a.annualFraction * (a.cost - a.expense - a.bonus3050));
-    if (daySerial(a.acquisition) > daySerial(a.in->fiscalYearEnd) - 365 && a.rate < 27.5) cd = round2(cd / 2);
+    if (daySerial(a.acq) > daySerial(a.fye) - 365 && a.rate < 27.5) cd = round2(cd / 2);
     return cd;
 }
 
@@ -234,7 +235,7 @@ double tableYear(const AssetFacts& a, const std::string& tableCode) {
 
 // The method's amount for a full year. A negative Rate is neither a life nor a fraction of one:
 // such an asset gets nothing, whatever its method. A code that names no method gets nothing.
-double fullYearAmount(const AssetFacts& a, AssetFigures& f) {
+double fullYearAmount(const AssetFacts& a, AssetDepreciation& f) {
     if (a.rate < 0) return 0;
     if (a.method == "SL") return straightLineYear(a);
     switch (a.letter) {
@@ -257,8 +258,8 @@ double fullYearAmount(const AssetFacts& a, AssetFigures& f) {
 
 // The part of the full-year amount that falls in the report period: the mid-month first year of
 // long-lived F property, or the share of the months in service.
-double shareOfPeriod(const AssetFacts& a, AssetFigures& f, double cd) {
-    if (a.letter == 'F' && a.rate >= 27.5 && daySerial(a.acquisition) > daySerial(kMidMonthStart) &&
+double shareOfPeriod(const AssetFacts& a, AssetDepreciation& f, double cd) {
+    if (a.letter == 'F' && a.rate >= 27.5 && daySerial(a.acq) > daySerial(kMidMonthStart) &&
         f.recoveryYear == 1 && f.periodServiceMonths > 0) {
         f.endedAtMidMonth = true;
         return round2((f.firstYearMonths - 0.5) / 12 * cd);
@@ -294,11 +295,10 @@ EngineInputs makeEngineInputs(const ReportOptions& options, std::string_view fis
     return in;
 }
 
-AssetFigures computeDepreciation(const AssetRecord& record, const EngineInputs& in) {
-    AssetFigures f;
-    f.record = record;
+AssetDepreciation depreciationOf(const AssetRecord& record, const EngineInputs& in) {
+    AssetDepreciation f;
     f.periodMonths = in.periodMonths;
-    BasisBlock& block = f.record.block(in.basis);
+    const BasisBlock& block = record.block(in.basis);
     f.amounts = amountsOf(block);
     f.manual = isManualFlag(block.Manual);
 
@@ -327,8 +327,22 @@ AssetFigures computeDepreciation(const AssetRecord& record, const EngineInputs& 
     }
     if (in.roundWholeDollars) cd = roundTiesEven(cd, 0);
 
-    f.amounts.CurrentDepr = block.CurrentDepr = finiteOr0(cd);
-    f.amounts.Cancelled = block.Cancelled = finiteOr0(cancelled);
+    f.amounts.CurrentDepr = finiteOr0(cd);
+    f.amounts.Cancelled = finiteOr0(cancelled);
+    return f;
+}
+
+void storeDepreciation(AssetRecord& record, const AssetDepreciation& figures, char basis) {
+    BasisBlock& block = record.block(basis);
+    block.CurrentDepr = figures.amounts.CurrentDepr;
+    block.Cancelled = figures.amounts.Cancelled;
+}
+
+AssetFigures computeDepreciation(const AssetRecord& record, const EngineInputs& in) {
+    AssetFigures f;
+    static_cast<AssetDepreciation&>(f) = depreciationOf(record, in);
+    f.record = record;
+    storeDepreciation(f.record, f, in.basis);
     return f;
 }
 

@@ -49,7 +49,8 @@ struct AssetAmounts {
     double Cancelled = 0;    // the result: prior + current when sold, otherwise as stored
 };
 
-struct AssetFigures {
+// What the engine works out for one asset on the chosen basis.
+struct AssetDepreciation {
     AssetAmounts amounts;
     std::int32_t periodMonths = 0;
     std::int32_t serviceMonths = 0;
@@ -62,6 +63,9 @@ struct AssetFigures {
     bool endedAtMidMonth = false;
     bool sold = false;               // a sale date is stored
     std::string tableCode;           // the code a table method read ("A" alone becomes "A" + life)
+};
+
+struct AssetFigures : AssetDepreciation {
     AssetRecord record;              // the record with CurrentDepr and Cancelled of the block set
 };
 
@@ -69,5 +73,10 @@ struct AssetFigures {
 // The returned record holds the new CurrentDepr and Cancelled in the chosen block; the report
 // stores it unless the row is manual.
 AssetFigures computeDepreciation(const AssetRecord& record, const EngineInputs& inputs);
+
+// The same calculation without a copy of the record, for a walk over a whole register; with
+// storeDepreciation the record becomes the one computeDepreciation returns.
+AssetDepreciation depreciationOf(const AssetRecord& record, const EngineInputs& inputs);
+void storeDepreciation(AssetRecord& record, const AssetDepreciation& figures, char basis);
 
 }  // namespace dp

@@ -36,9 +36,15 @@ long double nearestEven(long double x) {
     return static_cast<long double>(n);
 }
 
+// 10^n as ten multiplied n times. Up to 10^27 every step is exact (5^27 fits the 64 bits of a
+// long double), so those come from a table; beyond it the steps round as they always did.
 long double powerOfTen(int n) {
-    long double p = 1.0L;
-    for (int i = 0; i < n; ++i) p *= 10.0L;
+    static constexpr long double kExact[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e6L,  1e7L,  1e8L,  1e9L,
+                                             1e10L, 1e11L, 1e12L, 1e13L, 1e14L, 1e15L, 1e16L, 1e17L, 1e18L, 1e19L,
+                                             1e20L, 1e21L, 1e22L, 1e23L, 1e24L, 1e25L, 1e26L, 1e27L};
+    constexpr int kLast = 27;
+    long double p = kExact[n < kLast ? n : kLast];
+    for (int i = kLast; i < n; ++i) p *= 10.0L;
     return p;
 }
 
@@ -48,7 +54,7 @@ long double powerOfTen(int n) {
 // largest count of its sign, so a runaway computation never wraps round to a wrong sign.
 template <int Scale>
 FixedPoint<Scale> FixedPoint<Scale>::fromDouble(double value) {
-    if (std::isnan(value)) return FixedPoint{0};
+    if (value == 0 || std::isnan(value)) return FixedPoint{0};  // zero: the common amount, at once
     long double r = nearestEven(static_cast<long double>(value) * Scale);
     if (r >= kTwoTo63) return FixedPoint{std::numeric_limits<std::int64_t>::max()};
     if (r < -kTwoTo63) return FixedPoint{std::numeric_limits<std::int64_t>::min()};
@@ -75,6 +81,7 @@ Cents addToCents(Cents sum, Mills4 amount) {
 }
 
 double roundTiesEven(double value, int decimals) {
+    if (value == 0) return 0.0;  // either zero rounds to plain zero
     if (!std::isfinite(value)) return value;
     // Beyond 400 places every double is either too large for a count or rounds to zero, so
     // the bound only keeps the power of ten finite.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -560,26 +561,41 @@ std::string fitDecimal(const Decimal& value, std::string_view mask, FitRule rule
         }
         if (fitted) break;
     }
-    if (!fitted) field = column && w > 0 ? " " + std::string(w - 1, '*') : std::string(w, '*');
+    if (!fitted) {
+        field.assign(w, '*');
+        if (column && w > 0) field[0] = ' ';
+    }
     if (trailing) field += ' ';
     return field;
 }
 
 Decimal decimalOfInt(std::int32_t v) { return decimalOfUnits(v, 0); }
 
-constexpr std::size_t kMoneyWidth = 11;
+constexpr std::size_t kMoneyWidth = kMoneyColumnWidth;
 
-std::string moneyFromDecimal(const Decimal& value, bool million) {
-    Rendered r = renderMask(value, million ? "#.00 " : "#,.00 ", true);
-    if (r.negativeZero) return std::string(kMoneyWidth - 5, ' ') + "0.00 ";
-    if (r.text.size() > kMoneyWidth && !million) r = renderMask(value, "#.00 ", true);
-    if (r.text.size() > kMoneyWidth) return std::string(kMoneyWidth - 1, '*') + ' ';
-    return std::string(kMoneyWidth - r.text.size(), ' ') + r.text;
+// A money column's kMoneyWidth characters: the text right-aligned, blanks in front.
+void putRightAligned(char* field, const char* text, std::size_t length) {
+    std::memset(field, ' ', kMoneyWidth - length);
+    std::memcpy(field + (kMoneyWidth - length), text, length);
 }
 
-// The money column written straight from a count of cents, as moneyFromDecimal writes it: a
+void putStars(char* field) {
+    std::memset(field, '*', kMoneyWidth - 1);
+    field[kMoneyWidth - 1] = ' ';
+}
+
+// The money column of a value that the general formatter writes.
+void putMoneyFromDecimal(char* field, const Decimal& value, bool million) {
+    Rendered r = renderMask(value, million ? "#.00 " : "#,.00 ", true);
+    if (r.negativeZero) return putRightAligned(field, "0.00 ", 5);
+    if (r.text.size() > kMoneyWidth && !million) r = renderMask(value, "#.00 ", true);
+    if (r.text.size() > kMoneyWidth) return putStars(field);
+    putRightAligned(field, r.text.data(), r.text.size());
+}
+
+// The money column written straight from a count of cents, as putMoneyFromDecimal writes it: a
 // report writes eight of them for every asset, and the general formatter is the slow part.
-std::string moneyFromCents(std::int64_t units, bool million) {
+void putMoneyFromCents(char* field, std::int64_t units, bool million) {
     const bool negative = units < 0;
     const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
     char buffer[40];
@@ -609,10 +625,8 @@ std::string moneyFromCents(std::int64_t units, bool million) {
     const char* text = render(!million);
     if (static_cast<std::size_t>(end - text) > kMoneyWidth && !million) text = render(false);
     const auto length = static_cast<std::size_t>(end - text);
-    if (length > kMoneyWidth) return std::string(kMoneyWidth - 1, '*') + ' ';
-    std::string out(kMoneyWidth, ' ');
-    std::copy(text, static_cast<const char*>(end), out.begin() + static_cast<std::ptrdiff_t>(kMoneyWidth - length));
-    return out;
+    if (length > kMoneyWidth) return putStars(field);
+    putRightAligned(field, text, length);
 }
 
 // The value in whole cents, nearest, when that cannot depend on the value being written out to
@@ -686,13 +700,38 @@ std::string fitToColumn(std::int32_t value, std::string_view mask) {
     return fitDecimal(decimalOfInt(value), mask, FitRule::Column);
 }
 
-std::string moneyColumn(double value) {
-    if (!std::isfinite(value)) return std::string(kMoneyWidth - 1, '*') + ' ';
-    if (std::int64_t cents = 0; centsAwayFromHalf(value, cents)) return moneyFromCents(cents, value >= 1000000.0);
-    return moneyFromDecimal(decimalOf(value), value >= 1000000.0);
+void putMoneyColumn(char* field, double value) {
+    if (!std::isfinite(value)) return putStars(field);
+    if (value == 0) return putMoneyFromCents(field, 0, false);  // either zero: "0.00", at once
+    if (std::int64_t cents = 0; centsAwayFromHalf(value, cents)) return putMoneyFromCents(field, cents, value >= 1000000.0);
+    putMoneyFromDecimal(field, decimalOf(value), value >= 1000000.0);
 }
 
-std::string moneyColumn(Cents value) { return moneyFromCents(value.units, value.units >= 100000000); }
+void putMoneyColumn(char* field, Cents value) { putMoneyFromCents(field, value.units, value.units >= 100000000); }
+
+void appendMoneyColumn(std::string& out, double value) {
+    const std::size_t at = out.size();
+    out.resize(at + kMoneyWidth);
+    putMoneyColumn(out.data() + at, value);
+}
+
+void appendMoneyColumn(std::string& out, Cents value) {
+    const std::size_t at = out.size();
+    out.resize(at + kMoneyWidth);
+    putMoneyColumn(out.data() + at, value);
+}
+
+std::string moneyColumn(double value) {
+    std::string column;
+    appendMoneyColumn(column, value);
+    return column;
+}
+
+std::string moneyColumn(Cents value) {
+    std::string column;
+    appendMoneyColumn(column, value);
+    return column;
+}
 
 std::string trimBlanksAndNuls(std::string_view text) {
     auto strip = [&](char c) {

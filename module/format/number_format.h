@@ -1,6 +1,7 @@
 // Number-to-text routines shared by every report: the mask formatter and its helpers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -38,12 +39,19 @@ std::string fitToColumn(double value, std::string_view mask);
 std::string fitToColumn(Cents value, std::string_view mask);
 std::string fitToColumn(std::int32_t value, std::string_view mask);
 
+inline constexpr std::size_t kMoneyColumnWidth = 11;
 // The 11-character money column of the reports ("#,.00 " below one million, "#.00 " from it),
 // which the report appends to its line. Minus zero shows as "0.00 "; an amount too long for the
 // column drops its grouping, and one still too long (or not a number) shows as ten "*" and the
 // blank.
 std::string moneyColumn(double value);
 std::string moneyColumn(Cents value);
+// The same column written into field (kMoneyColumnWidth characters), or appended to the text a
+// report is writing.
+void putMoneyColumn(char* field, double value);
+void putMoneyColumn(char* field, Cents value);
+void appendMoneyColumn(std::string& out, double value);
+void appendMoneyColumn(std::string& out, Cents value);
 
 // Leading and trailing blanks, then NULs, then blanks, then NULs removed.
 std::string trimBlanksAndNuls(std::string_view text);

@@ -16,11 +16,19 @@ std::string upperCase(std::string_view text) {
     return s;
 }
 
-std::string trimRight(std::string_view text) {
+std::string_view trimRightView(std::string_view text) {
     std::size_t n = text.size();
     while (n > 0 && text[n - 1] == ' ') --n;
-    return std::string(text.substr(0, n));
+    return text.substr(0, n);
 }
+
+std::string_view trimBothView(std::string_view text) {
+    std::size_t b = 0;
+    while (b < text.size() && text[b] == ' ') ++b;
+    return trimRightView(text.substr(b));
+}
+
+std::string trimRight(std::string_view text) { return std::string(trimRightView(text)); }
 
 std::string nulsToBlanks(std::string text) {
     for (char& c : text)
@@ -28,19 +36,19 @@ std::string nulsToBlanks(std::string text) {
     return text;
 }
 
-std::string controlsToBlanks(std::string text) {
+void blankControls(std::string& text) {
     for (char& c : text) {
         const auto byte = static_cast<unsigned char>(c);
         if (byte < 32 || byte == 127) c = ' ';
     }
+}
+
+std::string controlsToBlanks(std::string text) {
+    blankControls(text);
     return text;
 }
 
-std::string trimBoth(std::string_view text) {
-    std::size_t b = 0;
-    while (b < text.size() && text[b] == ' ') ++b;
-    return trimRight(text.substr(b));
-}
+std::string trimBoth(std::string_view text) { return std::string(trimBothView(text)); }
 
 std::string slashedDate(std::string_view date) {
     auto part = [date](std::size_t from, std::size_t n) {

@@ -13,10 +13,15 @@ std::string fixedText(std::string_view text, std::size_t width);
 std::string upperCase(std::string_view text);
 std::string trimRight(std::string_view text);  // trailing blanks removed
 std::string trimBoth(std::string_view text);   // leading and trailing blanks removed
+// The same as views into text, for the checks made on every record of a register.
+std::string_view trimRightView(std::string_view text);
+std::string_view trimBothView(std::string_view text);
 std::string nulsToBlanks(std::string text);     // a stored field's NUL bytes read as blanks
 // Stored text on its way into a printed file: control bytes (below 32, and 127) become blanks,
 // so that no description or name ever acts as a printer command.
 std::string controlsToBlanks(std::string text);
+// The same in place, for a text that is reused row after row.
+void blankControls(std::string& text);
 
 // A date text as the reports print it: characters 1-2, "/", characters 3-4, "/", the last two
 // characters (MMDDYY and MMDDYYYY both give MM/DD/YY).

@@ -1,6 +1,7 @@
 #include "register/index_check.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstring>
 #include <map>
@@ -19,12 +20,12 @@ std::string comparable(std::string_view number) {
 
 // The two fields the check reads, straight from the record's bytes: the asset number (0-5) and
 // the start of the description (6-40), where the deletion mark stands.
-std::string_view numberAt(const std::vector<unsigned char>& assetBytes, std::int64_t r) {
+std::string_view numberAt(std::span<const unsigned char> assetBytes, std::int64_t r) {
     const char* p = reinterpret_cast<const char*>(assetBytes.data()) + static_cast<std::size_t>(r - 1) * kAssetRecordLength;
     return std::string_view(p, 6);
 }
 
-bool markedDeletedAt(const std::vector<unsigned char>& assetBytes, std::int64_t r) {
+bool markedDeletedAt(std::span<const unsigned char> assetBytes, std::int64_t r) {
     const char* p = reinterpret_cast<const char*>(assetBytes.data()) + static_cast<std::size_t>(r - 1) * kAssetRecordLength;
     return isMarkedDeleted(std::string_view(p + 6, 35));
 }
@@ -45,9 +46,26 @@ bool sameNumber(std::string_view a, std::string_view b) {
 
 bool blankNumber(std::string_view n) { return sameNumber(n, "      "); }
 
-bool liveAt(const std::vector<unsigned char>& assetBytes, std::int64_t r) { return !markedDeletedAt(assetBytes, r); }
+// comparedChar for every byte, looked up: the check compares the number of every record.
+class ComparedChars {
+public:
+    ComparedChars() {
+        for (std::size_t c = 0; c < table_.size(); ++c) table_[c] = comparedChar(static_cast<char>(c));
+    }
+    bool same(std::string_view a, std::string_view b) const {  // both six characters
+        for (std::size_t i = 0; i < 6; ++i)
+            if (of(a[i]) != of(b[i])) return false;
+        return true;
+    }
 
-IndexBytes entryAt(const std::vector<unsigned char>& indexBytes, std::int64_t i) {
+private:
+    char of(char c) const { return table_[static_cast<unsigned char>(c)]; }
+    std::array<char, 256> table_{};
+};
+
+bool liveAt(std::span<const unsigned char> assetBytes, std::int64_t r) { return !markedDeletedAt(assetBytes, r); }
+
+IndexBytes entryAt(std::span<const unsigned char> indexBytes, std::int64_t i) {
     IndexBytes e{};
     std::memcpy(e.data(), indexBytes.data() + static_cast<std::size_t>(i - 1) * kIndexEntryLength, e.size());
     return e;
@@ -92,29 +110,30 @@ std::string IndexCheck::describe() const {
     return text;
 }
 
-IndexCheck checkIndex(const std::vector<unsigned char>& indexBytes, const std::vector<unsigned char>& assetBytes) {
+IndexCheck checkIndex(std::span<const unsigned char> indexBytes, std::span<const unsigned char> assetBytes) {
     IndexCheck check;
     const auto records = static_cast<std::int64_t>(assetBytes.size() / kAssetRecordLength);
     const auto entries = static_cast<std::int64_t>(indexBytes.size() / kIndexEntryLength);
     if (indexBytes.size() % kIndexEntryLength != 0) note(check, {IndexProblem::Kind::PartialEntry, entries + 1, 0, {}});
     if (entries > kMaxRecords) note(check, {IndexProblem::Kind::TooManyEntries, entries, 0, {}});
     std::vector<std::int64_t> owner(static_cast<std::size_t>(records) + 1, 0);
+    const ComparedChars compared;
     for (std::int64_t i = 1; i <= entries; ++i) {
         const IndexBytes e = entryAt(indexBytes, i);
         const std::int64_t r = indexRecordNumber(e);
-        const std::string key = indexKey(e);
+        const std::string_view key(reinterpret_cast<const char*>(e.data()), 6);
         if (r == 0) continue;  // an empty entry: readers skip it
         if (r < 0 || r > records) {
-            note(check, {IndexProblem::Kind::OutOfRange, i, r, key});
+            note(check, {IndexProblem::Kind::OutOfRange, i, r, std::string(key)});
             continue;
         }
         if (owner[static_cast<std::size_t>(r)] != 0) {
-            note(check, {IndexProblem::Kind::SharedRecord, i, r, key});
+            note(check, {IndexProblem::Kind::SharedRecord, i, r, std::string(key)});
             continue;
         }
         owner[static_cast<std::size_t>(r)] = i;
-        if (!sameNumber(numberAt(assetBytes, r), key))
-            note(check, {IndexProblem::Kind::WrongRecord, i, r, key});
+        if (!compared.same(numberAt(assetBytes, r), key))
+            note(check, {IndexProblem::Kind::WrongRecord, i, r, std::string(key)});
     }
     for (std::int64_t r = 1; r <= records; ++r) {
         if (owner[static_cast<std::size_t>(r)] != 0) continue;
@@ -123,7 +142,7 @@ IndexCheck checkIndex(const std::vector<unsigned char>& indexBytes, const std::v
     return check;
 }
 
-RebuiltIndex rebuildIndex(const std::vector<unsigned char>& assetBytes) {
+RebuiltIndex rebuildIndex(std::span<const unsigned char> assetBytes) {
     const auto records = static_cast<std::int64_t>(assetBytes.size() / kAssetRecordLength);
     RebuiltIndex out;
     std::map<std::string, std::int64_t> firstWith;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -41,7 +42,7 @@ bool isLiveRecord(const AssetRecord& rec);
 
 // Checks the index bytes against the asset file bytes (whole records only; a partial last record
 // of depr.fil is not a record). Entries with record number 0 are empty entries and are accepted.
-IndexCheck checkIndex(const std::vector<unsigned char>& indexBytes, const std::vector<unsigned char>& assetBytes);
+IndexCheck checkIndex(std::span<const unsigned char> indexBytes, std::span<const unsigned char> assetBytes);
 
 struct RebuiltIndex {
     std::vector<IndexBytes> entries;  // in ascending entry order
@@ -53,6 +54,6 @@ struct RebuiltIndex {
 // A new index for the asset file: one entry per live record, whatever its asset number (blank,
 // NUL-holding and duplicate numbers included), so that every record a reader counts is found.
 // Records marked deleted get none: no reader counts them.
-RebuiltIndex rebuildIndex(const std::vector<unsigned char>& assetBytes);
+RebuiltIndex rebuildIndex(std::span<const unsigned char> assetBytes);
 
 }  // namespace dp

@@ -1,7 +1,6 @@
 #include "register/index_repair.h"
 
 #include "platform/message.h"
-#include "register/index_check.h"
 
 namespace dp {
 namespace {
@@ -87,6 +86,10 @@ IndexVerdict verifyAssetIndex(Client& client, const std::string& title, const st
                              title, platform::MsgIcon::Error);
         return IndexVerdict::Refused;
     }
+    return answerIndexCheck(client, check, title, work);
+}
+
+IndexVerdict answerIndexCheck(Client& client, const IndexCheck& check, const std::string& title, const std::string& work) {
     if (check.trusted()) return IndexVerdict::Trusted;
     const platform::MsgResult answer = platform::messageBox(
         "The asset index depr.idx does not match the asset file depr.fil:\r\n" + check.describe() +

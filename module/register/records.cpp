@@ -1,5 +1,6 @@
 #include "register/records.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstring>
@@ -138,8 +139,17 @@ void BasisBlock::decode(const unsigned char* b) {
     Code4562.assign(reinterpret_cast<const char*>(b + 77), 6);
 }
 
+namespace {
+// A text field as stored: cut or blank-padded to its width.
+void putField(unsigned char* p, std::string_view text, std::size_t width) {
+    const std::size_t n = std::min(text.size(), width);
+    std::memcpy(p, text.data(), n);
+    std::memset(p + n, ' ', width - n);
+}
+}  // namespace
+
 void BasisBlock::encode(unsigned char* b) const {
-    std::memcpy(b, fixedText(Method, 4).data(), 4);
+    putField(b, Method, 4);
     putDouble(b + 4, Rate);
     b[12] = static_cast<unsigned char>(Manual);
     putDouble(b + 13, Cost);
@@ -150,28 +160,36 @@ void BasisBlock::encode(unsigned char* b) const {
     putDouble(b + 53, PriorDepr);
     putDouble(b + 61, CurrentDepr);
     putDouble(b + 69, Cancelled);
-    std::memcpy(b + 77, fixedText(Code4562, 6).data(), 6);
+    putField(b + 77, Code4562, 6);
+}
+
+void AssetRecord::decodeFrom(const unsigned char* b) {
+    AssetNumber.assign(reinterpret_cast<const char*>(b), 6);
+    Description.assign(reinterpret_cast<const char*>(b + 6), 35);
+    std::memcpy(DateAcquired.data(), b + 41, 6);
+    std::memcpy(DateSold.data(), b + 47, 6);
+    Book.decode(b + 53);
+    Tax.decode(b + 136);
+}
+
+void AssetRecord::encodeTo(unsigned char* b) const {
+    putField(b, AssetNumber, 6);
+    putField(b + 6, Description, 35);
+    std::memcpy(b + 41, DateAcquired.data(), 6);
+    std::memcpy(b + 47, DateSold.data(), 6);
+    Book.encode(b + 53);
+    Tax.encode(b + 136);
 }
 
 AssetRecord AssetRecord::decode(const Bytes& b) {
     AssetRecord r;
-    r.AssetNumber.assign(reinterpret_cast<const char*>(b.data()), 6);
-    r.Description.assign(reinterpret_cast<const char*>(b.data() + 6), 35);
-    std::memcpy(r.DateAcquired.data(), b.data() + 41, 6);
-    std::memcpy(r.DateSold.data(), b.data() + 47, 6);
-    r.Book.decode(b.data() + 53);
-    r.Tax.decode(b.data() + 136);
+    r.decodeFrom(b.data());
     return r;
 }
 
 AssetRecord::Bytes AssetRecord::encode() const {
     Bytes b{};
-    std::memcpy(b.data(), fixedText(AssetNumber, 6).data(), 6);
-    std::memcpy(b.data() + 6, fixedText(Description, 35).data(), 35);
-    std::memcpy(b.data() + 41, DateAcquired.data(), 6);
-    std::memcpy(b.data() + 47, DateSold.data(), 6);
-    Book.encode(b.data() + 53);
-    Tax.encode(b.data() + 136);
+    encodeTo(b.data());
     return b;
 }
 
@@ -199,7 +217,7 @@ void putDate6c(unsigned char* p, const Date6c& d) {
     putInt16(p + 4, d.year);
 }
 std::string text(const unsigned char* p, std::size_t n) { return std::string(reinterpret_cast<const char*>(p), n); }
-void putText(unsigned char* p, const std::string& s, std::size_t n) { std::memcpy(p, fixedText(s, n).data(), n); }
+void putText(unsigned char* p, const std::string& s, std::size_t n) { putField(p, s, n); }
 }  // namespace
 
 void CompanyRecord::decodeRecord(int n, const Bytes& b) {
@@ -255,6 +273,6 @@ std::string assetKey(std::string_view assetNumber) {
     return upperCase(fixedText(std::string(assetNumber) + "      ", 6));
 }
 
-bool isMarkedDeleted(std::string_view description) { return trimRight(description) == kDeletedMark; }
+bool isMarkedDeleted(std::string_view description) { return trimRightView(description) == kDeletedMark; }
 
 }  // namespace dp

@@ -88,6 +88,10 @@ struct AssetRecord {
     using Bytes = std::array<unsigned char, kAssetRecordLength>;
     static AssetRecord decode(const Bytes& bytes);
     Bytes encode() const;
+    // The same on the bytes of a record in place (kAssetRecordLength of them): a register walk
+    // reads every record into one AssetRecord and writes it back without building texts.
+    void decodeFrom(const unsigned char* bytes);
+    void encodeTo(unsigned char* bytes) const;
 
     bool markedDeleted() const { return isMarkedDeleted(Description); }
 

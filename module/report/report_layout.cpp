@@ -1,5 +1,7 @@
 #include "report/report_layout.h"
 
+#include <algorithm>
+#include <cstring>
 #include <utility>
 
 #include "engine/dates.h"
@@ -141,8 +143,15 @@ void DepreciationReportLayout::fixed(std::string_view text, std::size_t width) {
     }
 }
 
-void DepreciationReportLayout::money(double value) { write(moneyColumn(value)); }
-void DepreciationReportLayout::money(Cents value) { write(moneyColumn(value)); }
+void DepreciationReportLayout::money(double value) {
+    appendMoneyColumn(out_, value);
+    lineBytes_ += kMoneyColumnWidth;
+}
+
+void DepreciationReportLayout::money(Cents value) {
+    appendMoneyColumn(out_, value);
+    lineBytes_ += kMoneyColumnWidth;
+}
 
 void DepreciationReportLayout::newReportPage() {
     if (page_ > 0) write("\f");
@@ -212,33 +221,40 @@ void DepreciationReportLayout::asset(const ReportAsset& a) {
     addToRecap(a);
 }
 
+namespace {
+
+constexpr std::size_t kAssetLineWidth = 132;
+
+// A field of the line at column n (from 1): the text cut to width (the line is blank beforehand).
+void putField(char* line, std::size_t n, std::string_view text, std::size_t width) {
+    std::memcpy(line + (n - 1), text.data(), std::min(text.size(), width));
+}
+
+// A money column at column n.
+void putMoney(char* line, std::size_t n, double value) { putMoneyColumn(line + (n - 1), value); }
+
+}  // namespace
+
+// Every field of the asset line has its fixed place and width (the date is at most 8 characters,
+// a money column 11), so the line is put together in one piece, starting on a line of its own
+// as every row does.
 void DepreciationReportLayout::assetLine(const ReportAsset& a) {
     const double deductions = assetDeductions(a);
-    fixed(a.assetNumber, 6);
-    write(" ");
-    column(8);
-    fixed(a.description, 26);
-    column(35);
-    write(slashedDate(a.acquiredText));
-    column(44);
-    money(a.cost);
-    column(55);
-    money(deductions);
-    column(66);
-    money(a.cost - deductions);
-    column(78);
-    fixed(a.method, 5);
-    write(rateText(a.rate));
-    write(" ");
-    column(89);
-    money(a.prior);
-    column(100);
-    money(a.current);
-    column(111);
-    money(a.cancelled);
-    column(122);
-    money(a.current + a.prior - a.cancelled);
-    line();
+    char text[kAssetLineWidth];
+    std::memset(text, ' ', sizeof text);
+    putField(text, 1, a.assetNumber, 6);
+    putField(text, 8, a.description, 26);
+    putField(text, 35, slashedDate(a.acquiredText), 8);
+    putMoney(text, 44, a.cost);
+    putMoney(text, 55, deductions);
+    putMoney(text, 66, a.cost - deductions);
+    putField(text, 78, a.method, 5);
+    putField(text, 83, rateTextOf(a.rate), 5);
+    putMoney(text, 89, a.prior);
+    putMoney(text, 100, a.current);
+    putMoney(text, 111, a.cancelled);
+    putMoney(text, 122, a.current + a.prior - a.cancelled);
+    line(std::string_view(text, sizeof text));
     // The marker goes with its asset line, before any page break: its reverse feed must never
     // land on the next page's heading.
     const char* marker = a.expense != 0 ? "E " : a.bonus3050 != 0 ? "R " : nullptr;
@@ -303,7 +319,7 @@ void DepreciationReportLayout::addToRecap(const ReportAsset& a) {
     if (letter == 'S') {
         straightLine_ = saturatingAdd(straightLine_, current);
     } else if (slot >= 0) {
-        Cents& line = methodRecap_[static_cast<std::size_t>(slot)][recapIndex(letter, a.method, a.rate)];
+        Cents& line = recapEntry(static_cast<std::size_t>(slot), recapIndex(letter, a.method, a.rate));
         line = saturatingAdd(line, current);
     } else {
         // The letters without a line or section of their own, so that the recap adds up to the
@@ -312,6 +328,22 @@ void DepreciationReportLayout::addToRecap(const ReportAsset& a) {
     }
     if (a.addsToBonus && wholeYearShare(a) && a.prior == 0)
         bonus_ = saturatingAdd(bonus_, Cents::fromDouble(roundTiesEven(a.bonus, 0)));
+}
+
+const std::string& DepreciationReportLayout::rateTextOf(double rate) {
+    constexpr std::size_t kKept = 64;
+    std::uint64_t bits = 0;
+    std::memcpy(&bits, &rate, sizeof bits);
+    for (const KnownRate& known : knownRates_)
+        if (known.bits == bits) return known.text;
+    if (knownRates_.size() == kKept) knownRates_.erase(knownRates_.begin());
+    knownRates_.push_back({bits, rateText(rate)});
+    return knownRates_.back().text;
+}
+
+Cents& DepreciationReportLayout::recapEntry(std::size_t slot, int index) {
+    const auto i = static_cast<std::size_t>(std::clamp(index, 0, kMaxRecapIndex));
+    return methodRecap_[slot * (kMaxRecapIndex + 1) + i];
 }
 
 void DepreciationReportLayout::controlX() { line(kRecapControl); }
@@ -352,14 +384,14 @@ void DepreciationReportLayout::finish() {
     count_ += 4;
     recapPageTest();
     for (std::size_t i = 0; i < 7; ++i) {
-        const auto& table = methodRecap_[i];
         bool any = false;
-        for (const auto& [index, amount] : table) any = any || amount != Cents{};
+        for (int index = 0; index <= kMaxRecapIndex; ++index) any = any || recapEntry(i, index) != Cents{};
         if (!any) continue;
         // No page test after the title: the test after its first line keeps the two together.
         line(kRecapMethods[i].title);
         ++count_;
-        for (const auto& [index, amount] : table) {
+        for (int index = 0; index <= kMaxRecapIndex; ++index) {
+            const Cents amount = recapEntry(i, index);
             if (amount == Cents{}) continue;
             recapLine(std::string(1, kRecapMethods[i].letter) + " - " + withLeadingBlank(index), amount);
             ++count_;

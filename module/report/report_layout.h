@@ -6,9 +6,9 @@
 
 #include <array>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "format/money.h"
 
@@ -64,6 +64,9 @@ public:
     const std::string& text() const { return out_; }
     // Hands the pending bytes over (the report run writes them to the file as it goes).
     std::string take();
+    // Forgets the pending bytes once the caller has written them, keeping their room for the
+    // bytes that follow.
+    void clearText() { out_.clear(); }
 
     int pageNumber() const { return page_; }
     int lineCount() const { return count_; }
@@ -100,7 +103,15 @@ private:
     Totals sub_, grand_;
     Cents straightLine_, otherMethods_, bonus_;
     // Method letters D, B, E, F, G, H, A in recap order, each indexed 0..1000.
-    std::array<std::map<int, Cents>, 7> methodRecap_;
+    std::vector<Cents> methodRecap_ = std::vector<Cents>(7 * (kMaxRecapIndex + 1));
+    Cents& recapEntry(std::size_t slot, int index);
+    // The rate texts written so far, by the rate's bits: a register holds few distinct rates.
+    struct KnownRate {
+        std::uint64_t bits = 0;
+        std::string text;
+    };
+    std::vector<KnownRate> knownRates_;
+    const std::string& rateTextOf(double rate);
 };
 
 }  // namespace dp

@@ -1,6 +1,7 @@
 // The depreciation report's run: the options, the walk over the register in index order with
 // the engine computing each asset, report.txt, the write-back of the computed figures, and the
 // print-out. The report file is put in place only when the figures it shows are stored.
+#include <algorithm>
 #include <cmath>
 #include <optional>
 
@@ -31,13 +32,16 @@ bool finiteBlock(const BasisBlock& b) {
     return true;
 }
 
-ReportAsset reportAsset(const AssetRecord& rec, const AssetFigures& f) {
-    ReportAsset a;
+// The report's view of one computed asset, written into the texts of the previous one.
+void fillReportAsset(ReportAsset& a, const AssetRecord& rec, const AssetDepreciation& f) {
     // Stored text goes into the printer file as blanks where it holds control bytes.
-    a.assetNumber = controlsToBlanks(rec.AssetNumber);
-    a.description = controlsToBlanks(rec.Description);
+    a.assetNumber.assign(rec.AssetNumber);
+    blankControls(a.assetNumber);
+    a.description.assign(rec.Description);
+    blankControls(a.description);
     a.acquiredText = date6ToText(rec.DateAcquired, false);
-    a.method = controlsToBlanks(f.amounts.Method);
+    a.method.assign(f.amounts.Method);
+    blankControls(a.method);
     a.rate = f.amounts.Rate;
     a.cost = f.amounts.Cost;
     a.bonus = f.amounts.Bonus;
@@ -51,7 +55,6 @@ ReportAsset reportAsset(const AssetRecord& rec, const AssetFigures& f) {
     a.serviceMonths = f.serviceMonths;
     a.sold = f.sold;
     a.addsToBonus = !f.manual && !f.endedAtMidMonth;
-    return a;
 }
 
 void reportError(const std::string& text) { platform::messageBox(text, kTitle, platform::MsgIcon::Error); }
@@ -89,26 +92,31 @@ struct RunResult {
     LeftOut leftOut;
 };
 
+// A stored text field with its NUL bytes read as blanks.
+void nulsAsBlanks(std::string& field) { std::replace(field.begin(), field.end(), '\0', ' '); }
+
 // Walks the index, computes each ordinary row into the image and lays the report out, writing
-// it to the report file as it grows.
-RunResult walkRegister(AssetFileImage& assets, int count, const ReportOptions& options, const EngineInputs& inputs,
+// it to the report file as it grows. One record and one report line are reused row after row.
+RunResult walkRegister(AssetFileImage& assets, const ReportOptions& options, const EngineInputs& inputs,
                        DepreciationReportLayout& layout, platform::TextFile& report) {
     RunResult run;
+    const int count = assets.entries();
     const bool basisValid = options.reportBasis == "B" || options.reportBasis == "T";
     const char basis = options.reportBasis == "B" ? 'B' : 'T';
+    AssetRecord rec;
+    ReportAsset line;
     for (int i = 1; i <= count; ++i) {
         const IndexBytes entry = assets.entry(i);
         const std::int16_t recordNumber = indexRecordNumber(entry);
-        AssetRecord rec;
         if (!assets.read(recordNumber, rec)) {
             run.leftOut.add("asset " + trimRight(nulsToBlanks(indexKey(entry))) + ": its index entry points to record " +
                             std::to_string(recordNumber) + ", which the asset file does not hold");
             continue;
         }
         if (rec.AssetNumber == "      ") continue;
-        rec.AssetNumber = nulsToBlanks(rec.AssetNumber);
-        rec.Description = nulsToBlanks(rec.Description);
-        if (trimBoth(rec.Description) == kDeletedMark) continue;
+        nulsAsBlanks(rec.AssetNumber);
+        nulsAsBlanks(rec.Description);
+        if (trimBothView(rec.Description) == kDeletedMark) continue;
         if (rec.Tax.Code4562.find("11") != std::string::npos) continue;
         if (date6IsMarker(rec.DateAcquired, 'H')) {
             layout.headingRow(controlsToBlanks(rec.Description));
@@ -123,12 +131,19 @@ RunResult walkRegister(AssetFileImage& assets, int count, const ReportOptions& o
                 run.leftOut.add("asset " + trimRight(rec.AssetNumber) + ": its amounts are not numbers");
                 continue;
             }
-            const AssetFigures figures = computeDepreciation(rec, inputs);
+            const AssetDepreciation figures = depreciationOf(rec, inputs);
             // Manual rows keep their stored figures and are not written.
-            if (!figures.manual) assets.store(recordNumber, figures.record);
-            layout.asset(reportAsset(rec, figures));
+            if (!figures.manual) {
+                storeDepreciation(rec, figures, inputs.basis);
+                assets.store(recordNumber, rec);
+            }
+            fillReportAsset(line, rec, figures);
+            layout.asset(line);
         }
-        if (layout.text().size() >= (1u << 16)) report.write(layout.take());
+        if (layout.text().size() >= (1u << 16)) {
+            report.write(layout.text());
+            layout.clearText();
+        }
     }
     return run;
 }
@@ -138,7 +153,7 @@ bool writeNewAssetFile(const Client& client, const AssetFileImage& assets, std::
     const std::string path = client.path("depr.fil") + ".new";
     workName = path.substr(path.find_last_of('/') + 1);
     platform::RecordFile work;  // written as bytes: a part of a record at the end stays as it was
-    const std::vector<unsigned char>& bytes = assets.bytes();
+    const std::span<const unsigned char> bytes = assets.bytes();
     const bool ok = work.open(path, 1, true) &&
                     (bytes.empty() || work.writeRecords(1, static_cast<std::int64_t>(bytes.size()), bytes.data())) &&
                     work.finish();
@@ -202,6 +217,38 @@ CompanyFacts companyFacts(const std::string& clientCode) {
             records >= 2 ? date6cToText(company.CurrentPeriod) : std::string()};
 }
 
+// The register read once, through the files the run keeps open, and its index checked on those
+// very bytes: the report and the write-back work on what was checked. Opening creates a missing
+// file, so a register that lacks one is first looked at by name: nothing is created before the
+// user has answered. What cannot be opened or read that way (an index larger than the register
+// can address among it) is looked at by name too, which says what is wrong and offers the
+// rebuild where one helps. False after telling the user.
+bool readCheckedRegister(Client& client, AssetFileImage& assets) {
+    const char* const work = "the depreciation report";
+    // After a rebuild the new index is read and checked once more.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        IndexVerdict verdict = IndexVerdict::Trusted;
+        if (!platform::fileExists(client.path("depr.fil")) || !platform::fileExists(client.path("depr.idx")))
+            verdict = verifyAssetIndex(client, kTitle, work);
+        if (verdict == IndexVerdict::Refused) return false;
+        if (verdict == IndexVerdict::Repaired) continue;
+        if (OpenAssetFiles(client) && assets.load(client.fil, client.idx)) {
+            verdict = answerIndexCheck(client, checkIndex(assets.indexBytes(), assets.bytes()), kTitle, work);
+        } else {
+            const std::string why = reason(platform::lastFileError());
+            verdict = verifyAssetIndex(client, kTitle, work);
+            if (verdict == IndexVerdict::Trusted) {
+                // Readable by name, but not as the run has to open them (to write them back).
+                reportError("The asset files cannot be read (" + why + "); no asset was changed.");
+                return false;
+            }
+        }
+        if (verdict != IndexVerdict::Repaired) return verdict == IndexVerdict::Trusted;
+    }
+    reportError("depr.idx still does not match depr.fil after its rebuild; the report stops and no asset was changed.");
+    return false;
+}
+
 void runReport(Client& client, const ReportOptions& options, const CompanyFacts& facts) {
     const std::string& line = facts.line;
     const std::string& fiscalYearEnd = facts.fiscalYearEnd;
@@ -209,7 +256,8 @@ void runReport(Client& client, const ReportOptions& options, const CompanyFacts&
     if (!acceptFiscalYearEnd(fiscalYearEnd)) return;
     const EngineInputs inputs = makeEngineInputs(options, fiscalYearEnd);
     if (!acceptReportPeriod(inputs.periodMonths)) return;
-    if (verifyAssetIndex(client, kTitle, "the depreciation report") == IndexVerdict::Refused) return;
+    AssetFileImage assets;
+    if (!readCheckedRegister(client, assets)) return;
     if (const std::string tables = unusableRateTables(); !tables.empty()) {
         reportError("These rate tables cannot be used:\r\n" + tables + "\r\nThe report stops; no asset was changed.");
         return;
@@ -222,16 +270,11 @@ void runReport(Client& client, const ReportOptions& options, const CompanyFacts&
                     "); no asset was changed.");
         return;
     }
-    AssetFileImage assets;
-    if (!OpenAssetFiles(client) || !assets.load(client.fil, client.idx, client.entryCount)) {
-        reportError("The asset files cannot be read (" + reason(platform::lastFileError()) + "); no asset was changed.");
-        return;
-    }
     const std::string enteredDate = options.reportDate.empty() ? defaultDate : options.reportDate;
     DepreciationReportLayout layout({enteredDate, line, options.reportBasis,
                                      reportPeriodText(inputs.periodMonths, enteredDate)});
     layout.newReportPage();
-    RunResult run = walkRegister(assets, client.entryCount, options, inputs, layout, report);
+    RunResult run = walkRegister(assets, options, inputs, layout, report);
     if (run.basisRefused) platform::messageBox("Invalid Basis selected", "Error", platform::MsgIcon::Error);
     layout.finish();
     report.write(layout.take());

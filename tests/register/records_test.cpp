@@ -40,6 +40,39 @@ TEST(AssetRecordLayout, FieldsLandAtTheirOffsets) {
     EXPECT_EQ(back.encode(), b);
 }
 
+TEST(AssetRecordLayout, ARecordReadOverAnotherKeepsNothingOfIt) {
+    AssetRecord longer;
+    longer.AssetNumber = "LONGER";
+    longer.Description = std::string(35, 'L');
+    longer.Book.Method = "D150";
+    longer.Tax.Code4562 = "111111";
+    longer.Tax.Cost = 5;
+    // Texts shorter or longer than their fields, NUL bytes kept as stored.
+    AssetRecord odd;
+    odd.AssetNumber = std::string("A\0", 2);
+    odd.Description = std::string(40, 'x');
+    odd.Book.Method = "SL";
+    odd.Tax.Code4562 = "";
+    odd.Tax.Cost = 7.25;
+    AssetRecord::Bytes stored;
+    stored.fill(0xEE);
+    odd.encodeTo(stored.data());
+    EXPECT_EQ(stored, odd.encode());
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(stored.data()), 6), std::string("A\0    ", 6));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(stored.data() + 6), 35), std::string(35, 'x'));
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(stored.data() + 53), 4), "SL  ");
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(stored.data() + 136 + 77), 6), "      ");
+    AssetRecord reused = longer;
+    reused.decodeFrom(stored.data());
+    const AssetRecord fresh = AssetRecord::decode(stored);
+    EXPECT_EQ(reused.AssetNumber, fresh.AssetNumber);
+    EXPECT_EQ(reused.Description, fresh.Description);
+    EXPECT_EQ(reused.Book.Method, "SL  ");
+    EXPECT_EQ(reused.Tax.Code4562, "      ");
+    EXPECT_EQ(reused.Tax.Cost, 7.25);
+    EXPECT_EQ(reused.encode(), stored);
+}
+
 TEST(IndexEntryLayout, NumberThenLittleEndianRecord) {
     IndexEntry e;
     e.AssetNumber = "X9";

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "format/number_format.h"
+#include "format/text.h"
 #include "report/depreciation_report.h"
 
 namespace {
@@ -120,6 +122,32 @@ TEST(ReportLayout, AssetLineColumns) {
     EXPECT_EQ(l[0], expected);
     EXPECT_EQ(l[0].size(), 132u);
     EXPECT_EQ(l[1], std::string(64, ' ') + "\x1bj$E ");
+}
+
+TEST(ReportLayout, EveryAssetLineKeepsItsColumnsWhateverItsFields) {
+    DepreciationReportLayout layout(heading());
+    // Far more distinct rates than a layout keeps the texts of, each met again later.
+    std::vector<double> rates;
+    for (int i = 0; i < 150; ++i) rates.push_back(i % 3 == 0 ? i : i / 7.0);
+    for (int i = 149; i >= 0; i -= 2) rates.push_back(rates[static_cast<std::size_t>(i)]);
+    const char* const dates[] = {"0", "-2147483648", "1012004", "123120045", "", "031004"};
+    const char* const methods[] = {"D150XYZ", "A", "", "SL"};
+    for (std::size_t i = 0; i < rates.size(); ++i) {
+        ReportAsset a = asset(std::string(i % 9, 'N'), 100.0 + static_cast<double>(i), methods[i % 4], rates[i]);
+        a.acquiredText = dates[i % 6];
+        a.description = std::string(i % 40, 'd');
+        layout.clearText();
+        layout.asset(a);
+        const std::string l = lines(layout.text())[0];
+        SCOPED_TRACE(i);
+        ASSERT_EQ(l.size(), 132u);
+        EXPECT_EQ(l.substr(0, 7), dp::fixedText(a.assetNumber, 6) + " ");
+        EXPECT_EQ(l.substr(7, 27), dp::fixedText(a.description, 26) + " ");
+        EXPECT_EQ(l.substr(34, 9), dp::fixedText(dp::slashedDate(a.acquiredText), 9));
+        EXPECT_EQ(l.substr(43, 11), dp::moneyColumn(a.cost));
+        EXPECT_EQ(l.substr(77, 11), dp::fixedText(a.method, 5) + dp::rateText(a.rate) + " ");
+        EXPECT_EQ(l.substr(99, 11), dp::moneyColumn(a.current));
+    }
 }
 
 TEST(ReportLayout, MarkerIsRAfterA3050BonusAndAbsentWithoutEither) {
