@@ -47,7 +47,7 @@ std::string normalizeDate(std::string_view text) {
     if (t.size() == 5 || t.size() == 7) t.insert(t.begin(), '0');
     if (t.size() == 6) {
         std::int32_t yy = datePartValue(std::string_view(t).substr(4, 2));
-        t = t.substr(0, 4) + (yy < 50 ? "20" : "19") + t.substr(4, 2);
+        t.insert(4, yy < 50 ? "20" : "19");
     }
     return t;
 }

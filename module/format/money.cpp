@@ -50,11 +50,24 @@ long double powerOfTen(int n) {
 
 }  // namespace
 
+bool nearestClearOfHalf(double value, double scale, std::int64_t& n) {
+    const double product = value * scale;
+    if (!(std::fabs(product) < 0x1p36)) return false;
+    // The integer the processor gives lies within one of it, whatever the rounding mode.
+    const long long near = std::llrint(product);
+    const double rest = product - static_cast<double>(near);
+    const double away = std::fabs(rest);
+    if (away > 0.5 - 1e-3 && away < 0.5 + 1e-3) return false;
+    n = near + (rest > 0.5 ? 1 : 0) - (rest < -0.5 ? 1 : 0);
+    return true;
+}
+
 // A value that is not a number enters as zero; one beyond the 64-bit count is held at the
 // largest count of its sign, so a runaway computation never wraps round to a wrong sign.
 template <int Scale>
 FixedPoint<Scale> FixedPoint<Scale>::fromDouble(double value) {
     if (value == 0 || std::isnan(value)) return FixedPoint{0};  // zero: the common amount, at once
+    if (std::int64_t n = 0; nearestClearOfHalf(value, Scale, n)) return FixedPoint{n};
     long double r = nearestEven(static_cast<long double>(value) * Scale);
     if (r >= kTwoTo63) return FixedPoint{std::numeric_limits<std::int64_t>::max()};
     if (r < -kTwoTo63) return FixedPoint{std::numeric_limits<std::int64_t>::min()};
@@ -83,6 +96,16 @@ Cents addToCents(Cents sum, Mills4 amount) {
 double roundTiesEven(double value, int decimals) {
     if (value == 0) return 0.0;  // either zero rounds to plain zero
     if (!std::isfinite(value)) return value;
+    if (decimals >= 0 && decimals <= 4) {
+        // Divided back in doubles: for these powers of ten no quotient of a whole number lies so
+        // near the middle between two doubles that the extended division would round it apart.
+        static constexpr double kScale[] = {1, 10, 100, 1000, 10000};
+        const double scale = kScale[decimals];
+        if (std::int64_t n = 0; nearestClearOfHalf(value, scale, n)) {
+            const double result = static_cast<double>(n) / scale;
+            return result == 0.0 ? 0.0 : result;
+        }
+    }
     // Beyond 400 places every double is either too large for a count or rounds to zero, so
     // the bound only keeps the power of ten finite.
     if (decimals > 400) decimals = 400;

@@ -57,6 +57,12 @@ Cents addToCents(Cents sum, Mills4 amount);
 // not finite, or too large for a 64-bit count, come back unchanged.
 double roundTiesEven(double value, int decimals);
 
+// The nearest integer to value x scale (scale a power of ten up to 10^4), when the product in
+// doubles is enough to tell: below 2^36 it lies within 2^-18 of the exact product, so away from a
+// half both have the same nearest integer. True with it in n; false near a half, and for large or
+// non-finite values, where only the exact product decides. Every amount of a report passes here.
+bool nearestClearOfHalf(double value, double scale, std::int64_t& n);
+
 // Holds the x87 unit at extended precision for its lifetime and then puts back the caller's
 // setting. Linux starts every thread so; Windows starts a thread at double precision, and a
 // Windows host's thread that calls the module may run so, which would round some ties (185.145

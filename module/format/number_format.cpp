@@ -4,7 +4,6 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <vector>
 
 namespace dp {
@@ -598,35 +597,42 @@ void putMoneyFromDecimal(char* field, const Decimal& value, bool million) {
 void putMoneyFromCents(char* field, std::int64_t units, bool million) {
     const bool negative = units < 0;
     const std::uint64_t magnitude = negative ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
-    char buffer[40];
+    // Right to left into blanks: the blank, the cents, the point, the whole units three digits
+    // at a time, grouped by thousands. The longest (a sign, 17 digits, 5 commas, ".00 ") takes 27
+    // characters.
+    char buffer[32];
     char* const end = buffer + sizeof buffer;
-    // Right to left: the blank, the cents, the point, the whole units grouped by thousands.
     auto render = [&](bool grouped) {
-        char* p = end;
-        *--p = ' ';
+        std::memset(buffer, ' ', sizeof buffer);
+        char* p = end - 1;
         const auto cents = static_cast<unsigned>(magnitude % 100);
         *--p = static_cast<char>('0' + cents % 10);
         *--p = static_cast<char>('0' + cents / 10);
         *--p = '.';
         std::uint64_t whole = magnitude / 100;
-        int inGroup = 0;
-        do {
-            if (grouped && inGroup == 3) {
-                *--p = ',';
-                inGroup = 0;
+        for (;;) {
+            const auto group = static_cast<unsigned>(whole % 1000);
+            whole /= 1000;
+            if (whole == 0) {  // the leading group, without its leading zeros
+                unsigned rest = group;
+                do {
+                    *--p = static_cast<char>('0' + rest % 10);
+                    rest /= 10;
+                } while (rest != 0);
+                break;
             }
-            *--p = static_cast<char>('0' + whole % 10);
-            whole /= 10;
-            ++inGroup;
-        } while (whole != 0);
+            *--p = static_cast<char>('0' + group % 10);
+            *--p = static_cast<char>('0' + group / 10 % 10);
+            *--p = static_cast<char>('0' + group / 100);
+            if (grouped) *--p = ',';
+        }
         if (negative) *--p = '-';
-        return p;
+        return static_cast<std::size_t>(end - p);
     };
-    const char* text = render(!million);
-    if (static_cast<std::size_t>(end - text) > kMoneyWidth && !million) text = render(false);
-    const auto length = static_cast<std::size_t>(end - text);
+    std::size_t length = render(!million);
+    if (length > kMoneyWidth && !million) length = render(false);
     if (length > kMoneyWidth) return putStars(field);
-    putRightAligned(field, text, length);
+    std::memcpy(field, end - kMoneyWidth, kMoneyWidth);
 }
 
 // The value in whole cents, nearest, when that cannot depend on the value being written out to
@@ -634,17 +640,7 @@ void putMoneyFromCents(char* field, std::int64_t units, bool million) {
 // from the half cent both round to the same cent. False near the half cent, where the digits
 // decide.
 bool centsAwayFromHalf(double value, std::int64_t& cents) {
-    if constexpr (std::numeric_limits<long double>::digits < 64) return false;
-    if (!(std::fabs(value) < 1e9)) return false;
-    const long double scaled = static_cast<long double>(value) * 100;  // exact: 53 + 7 bits
-    // The integer the processor gives lies within one of it, whatever the rounding mode; the
-    // exact remainder sets it right.
-    const long long near = std::llrint(scaled);
-    const long double rest = scaled - static_cast<long double>(near);
-    const long double away = std::fabs(rest);
-    if (away > 0.5L - 1e-4L && away < 0.5L + 1e-4L) return false;
-    cents = near + (rest > 0.5L ? 1 : 0) - (rest < -0.5L ? 1 : 0);
-    return true;
+    return std::fabs(value) < 1e9 && nearestClearOfHalf(value, 100, cents);
 }
 
 }  // namespace

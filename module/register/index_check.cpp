@@ -116,7 +116,7 @@ IndexCheck checkIndex(std::span<const unsigned char> indexBytes, std::span<const
     const auto entries = static_cast<std::int64_t>(indexBytes.size() / kIndexEntryLength);
     if (indexBytes.size() % kIndexEntryLength != 0) note(check, {IndexProblem::Kind::PartialEntry, entries + 1, 0, {}});
     if (entries > kMaxRecords) note(check, {IndexProblem::Kind::TooManyEntries, entries, 0, {}});
-    std::vector<std::int64_t> owner(static_cast<std::size_t>(records) + 1, 0);
+    std::vector<bool> owned(static_cast<std::size_t>(records) + 1, false);  // by an earlier entry
     const ComparedChars compared;
     for (std::int64_t i = 1; i <= entries; ++i) {
         const IndexBytes e = entryAt(indexBytes, i);
@@ -127,16 +127,16 @@ IndexCheck checkIndex(std::span<const unsigned char> indexBytes, std::span<const
             note(check, {IndexProblem::Kind::OutOfRange, i, r, std::string(key)});
             continue;
         }
-        if (owner[static_cast<std::size_t>(r)] != 0) {
+        if (owned[static_cast<std::size_t>(r)]) {
             note(check, {IndexProblem::Kind::SharedRecord, i, r, std::string(key)});
             continue;
         }
-        owner[static_cast<std::size_t>(r)] = i;
+        owned[static_cast<std::size_t>(r)] = true;
         if (!compared.same(numberAt(assetBytes, r), key))
             note(check, {IndexProblem::Kind::WrongRecord, i, r, std::string(key)});
     }
     for (std::int64_t r = 1; r <= records; ++r) {
-        if (owner[static_cast<std::size_t>(r)] != 0) continue;
+        if (owned[static_cast<std::size_t>(r)]) continue;
         if (liveAt(assetBytes, r)) note(check, {IndexProblem::Kind::MissingEntry, 0, r, std::string(numberAt(assetBytes, r))});
     }
     return check;

@@ -67,7 +67,7 @@ std::string date6ToText(const Date6& d, bool isDateSold) {
         if (date6IsMarker(d, 'H')) return "H";
     }
     std::string t = std::to_string(date6Int(d));
-    if (t.size() == 5 || t.size() == 7) t = "0" + t;
+    if (t.size() == 5 || t.size() == 7) t.insert(t.begin(), '0');
     return t;
 }
 

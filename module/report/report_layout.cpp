@@ -98,7 +98,7 @@ int recapIndex(char letter, std::string_view method, double rate) {
         return static_cast<int>(roundTiesEven(v, 0));
     };
     if (letter == 'G' ? rate > 0 : rate >= 1) return clamp(rate);
-    const double n = leadingNumber(method.size() > 1 ? trimBoth(method.substr(1)) : std::string());
+    const double n = leadingNumber(method.size() > 1 ? trimBothView(method.substr(1)) : std::string_view());
     if (n > 0) return clamp(n);
     return kMaxRecapIndex;
 }

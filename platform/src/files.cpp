@@ -482,9 +482,7 @@ void TextFile::fail() {
 void TextFile::writeOut(std::string_view bytes) {
     if (failed_) return;
     const std::int64_t at = os::sizeOf(fd_);
-    if (at < 0 || !writeAll(fd_, workPath_, bytes.data(), bytes.size(), at)) return fail();
-    // The disk gets the bytes while the rest is written: the flush at the end waits less.
-    os::startWriteBack(fd_, at, static_cast<std::int64_t>(bytes.size()));
+    if (at < 0 || !writeAll(fd_, workPath_, bytes.data(), bytes.size(), at)) fail();
 }
 
 void TextFile::drain() {

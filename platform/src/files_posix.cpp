@@ -158,24 +158,16 @@ bool isRegularFile(Fd fd) {
 
 bool syncFile(Fd fd) { return ::fsync(fdOf(fd)) == 0; }
 
-void startWriteBack(Fd fd, std::int64_t from, std::int64_t n) {
-#ifdef SYNC_FILE_RANGE_WRITE
-    const int e = errno;
-    (void)::sync_file_range(fdOf(fd), static_cast<off_t>(from), static_cast<off_t>(n), SYNC_FILE_RANGE_WRITE);
-    errno = e;
-#else
-    (void)fd, (void)from, (void)n;
-#endif
-}
-
 namespace {
 
-// Blocks of this size and more go into memory of their own, on a large page's boundary. The
+// Blocks from this size go into memory of their own, in large pages on a large page's boundary:
+// a page fault costs far more than clearing a large page, and one fault then serves 2 MB. The
 // sanitizer builds keep every block on the heap, where overruns are caught.
-#if defined(MADV_HUGEPAGE) && !defined(__SANITIZE_ADDRESS__)
 constexpr std::size_t kLargePage = std::size_t{2} << 20;
+#if defined(MADV_HUGEPAGE) && !defined(__SANITIZE_ADDRESS__)
+constexpr std::size_t kOwnMemoryFrom = std::size_t{128} << 10;
 #else
-constexpr std::size_t kLargePage = SIZE_MAX;
+constexpr std::size_t kOwnMemoryFrom = SIZE_MAX;
 #endif
 
 std::size_t largeLength(std::size_t size) { return (size + kLargePage - 1) / kLargePage * kLargePage; }
@@ -183,8 +175,9 @@ std::size_t largeLength(std::size_t size) { return (size + kLargePage - 1) / kLa
 }  // namespace
 
 void* allocateBlock(std::size_t size) {
-    if (size < kLargePage) return std::malloc(size == 0 ? 1 : size);
+    if (size < kOwnMemoryFrom) return std::malloc(size == 0 ? 1 : size);
 #ifdef MADV_HUGEPAGE
+    // Mapped a large page longer than needed, then cut to the boundary at both ends.
     const std::size_t length = largeLength(size);
     void* mapped = ::mmap(nullptr, length + kLargePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapped == MAP_FAILED) return nullptr;
@@ -201,7 +194,7 @@ void* allocateBlock(std::size_t size) {
 }
 
 void releaseBlock(void* block, std::size_t size) {
-    if (size < kLargePage) std::free(block);
+    if (size < kOwnMemoryFrom) std::free(block);
     else if (block) ::munmap(block, largeLength(size));
 }
 

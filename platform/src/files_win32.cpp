@@ -202,8 +202,6 @@ bool isRegularFile(Fd fd) {
 
 bool syncFile(Fd fd) { return FlushFileBuffers(handleOf(fd)) != 0; }
 
-void startWriteBack(Fd, std::int64_t, std::int64_t) {}
-
 void* allocateBlock(std::size_t size) { return std::malloc(size == 0 ? 1 : size); }
 
 void releaseBlock(void* block, std::size_t) { std::free(block); }

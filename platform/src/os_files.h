@@ -37,10 +37,6 @@ bool writeAt(Fd fd, const void* buf, std::size_t n, std::int64_t at);
 std::int64_t sizeOf(Fd fd);          // -1 on failure
 bool isRegularFile(Fd fd);
 bool syncFile(Fd fd);                // to the disk
-// Asks the system to start writing bytes [from, from + n) of the file to the disk now, without
-// waiting for it: the flush that ends the file then has less left to wait for. Nothing is
-// promised by it (the flush still is what makes the bytes last), so it reports nothing.
-void startWriteBack(Fd fd, std::int64_t from, std::int64_t n);
 bool truncateFile(Fd fd, std::int64_t size);
 bool sameFile(Fd fd, const std::string& path);
 // Whether two paths name one file (links followed); false when either does not exist.

@@ -3,7 +3,10 @@
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -94,6 +97,55 @@ TEST(MoneyTest, RoundTiesEvenLeavesWhatItCannotCount) {
     EXPECT_EQ(z, 0.0);
     EXPECT_FALSE(std::signbit(z));  // no minus zero reaches the figures
     EXPECT_EQ(roundTiesEven(5e20, -30), 0.0);
+}
+
+// The nearest whole number to |value| x 10^decimals, ties to even, read off the exact decimal
+// expansion of the double (every double has one of at most 1074 decimals): the reference the
+// rounding is held to, however it is done.
+std::int64_t exactNearest(double value, int decimals) {
+    std::vector<char> text(1500);
+    std::snprintf(text.data(), text.size(), "%.1100f", std::fabs(value));
+    const std::string digits(text.data());
+    const std::size_t point = digits.find('.');
+    std::string whole = digits.substr(0, point) + digits.substr(point + 1, static_cast<std::size_t>(decimals));
+    const std::string rest = digits.substr(point + 1 + static_cast<std::size_t>(decimals));
+    std::int64_t n = std::stoll(whole);
+    const bool above = rest[0] > '5' || (rest[0] == '5' && rest.find_first_not_of('0', 1) != std::string::npos);
+    if (above || (rest[0] == '5' && n % 2 == 1)) ++n;
+    return value < 0 ? -n : n;
+}
+
+// Amounts of every size, and amounts a few units of the last place either side of a half,
+// rounded to whole numbers, cents and four places as their exact values round.
+TEST(MoneyTest, RoundingAgreesWithTheExactValueOfEveryAmount) {
+    std::mt19937_64 random(20041231);
+    std::vector<double> values;
+    for (int magnitude = -4; magnitude <= 13; ++magnitude)
+        for (int i = 0; i < 300; ++i) {
+            const double v = std::ldexp(static_cast<double>(random() >> 11), -53) * std::pow(10.0, magnitude);
+            values.push_back(i % 2 == 0 ? v : -v);
+        }
+    for (int decimals = 0; decimals <= 4; ++decimals)
+        for (int i = 0; i < 300; ++i) {
+            const double half = (static_cast<double>(random() % 100000000) + 0.5) / std::pow(10.0, decimals);
+            double v = half;
+            for (int step = 0; step < 4; ++step) v = std::nextafter(v, 0.0);
+            for (int step = 0; step < 9; ++step, v = std::nextafter(v, 1e300)) values.push_back(v);
+        }
+    for (const double v : values) {
+        for (int decimals = 0; decimals <= 4; ++decimals) {
+            if (std::fabs(v) * std::pow(10.0, decimals) >= 0x1p62) continue;
+            const std::int64_t n = exactNearest(v, decimals);
+            const double expected = std::strtod((std::to_string(n) + "e-" + std::to_string(decimals)).c_str(), nullptr);
+            ASSERT_EQ(roundTiesEven(v, decimals), expected == 0.0 ? 0.0 : expected) << v << " " << decimals;
+        }
+        if (std::fabs(v) < 0x1p62 / 100) {
+            ASSERT_EQ(Cents::fromDouble(v).units, exactNearest(v, 2)) << v;
+        }
+        if (std::fabs(v) < 0x1p62 / 10000) {
+            ASSERT_EQ(Mills4::fromDouble(v).units, exactNearest(v, 4)) << v;
+        }
+    }
 }
 
 // A rounding mode changed elsewhere in the process (a printer driver, a library) must not move
