@@ -1,0 +1,49 @@
+#include "cli_backend.h"
+
+#include <cstdio>
+
+namespace veldro {
+namespace {
+
+std::string withLineEnds(const std::string& text) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out += text[i];
+    }
+    return out;
+}
+
+class CommandLineBackend : public platform::Backend {
+public:
+    void runModal(platform::Dialog& dialog) override {
+        throw DialogRefused("the dialog \"" + dialog.caption() + "\" would open, which the command line cannot show");
+    }
+
+    platform::MsgResult message(const std::string& text, const std::string& title, platform::MsgIcon, platform::MsgButtons buttons,
+                                platform::MsgDefault) override {
+        say(title.empty() ? text : title + ": " + text);
+        switch (buttons) {
+            case platform::MsgButtons::Ok: return platform::MsgResult::Ok;
+            case platform::MsgButtons::OkCancel: return platform::MsgResult::Cancel;
+            case platform::MsgButtons::YesNo: return platform::MsgResult::No;
+        }
+        return platform::MsgResult::Cancel;
+    }
+
+    int runAndWait(const std::string&) override { return -1; }
+    std::optional<std::string> scriptedPrinterReply() override { return std::string(); }
+    bool printsForReal() const override { return false; }
+    void status(const std::string& text) override { say(text); }
+};
+
+}  // namespace
+
+void say(const std::string& text) {
+    std::fprintf(stderr, "veldro: %s\n", withLineEnds(text).c_str());
+    std::fflush(stderr);
+}
+
+std::unique_ptr<platform::Backend> makeCommandLineBackend() { return std::make_unique<CommandLineBackend>(); }
+
+}  // namespace veldro

@@ -1,0 +1,90 @@
+#include "commands.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "cli_backend.h"
+#include "command_support.h"
+#include "platform/files.h"
+#include "register/index_check.h"
+#include "register_export.h"
+
+namespace veldro {
+
+std::string fileReason() { return platform::describeFileError(platform::lastFileError()); }
+
+OpenedClient openClient(const std::string& code, const std::string& procedure) {
+    OpenedClient out;
+    if (const std::string problem = dp::clientCodeProblem(code); !problem.empty()) {
+        say(problem);
+        out.status = kWrongArguments;
+    } else if (!platform::directoryExists(code)) {
+        say("the data directory " + code + " does not exist; check the client code (a new client's directory is made "
+            "with mkdir, or by the menu's Asset File Maintenance)");
+        out.status = kWrongArguments;
+    } else {
+        // Client::open tells why it cannot open the client (another user has it, ...).
+        out.client = dp::Client::open(code, procedure);
+        if (!out.client) out.status = kClientUnusable;
+    }
+    return out;
+}
+
+int readRegister(const dp::Client& client, RegisterBytes& r) {
+    if (!platform::readWholeFile(client.path("depr.idx"), r.index) || !platform::readWholeFile(client.path("depr.fil"), r.assets)) {
+        say("the asset files of " + client.code() + " cannot be read: " + fileReason() + ".");
+        return kClientUnusable;
+    }
+    const dp::IndexCheck check = dp::checkIndex(r.index, r.assets);
+    if (check.trusted()) return kDone;
+    say("the asset index depr.idx of " + client.code() + " does not match the asset file depr.fil:\r\n" + check.describe() +
+        "\r\nNothing was done. Asset File Maintenance in the menu offers to rebuild the index from depr.fil.");
+    return kClientUnusable;
+}
+
+int writeOutput(const std::string& output, const std::string& bytes) {
+    if (output.empty()) {
+        if (std::fwrite(bytes.data(), 1, bytes.size(), stdout) == bytes.size() && std::fflush(stdout) == 0) return kDone;
+        say("the output could not be written in full.");
+        return kClientUnusable;
+    }
+    if (platform::writeWholeFile(output, std::vector<unsigned char>(bytes.begin(), bytes.end()))) return kDone;
+    say(output + " could not be written: " + fileReason() + ".");
+    return kWrongArguments;
+}
+
+void sayNotes(const std::vector<std::string>& notes) {
+    for (const std::string& n : notes) say("note: " + n);
+}
+
+void sayMissingTables(const std::vector<RegisterRow>& rows, char basis) {
+    for (const std::string& file : rateTablesUsed(rows, basis))
+        if (!platform::fileExists(file))
+            say("note: the rate table " + file + " is not in the current directory, so its assets get no depreciation; "
+                "run veldro from the folder that holds the rate tables");
+}
+
+int exportRegister(const Arguments& a) {
+    OpenedClient opened = openClient(a.client, "veldro export");
+    if (!opened.client) return opened.status;
+    RegisterBytes bytes;
+    if (const int s = readRegister(*opened.client, bytes); s != kDone) return s;
+    const std::vector<RegisterRow> rows = registerRows(bytes.index, bytes.assets);
+    std::vector<std::string> notes;
+    const std::string text = a.format == "json" ? exportJson(rows, notes) : exportCsv(rows, notes);
+    sayNotes(notes);
+    return writeOutput(a.output, text);
+}
+
+int runCommand(const Arguments& a) {
+    switch (a.command) {
+        case Command::Help: std::fputs(a.helpText.c_str(), stdout); return kDone;
+        case Command::Export: return exportRegister(a);
+        case Command::Import: return importAssets(a);
+        case Command::Project: return projectAssets(a);
+        case Command::Report: return reportAssets(a);
+    }
+    return kWrongArguments;
+}
+
+}  // namespace veldro
