@@ -27,9 +27,10 @@ bool soldBy(const dp::AssetRecord& r, const dp::AssetFigures& f, const std::stri
 }
 
 // Nothing more will come after this year: fully depreciated, sold, a manual row (its amount is
-// typed for the current year only), or a whole year in service that gave nothing.
-bool finished(const dp::AssetFigures& f, const ProjectedYear& y, bool sold) {
-    return y.remaining.units <= 0 || sold || f.manual || (f.periodServiceMonths >= 12 && y.depreciation.units == 0);
+// typed for the current year only), or a whole year in service that carried nothing into prior
+// depreciation (nothing computed, or less than the close's rounding keeps).
+bool finished(const dp::AssetFigures& f, const ProjectedYear& y, dp::Cents priorBefore, bool sold) {
+    return y.remaining.units <= 0 || sold || f.manual || (f.periodServiceMonths >= 12 && y.accumulated == priorBefore);
 }
 
 ProjectedRow rowOf(const RegisterRow& r, ReportRowKind kind) {
@@ -39,6 +40,7 @@ ProjectedRow rowOf(const RegisterRow& r, ReportRowKind kind) {
 // The year of one asset: the report's computation at the fiscal year end, then the close's
 // carry-over into the next year.
 ProjectedYear projectYear(LiveAsset& a, const dp::EngineInputs& in) {
+    const dp::Cents priorBefore = dp::Cents::fromDouble(a.record.block(in.basis).PriorDepr);
     dp::AssetFigures f = dp::computeDepreciation(a.record, in);
     const bool sold = soldBy(a.record, f, in.reportDate);
     // The report writes every computed row back; a manual row keeps what is stored.
@@ -48,14 +50,14 @@ ProjectedYear projectYear(LiveAsset& a, const dp::EngineInputs& in) {
     // A sold asset has nothing left to depreciate: what it had is cancelled with it.
     ProjectedYear y{dp::Cents::fromDouble(f.amounts.CurrentDepr), dp::Cents::fromDouble(b.PriorDepr),
                     sold ? dp::Cents{} : dp::Cents::fromDouble(remainingBase(b))};
-    a.done = finished(f, y, sold);
+    a.done = finished(f, y, priorBefore, sold);
     return y;
 }
 
-// The rows of a finished asset end with the last year that gave something (the first year
+// The rows of a finished asset end with the last year that carried something (the first year
 // always stays, so that every asset is shown).
 void dropTrailingEmptyYears(std::vector<ProjectedYear>& years) {
-    while (years.size() > 1 && years.back().depreciation.units == 0) years.pop_back();
+    while (years.size() > 1 && years.back().accumulated == years[years.size() - 2].accumulated) years.pop_back();
 }
 
 std::vector<LiveAsset> liveAssets(const std::vector<RegisterRow>& rows, char basis, Projection& out) {

@@ -198,7 +198,7 @@ private:
     // mark; any other that begins with it is refused, as the maintenance dialog refuses it.
     std::string description() {
         const std::string flag = dp::upperCase(dp::trimBoth(field(1).value_or("")));
-        if (!flag.empty() && flag != "Y" && flag != "N") problem(1, quoted(flag) + " is not Y or N");
+        if (!flag.empty() && flag != "Y" && flag != "N") problem(1, quoted(dp::trimBoth(*field(1))) + " is not Y or N");
         const std::optional<std::string> bytes = storedText(3, dp::trimRight(field(3).value_or("")), kDescriptionWidth);
         if (!bytes) return std::string(kDescriptionWidth, ' ');
         const std::string mark(dp::kDeletedMark);
