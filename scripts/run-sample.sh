@@ -24,7 +24,7 @@ note() {
 
 note "run-sample: building in $dir/ (log: $log)"
 if ! { { [ -f "$dir/CMakeCache.txt" ] || cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDP_TESTS=OFF; } &&
-       cmake --build "$dir" --target dphost veldro devpick listout -j"$(nproc)"; } >"$log" 2>&1; then
+       cmake --build "$dir" --target dphost veldro veldro-cli devpick listout -j"$(nproc)"; } >"$log" 2>&1; then
   note ""
   tail -n 30 "$log" >&2
   echo "run-sample: the build failed; the whole output is in $log" >&2
