@@ -48,8 +48,14 @@ int writeOutput(const std::string& output, const std::string& bytes) {
         say("the output could not be written in full.");
         return kClientUnusable;
     }
-    if (platform::writeWholeFile(output, std::vector<unsigned char>(bytes.begin(), bytes.end()))) return kDone;
-    say(output + " could not be written: " + fileReason() + ".");
+    // Beside the file first, put in its place when whole.
+    platform::TextFile file;
+    if (file.createReplacing(output)) {
+        constexpr std::size_t kPiece = 1 << 20;
+        for (std::size_t at = 0; at < bytes.size(); at += kPiece) file.write(std::string_view(bytes).substr(at, kPiece));
+        if (file.commit()) return kDone;
+    }
+    say(output + " could not be written: " + platform::describeFileError(file.error()) + ".");
     return kWrongArguments;
 }
 

@@ -70,13 +70,18 @@ bool isControl(char32_t c) { return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0
 
 }  // namespace
 
+void appendUtf8Text(std::string& out, std::string_view bytes) {
+    for (char ch : bytes) {
+        const auto b = static_cast<unsigned char>(ch);
+        if (b >= 0x20 && b < 0x7F) out += ch;
+        else appendUtf8(out, b == 0 ? U' ' : dprender::cp437ToUnicode(b));
+    }
+}
+
 std::string cp437ToUtf8(std::string_view bytes) {
     std::string out;
     out.reserve(bytes.size());
-    for (char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        appendUtf8(out, b == 0 ? U' ' : dprender::cp437ToUnicode(b));
-    }
+    appendUtf8Text(out, bytes);
     return out;
 }
 

@@ -11,6 +11,8 @@ namespace veldro {
 // Stored bytes as UTF-8. NUL bytes (padding of old files) read as blanks; other control bytes
 // as the characters code page 437 shows for them.
 std::string cp437ToUtf8(std::string_view bytes);
+// The same, appended to out.
+void appendUtf8Text(std::string& out, std::string_view bytes);
 
 struct StoredText {
     std::string bytes;    // the code page 437 bytes

@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <optional>
+#include <thread>
 
 #include "close/close_period.h"
 #include "engine/dates.h"
+#include "format/money.h"
 #include "format/typed_entries.h"
 
 namespace veldro {
@@ -69,10 +71,57 @@ std::vector<LiveAsset> liveAssets(const std::vector<RegisterRow>& rows, char bas
             out.leftOut.push_back("asset " + dp::trimRight(dp::nulsToBlanks(r.record.AssetNumber)) + ": its amounts are not numbers");
             continue;
         }
-        if (kind == ReportRowKind::Asset) live.push_back({out.rows.size(), r.record, false});
+        if (kind == ReportRowKind::Asset) {
+            live.push_back({out.rows.size(), r.record, false});
+            // The engine does not read the description; a working copy without it is cheaper to copy.
+            live.back().record.Description.clear();
+        }
         out.rows.push_back(rowOf(r, kind));
     }
     return live;
+}
+
+// The fiscal year ends from the current one on, as many as the projection may reach.
+std::vector<std::string> fiscalYearEnds(dp::Date6c fye, int limit) {
+    std::vector<std::string> ends;
+    for (;;) {
+        ends.push_back(dp::normalizeDate(dp::date6cToText(fye)));
+        const std::optional<std::string> next = dp::nextFiscalYearEnd(fye);
+        if (static_cast<int>(ends.size()) >= limit || !next) return ends;
+        fye = dp::date6cFromText(*next);
+    }
+}
+
+// Every year of one asset until it is done or the years run out.
+void projectAsset(LiveAsset& a, std::vector<ProjectedYear>& years, dp::EngineInputs& in, const std::vector<std::string>& ends) {
+    for (std::size_t y = 0; y < ends.size() && !a.done; ++y) {
+        in.fiscalYearEnd = in.reportDate = ends[y];
+        in.periodMonths = dp::reportPeriodMonths(in.reportDate, in.fiscalYearEnd);
+        years.push_back(projectYear(a, in));
+    }
+    if (a.done) dropTrailingEmptyYears(years);
+}
+
+// The assets shared out over the processor's cores: each asset's years depend on nothing but
+// the asset, and each worker has its own engine inputs (its own rate tables read).
+void projectAll(std::vector<LiveAsset>& live, Projection& out, const ProjectionInputs& inputs, const std::vector<std::string>& ends) {
+    const std::size_t workers = std::clamp<std::size_t>(std::thread::hardware_concurrency(), 1, 8);
+    const std::size_t share = (live.size() + workers - 1) / workers;
+    auto work = [&](std::size_t from, std::size_t to) {
+        const dp::ExtendedPrecision precision;  // as the module's entry holds it, on every thread
+        dp::ReportOptions options;
+        options.reportBasis = inputs.basis == 'B' ? "B" : "T";
+        dp::EngineInputs in = dp::makeEngineInputs(options, ends.front());
+        if (inputs.tableRate) in.tableRate = inputs.tableRate;
+        for (std::size_t i = from; i < to; ++i) projectAsset(live[i], out.rows[live[i].row].years, in, ends);
+    };
+    if (workers == 1 || live.size() < 256 || inputs.tableRate) {
+        work(0, live.size());
+        return;
+    }
+    std::vector<std::thread> threads;
+    for (std::size_t from = 0; from < live.size(); from += share) threads.emplace_back(work, from, std::min(live.size(), from + share));
+    for (std::thread& t : threads) t.join();
 }
 
 }  // namespace
@@ -85,31 +134,17 @@ bool canProject(const dp::Date6c& fiscalYearEnd) {
 Projection projectRegister(const std::vector<RegisterRow>& rows, const ProjectionInputs& inputs) {
     Projection out;
     std::vector<LiveAsset> live = liveAssets(rows, inputs.basis, out);
-    dp::ReportOptions options;
-    options.reportBasis = inputs.basis == 'B' ? "B" : "T";
-    dp::EngineInputs in = dp::makeEngineInputs(options, dp::date6cToText(inputs.fiscalYearEnd));
-    if (inputs.tableRate) in.tableRate = inputs.tableRate;
-    dp::Date6c fye = inputs.fiscalYearEnd;
     const int limit = inputs.years > 0 ? std::min(inputs.years, kMaxProjectionYears) : kMaxProjectionYears;
-    for (int year = 1;; ++year) {
-        in.fiscalYearEnd = in.reportDate = dp::normalizeDate(dp::date6cToText(fye));
-        in.periodMonths = dp::reportPeriodMonths(in.reportDate, in.fiscalYearEnd);
-        out.yearEnds.push_back(in.fiscalYearEnd);
-        bool allDone = true;
-        for (LiveAsset& a : live) {
-            if (a.done) continue;
-            out.rows[a.row].years.push_back(projectYear(a, in));
-            allDone = allDone && a.done;
-        }
-        const std::optional<std::string> next = dp::nextFiscalYearEnd(fye);
-        if (allDone || year >= limit || !next) {
-            out.stoppedAtLimit = !allDone && inputs.years == 0;
-            break;
-        }
-        fye = dp::date6cFromText(*next);
+    std::vector<std::string> ends = fiscalYearEnds(inputs.fiscalYearEnd, limit);
+    projectAll(live, out, inputs, ends);
+    // The years shown: those asked for, else as many as the longest-lived asset needed.
+    std::size_t shown = 1;
+    for (const LiveAsset& a : live) {
+        shown = std::max(shown, out.rows[a.row].years.size());
+        out.stoppedAtLimit = out.stoppedAtLimit || (!a.done && inputs.years == 0);
     }
-    for (LiveAsset& a : live)
-        if (a.done) dropTrailingEmptyYears(out.rows[a.row].years);
+    if (inputs.years == 0) ends.resize(std::min(ends.size(), shown));
+    out.yearEnds = std::move(ends);
     return out;
 }
 

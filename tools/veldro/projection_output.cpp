@@ -170,11 +170,19 @@ private:
 };
 
 std::string joinPages(const std::vector<std::vector<std::string>>& pages, bool printer) {
+    std::size_t size = 0;
+    for (const auto& page : pages)
+        for (const std::string& l : page) size += l.size() + 2;
     std::string out;
+    out.reserve(size + size / 8 + pages.size() * 16);
     for (std::size_t p = 0; p < pages.size(); ++p) {
         if (p > 0) out += '\f';
-        if (printer) out += dp::reportPageControl() + "\r\n";
-        for (const std::string& l : pages[p]) out += (printer ? l : cp437ToUtf8(l)) + "\r\n";
+        if (printer) out.append(dp::reportPageControl()).append("\r\n");
+        for (const std::string& l : pages[p]) {
+            if (printer) out += l;
+            else appendUtf8Text(out, l);
+            out += "\r\n";
+        }
     }
     if (printer) out += "\f\r\n";
     return out;
@@ -192,13 +200,19 @@ std::string projectionPrinterFile(const std::vector<std::vector<std::string>>& p
 
 std::string projectionCsv(const Projection& p) {
     std::string out = csvLine({"asset_number", "description", "fiscal_year_end", "depreciation", "accumulated", "remaining"});
+    std::size_t rows = 0;
+    for (const ProjectedRow& r : p.rows) rows += r.years.size();
+    out.reserve(out.size() + rows * 80);
     for (const ProjectedRow& r : p.rows) {
         if (r.kind != ReportRowKind::Asset) continue;
-        const std::string number = cp437ToUtf8(dp::trimRight(r.assetNumber));
-        const std::string description = cp437ToUtf8(dp::trimRight(r.description));
-        for (std::size_t y = 0; y < r.years.size(); ++y)
-            out += csvLine({number, description, isoDate(p.yearEnds[y]), amountText(r.years[y].depreciation.toDouble()),
-                            amountText(r.years[y].accumulated.toDouble()), amountText(r.years[y].remaining.toDouble())});
+        const std::string asset = csvField(cp437ToUtf8(dp::trimRight(r.assetNumber))) + "," +
+                                  csvField(cp437ToUtf8(dp::trimRight(r.description))) + ",";
+        for (std::size_t y = 0; y < r.years.size(); ++y) {
+            const ProjectedYear& v = r.years[y];
+            out.append(asset).append(isoDate(p.yearEnds[y])).append(",").append(amountText(v.depreciation.toDouble()));
+            out.append(",").append(amountText(v.accumulated.toDouble())).append(",").append(amountText(v.remaining.toDouble()));
+            out += "\r\n";
+        }
     }
     return out;
 }

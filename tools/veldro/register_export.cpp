@@ -1,5 +1,6 @@
 #include "register_export.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 
@@ -93,8 +94,15 @@ std::string amountText(double value) {
     if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
     if (std::fabs(value) >= kLargestInCents) return dp::formatNumber(value, "0.00");
     const std::int64_t units = dp::Cents::fromDouble(value).units;
-    const std::int64_t magnitude = units < 0 ? -units : units;
-    return (units < 0 ? "-" : "") + std::to_string(magnitude / 100) + "." + twoDigits(static_cast<int>(magnitude % 100));
+    const std::uint64_t magnitude = units < 0 ? 0 - static_cast<std::uint64_t>(units) : static_cast<std::uint64_t>(units);
+    char buffer[32];
+    char* p = buffer;
+    if (units < 0) *p++ = '-';
+    p = std::to_chars(p, buffer + sizeof buffer, magnitude / 100).ptr;
+    *p++ = '.';
+    *p++ = static_cast<char>('0' + magnitude % 100 / 10);
+    *p++ = static_cast<char>('0' + magnitude % 10);
+    return std::string(buffer, p);
 }
 
 std::string rateText(double value) {
