@@ -2,6 +2,8 @@
 
 #include <map>
 
+#include "pdf_output.h"
+
 namespace veldro {
 namespace {
 
@@ -245,11 +247,13 @@ std::string checkFormat(Arguments& a) {
             if (a.format.empty()) a.format = "text";
             if (a.format != "text" && a.format != "csv" && a.format != "pdf")
                 return "--format is text, csv or pdf, not " + a.format;
+            if (a.format == "pdf" && !pdfAvailable()) return pdfUnavailableText();
             return a.format == "pdf" && a.output.empty() ? "--format pdf needs -o FILE.pdf" : "";
         case Command::Report:
             if (a.date.empty()) return "the report needs its date: --date MMDDYYYY";
             if (a.output.empty()) return "";
             a.format = extensionOf(a.output);
+            if (a.format == "pdf" && !pdfAvailable()) return pdfUnavailableText();
             return a.format == "txt" || a.format == "pdf" || a.format == "csv"
                        ? ""
                        : "-o names a .txt, .pdf or .csv file, not " + a.output;

@@ -47,10 +47,6 @@ void sayProjectionNotes(const Projection& p) {
 }  // namespace
 
 int projectAssets(const Arguments& a) {
-    if (a.format == "pdf" && !pdfAvailable()) {
-        say(pdfUnavailableText());
-        return kWrongArguments;
-    }
     OpenedClient opened = openClient(a.client, "veldro project");
     if (!opened.client) return opened.status;
     dp::CompanyRecord company;

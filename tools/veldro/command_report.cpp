@@ -63,10 +63,6 @@ int reportAssets(const Arguments& a) {
         say("--date: " + (d.empty ? std::string("the report needs its date") : dp::dateRefusalText(a.date, d)));
         return kWrongArguments;
     }
-    if (a.format == "pdf" && !pdfAvailable()) {
-        say(pdfUnavailableText());
-        return kWrongArguments;
-    }
     OpenedClient opened = openClient(a.client, "veldro report");
     if (!opened.client) return opened.status;
     dp::EngineInputs inputs;

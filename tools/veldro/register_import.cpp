@@ -80,34 +80,14 @@ bool isIsoDate(const std::string& t) {
     return true;
 }
 
-// Reads one row of the table into a record to add, noting every problem of the row.
-class RowCheck {
+// The fields of one row as the register stores them; every problem noted with its line and
+// column.
+class FieldReader {
 public:
-    RowCheck(const CsvRecord& row, const ColumnMap& map, std::vector<ImportProblem>& problems)
+    FieldReader(const CsvRecord& row, const ColumnMap& map, std::vector<ImportProblem>& problems)
         : row_(row), map_(map), problems_(problems) {}
 
-    std::optional<dp::AssetRecord> check(const std::map<std::string, int>& existing, std::map<std::string, int>& seen) {
-        const std::size_t before = problems_.size();
-        dp::AssetRecord r;  // a new asset starts empty, as one typed in the menu
-        r.AssetNumber = assetNumber(existing, seen);
-        RowKind kind = rowKind();
-        const std::optional<DateField> acquired = date(4, true);
-        const std::optional<DateField> sold = date(5, false);
-        kind = reconcileKind(kind, acquired);
-        if (kind == RowKind::Heading || kind == RowKind::Subtotal)
-            dp::date6FromText(r.DateAcquired, kind == RowKind::Heading ? "H" : "S", false);
-        else if (acquired && !acquired->digits.empty())
-            dp::date6FromText(r.DateAcquired, acquired->digits, false);
-        if (sold) dp::date6FromText(r.DateSold, sold->digits, true);
-        r.Description = description();
-        r.Book = basis(0, dp::BasisBlock{});
-        r.Tax = basis(kBasisColumns, r.Book);
-        if (kind == RowKind::Asset || kind == RowKind::Unspecified) checkMethods(r);
-        if (problems_.size() != before) return std::nullopt;
-        return r;
-    }
-
-private:
+protected:
     void problem(std::size_t column, std::string text) {
         problems_.push_back({row_.line, registerColumns()[column], std::move(text)});
     }
@@ -132,6 +112,63 @@ private:
         return s.bytes;
     }
 
+    void number(std::size_t column, double& value) {
+        const std::optional<std::string> t = field(column);
+        if (!t) return;
+        const dp::TypedNumber n = dp::readTypedNumber(*t);
+        if (n.ok()) value = n.value;
+        else problem(column, dp::numberRefusalText(*t, n.refusal));
+    }
+
+    void manual(std::size_t column, char& flag) {
+        const std::optional<std::string> t = field(column);
+        if (!t) return;
+        const std::string v = dp::upperCase(dp::trimBoth(*t));
+        if (v.empty() || v == "Y" || v == "N") flag = v.empty() ? ' ' : v[0];
+        else
+            problem(column, quoted(dp::trimBoth(*t)) + " is not Y or N. Type Y when the current year's depreciation is "
+                                                      "entered by hand, N (or nothing) when the method computes it.");
+    }
+
+    void text(std::size_t column, std::string& stored, int width) {
+        const std::optional<std::string> t = field(column);
+        if (!t) return;
+        if (const std::optional<std::string> bytes = storedText(column, dp::trimRight(*t), width))
+            stored = dp::fixedText(*bytes, static_cast<std::size_t>(width));
+    }
+
+    const CsvRecord& row_;
+    const ColumnMap& map_;
+    std::vector<ImportProblem>& problems_;
+};
+
+// Reads one row of the table into a record to add, noting every problem of the row.
+class RowCheck : FieldReader {
+public:
+    using FieldReader::FieldReader;
+
+    std::optional<dp::AssetRecord> check(const std::map<std::string, int>& existing, std::map<std::string, int>& seen) {
+        const std::size_t before = problems_.size();
+        dp::AssetRecord r;  // a new asset starts empty, as one typed in the menu
+        r.AssetNumber = assetNumber(existing, seen);
+        RowKind kind = rowKind();
+        const std::optional<DateField> acquired = date(4, true);
+        const std::optional<DateField> sold = date(5, false);
+        kind = reconcileKind(kind, acquired);
+        if (kind == RowKind::Heading || kind == RowKind::Subtotal)
+            dp::date6FromText(r.DateAcquired, kind == RowKind::Heading ? "H" : "S", false);
+        else if (acquired && !acquired->digits.empty())
+            dp::date6FromText(r.DateAcquired, acquired->digits, false);
+        if (sold) dp::date6FromText(r.DateSold, sold->digits, true);
+        r.Description = description();
+        r.Book = basis(0, dp::BasisBlock{});
+        r.Tax = basis(kBasisColumns, r.Book);
+        if (kind == RowKind::Asset || kind == RowKind::Unspecified) checkMethods(r);
+        if (problems_.size() != before) return std::nullopt;
+        return r;
+    }
+
+private:
     std::string assetNumber(const std::map<std::string, int>& existing, std::map<std::string, int>& seen) {
         const std::string typed = dp::trimBoth(field(2).value_or(""));
         if (typed.empty()) {
@@ -214,31 +251,6 @@ private:
         return dp::fixedText(*bytes, kDescriptionWidth);
     }
 
-    void number(std::size_t column, double& value) {
-        const std::optional<std::string> t = field(column);
-        if (!t) return;
-        const dp::TypedNumber n = dp::readTypedNumber(*t);
-        if (n.ok()) value = n.value;
-        else problem(column, dp::numberRefusalText(*t, n.refusal));
-    }
-
-    void manual(std::size_t column, char& flag) {
-        const std::optional<std::string> t = field(column);
-        if (!t) return;
-        const std::string v = dp::upperCase(dp::trimBoth(*t));
-        if (v.empty() || v == "Y" || v == "N") flag = v.empty() ? ' ' : v[0];
-        else
-            problem(column, quoted(dp::trimBoth(*t)) + " is not Y or N. Type Y when the current year's depreciation is "
-                                                      "entered by hand, N (or nothing) when the method computes it.");
-    }
-
-    void text(std::size_t column, std::string& stored, int width) {
-        const std::optional<std::string> t = field(column);
-        if (!t) return;
-        if (const std::optional<std::string> bytes = storedText(column, dp::trimRight(*t), width))
-            stored = dp::fixedText(*bytes, static_cast<std::size_t>(width));
-    }
-
     // A basis block: the columns present, the rest as in `start`.
     dp::BasisBlock basis(std::size_t offset, dp::BasisBlock b) {
         const std::size_t c = kFirstBasisColumn + offset;
@@ -264,10 +276,6 @@ private:
             if (std::string why = methodProblem(code, b.Rate); !why.empty()) problem(c, why);
         }
     }
-
-    const CsvRecord& row_;
-    const ColumnMap& map_;
-    std::vector<ImportProblem>& problems_;
 };
 
 bool allEmpty(const CsvRecord& r) {
