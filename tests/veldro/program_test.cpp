@@ -257,12 +257,16 @@ TEST_F(Program, TheExitStatusSaysHowItEnded) {
         {{"export", ""}, 2, "invalid Client Code"},
         {{"import", client.code(), scratch.path("missing.csv")}, 2, "cannot be read"},
         {{"project", client.code(), "--years", "0"}, 2, "--years is a number"},
+        {{"export", client.code(), "-o", client.path("DEPR.FIL")}, 2, "is a file of the client's books"},
+        {{"project", client.code(), "-o", client.code() + "/./company.fil"}, 2, "is a file of the client's books"},
     };
+    const auto before = filesOf(client);
     for (const auto& c : cases) {
         const Outcome r = veldro(c.args);
         EXPECT_EQ(r.status, c.status) << ::testing::PrintToString(c.args);
         EXPECT_NE((r.out + r.err).find(c.says), std::string::npos) << r.out << r.err;
     }
+    EXPECT_EQ(filesOf(client), before);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // veldro project: the projection of the client's register, as text, CSV or PDF. The client's
 // files are only read.
 #include <cstdio>
+#include <filesystem>
+#include <random>
 
 #include "cli_backend.h"
 #include "command_support.h"
@@ -23,12 +25,14 @@ std::string companyLine(const dp::CompanyRecord& company, int records) {
     return line;
 }
 
-// The printer file beside the PDF, rendered and removed.
+// The printer file in the temporary folder, rendered and removed.
 int writePdf(const Arguments& a, const std::string& printerFile) {
-    const std::string work = a.output + ".prn";
-    if (!platform::writeWholeFile(work, std::vector<unsigned char>(printerFile.begin(), printerFile.end()))) {
-        say(a.output + " could not be written: " + fileReason() + ".");
-        return kWrongArguments;
+    std::error_code ec;
+    const std::string work =
+        (std::filesystem::temp_directory_path(ec) / ("veldro-projection-" + std::to_string(std::random_device{}()) + ".prn")).string();
+    if (ec || !platform::writeWholeFile(work, std::vector<unsigned char>(printerFile.begin(), printerFile.end()))) {
+        say("the projection could not be laid out for the PDF: " + fileReason() + ".");
+        return kClientUnusable;
     }
     const std::string error = renderPdf(work, a.output, "Depreciation Projection - " + dp::trimRight(a.client));
     platform::removeFile(work);

@@ -30,6 +30,11 @@ int readRegister(const dp::Client& client, RegisterBytes& r);
 // The bytes to standard output, or as the whole new content of `output`. The exit status.
 int writeOutput(const std::string& output, const std::string& bytes);
 
+// A file of the client's data directory that the module keeps or works with (depr.fil,
+// company.fil, report.txt, the copies of closed years, work files, the lock, the journal ...),
+// in any letter case: an output never goes there.
+bool isClientFile(const std::string& output, const std::string& clientDir);
+
 // The reason of the last failed file operation, for a message.
 std::string fileReason();
 void sayNotes(const std::vector<std::string>& notes);

@@ -1,7 +1,9 @@
 #include "commands.h"
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
+#include <regex>
 
 #include "cli_backend.h"
 #include "command_support.h"
@@ -70,6 +72,18 @@ void sayMissingTables(const std::vector<RegisterRow>& rows, char basis) {
                 "run veldro from the folder that holds the rate tables");
 }
 
+bool isClientFile(const std::string& output, const std::string& clientDir) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path out(output);
+    if (!fs::equivalent(out.has_parent_path() ? out.parent_path() : fs::path("."), clientDir, ec) || ec) return false;
+    static const std::regex kept(
+        R"((depr\.fil|depr\.idx|company\.fil|deprrecs\.fil|report\.txt|t4562\.frm|odepr\.(fil|idx)|new\.(fil|idx)|newcomp\.fil|)"
+        R"(temp\.(fil|idx)|depr\.lck|replace\.jnl.*|baddepr\.idx|depr[0-9]{4}\.(fil|idx)|comp[0-9]{4}\.fil)(\.new)?)",
+        std::regex::icase);
+    return std::regex_match(out.filename().string(), kept);
+}
+
 int exportRegister(const Arguments& a) {
     OpenedClient opened = openClient(a.client, "veldro export");
     if (!opened.client) return opened.status;
@@ -83,6 +97,10 @@ int exportRegister(const Arguments& a) {
 }
 
 int runCommand(const Arguments& a) {
+    if (!a.output.empty() && isClientFile(a.output, a.client)) {
+        say(a.output + " is a file of the client's books; write the output somewhere else.");
+        return kWrongArguments;
+    }
     switch (a.command) {
         case Command::Help: std::fputs(a.helpText.c_str(), stdout); return kDone;
         case Command::Export: return exportRegister(a);
