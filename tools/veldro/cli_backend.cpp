@@ -22,7 +22,9 @@ public:
 
     platform::MsgResult message(const std::string& text, const std::string& title, platform::MsgIcon, platform::MsgButtons buttons,
                                 platform::MsgDefault) override {
-        say(title.empty() ? text : title + ": " + text);
+        // The messages of a command's own procedure ("veldro import") carry its name in front.
+        if (title.rfind("veldro ", 0) == 0) std::fprintf(stderr, "%s: %s\n", title.c_str(), withLineEnds(text).c_str());
+        else say(title.empty() ? text : title + ": " + text);
         switch (buttons) {
             case platform::MsgButtons::Ok: return platform::MsgResult::Ok;
             case platform::MsgButtons::OkCancel: return platform::MsgResult::Cancel;
