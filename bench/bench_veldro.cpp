@@ -111,7 +111,7 @@ void BM_ExportFunctions32767(benchmark::State& state) {
     std::size_t bytes = 0;
     for (auto _ : state) {
         std::vector<std::string> notes;
-        const std::string csv = veldro::exportCsv(veldro::registerRows(index, assets), notes);
+        const std::string csv = veldro::exportCsv(veldro::walkOf(index, assets), notes);
         bytes = csv.size();
         benchmark::DoNotOptimize(csv.data());
     }
@@ -138,7 +138,7 @@ const std::string& importFile() {
             for (dp::BasisBlock* b : {&r.record.Book, &r.record.Tax})
                 if (b->Method == "M   ") b->Method = "SL  ";
         std::vector<std::string> notes;
-        const std::string csv = veldro::exportCsv(rows, notes);
+        const std::string csv = veldro::exportCsv(veldro::walkOf(rows), notes);
         const std::string p = fullClient().code() + "-import.csv";
         std::ofstream(p, std::ios::binary) << csv;
         return p;

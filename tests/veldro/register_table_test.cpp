@@ -76,12 +76,13 @@ TEST(Export, JsonHasTheSameNamesWithNumbersAndFlags) {
     dp::AssetRecord r = dptest::makeAsset("A\"1", "Say \"hi\"\\", "03152004");
     r.Book.Cost = 2400;
     std::vector<std::string> notes;
-    const std::string json = exportJson({{dp::makeIndexBytes("A\"1", 1), 1, r}}, notes);
+    const std::vector<RegisterRow> rows = {{dp::makeIndexBytes("A\"1", 1), 1, r}};
+    const std::string json = exportJson(walkOf(rows), notes);
     EXPECT_NE(json.find("\"asset_number\": \"A\\\"1\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"description\": \"Say \\\"hi\\\"\\\\\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"deleted\": false"), std::string::npos);
     EXPECT_NE(json.find("\"book_cost\": 2400.00"), std::string::npos);
-    EXPECT_EQ(exportJson({}, notes), "[]\n");
+    EXPECT_EQ(exportJson(walkOf(std::vector<RegisterRow>{}), notes), "[]\n");
 }
 
 // ---- import ---------------------------------------------------------------------------------

@@ -1,5 +1,6 @@
 #include "commands.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
@@ -32,8 +33,22 @@ OpenedClient openClient(const std::string& code, const std::string& procedure) {
     return out;
 }
 
+namespace {
+
+// A whole file in one transfer (a missing one is empty).
+bool readFileBytes(const std::string& path, std::vector<unsigned char>& out) {
+    out.clear();
+    if (!platform::fileExists(path)) return true;
+    platform::RecordFile f;
+    if (!f.openExisting(path, 1)) return false;
+    out.resize(static_cast<std::size_t>(std::max<std::int64_t>(f.recordCount(), 0)));
+    return out.empty() || f.readRecords(1, static_cast<std::int64_t>(out.size()), out.data());
+}
+
+}  // namespace
+
 int readRegister(const dp::Client& client, RegisterBytes& r) {
-    if (!platform::readWholeFile(client.path("depr.idx"), r.index) || !platform::readWholeFile(client.path("depr.fil"), r.assets)) {
+    if (!readFileBytes(client.path("depr.idx"), r.index) || !readFileBytes(client.path("depr.fil"), r.assets)) {
         say("the asset files of " + client.code() + " cannot be read: " + fileReason() + ".");
         return kClientUnusable;
     }
@@ -89,7 +104,7 @@ int exportRegister(const Arguments& a) {
     if (!opened.client) return opened.status;
     RegisterBytes bytes;
     if (const int s = readRegister(*opened.client, bytes); s != kDone) return s;
-    const std::vector<RegisterRow> rows = registerRows(bytes.index, bytes.assets);
+    const RowWalk rows = walkOf(bytes.index, bytes.assets);
     std::vector<std::string> notes;
     const std::string text = a.format == "json" ? exportJson(rows, notes) : exportCsv(rows, notes);
     sayNotes(notes);

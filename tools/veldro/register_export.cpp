@@ -145,32 +145,31 @@ std::vector<ExportValue> exportValues(const dp::AssetRecord& r, std::vector<std:
     return out;
 }
 
-std::string exportCsv(const std::vector<RegisterRow>& rows, std::vector<std::string>& notes) {
+std::string exportCsv(const RowWalk& rows, std::vector<std::string>& notes) {
     std::string out = csvLine(registerColumns());
-    out.reserve(rows.size() * 200 + out.size());
     std::vector<std::string> fields;
-    for (const RegisterRow& row : rows) {
-        if (isEmptySlot(row.record)) continue;
+    rows([&](const RegisterRow& row) {
+        if (isEmptySlot(row.record)) return;
         fields.clear();
         for (ExportValue& v : exportValues(row.record, notes)) fields.push_back(std::move(v.text));
         out += csvLine(fields);
-    }
+    });
     return out;
 }
 
-std::string exportJson(const std::vector<RegisterRow>& rows, std::vector<std::string>& notes) {
+std::string exportJson(const RowWalk& rows, std::vector<std::string>& notes) {
     const std::vector<std::string>& columns = registerColumns();
     std::string out = "[";
     bool first = true;
-    for (const RegisterRow& row : rows) {
-        if (isEmptySlot(row.record)) continue;
+    rows([&](const RegisterRow& row) {
+        if (isEmptySlot(row.record)) return;
         const std::vector<ExportValue> values = exportValues(row.record, notes);
         out += first ? "\n  {" : ",\n  {";
         first = false;
         for (std::size_t i = 0; i < values.size(); ++i)
             out += (i ? ", " : "") + jsonString(columns[i]) + ": " + jsonValue(values[i]);
         out += "}";
-    }
+    });
     return out + (first ? "]\n" : "\n]\n");
 }
 

@@ -39,7 +39,7 @@ std::vector<ExportValue> exportValues(const dp::AssetRecord& record, std::vector
 
 // Every row that holds a record (not an empty slot): CSV with a header row (CR LF line ends),
 // or JSON (an array of objects, one line each).
-std::string exportCsv(const std::vector<RegisterRow>& rows, std::vector<std::string>& notes);
-std::string exportJson(const std::vector<RegisterRow>& rows, std::vector<std::string>& notes);
+std::string exportCsv(const RowWalk& rows, std::vector<std::string>& notes);
+std::string exportJson(const RowWalk& rows, std::vector<std::string>& notes);
 
 }  // namespace veldro

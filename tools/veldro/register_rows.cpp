@@ -8,24 +8,36 @@
 
 namespace veldro {
 
+RowWalk walkOf(const std::vector<unsigned char>& indexBytes, const std::vector<unsigned char>& assetBytes) {
+    return [&indexBytes, &assetBytes](const RowVisitor& visit) {
+        const std::size_t entries = indexBytes.size() / dp::kIndexEntryLength;
+        const std::size_t records = assetBytes.size() / dp::kAssetRecordLength;
+        RegisterRow row;
+        for (std::size_t i = 0; i < entries; ++i) {
+            std::copy_n(indexBytes.begin() + static_cast<std::ptrdiff_t>(i * dp::kIndexEntryLength), dp::kIndexEntryLength,
+                        row.entry.begin());
+            row.recordNumber = dp::indexRecordNumber(row.entry);
+            if (row.recordNumber < 1 || static_cast<std::size_t>(row.recordNumber) > records) continue;
+            dp::AssetRecord::Bytes b{};
+            std::copy_n(assetBytes.begin() + static_cast<std::ptrdiff_t>((row.recordNumber - 1) * dp::kAssetRecordLength),
+                        dp::kAssetRecordLength, b.begin());
+            row.record = dp::AssetRecord::decode(b);
+            visit(row);
+        }
+    };
+}
+
+RowWalk walkOf(const std::vector<RegisterRow>& rows) {
+    return [&rows](const RowVisitor& visit) {
+        for (const RegisterRow& r : rows) visit(r);
+    };
+}
+
 std::vector<RegisterRow> registerRows(const std::vector<unsigned char>& indexBytes,
                                       const std::vector<unsigned char>& assetBytes) {
-    const std::size_t entries = indexBytes.size() / dp::kIndexEntryLength;
-    const std::size_t records = assetBytes.size() / dp::kAssetRecordLength;
     std::vector<RegisterRow> rows;
-    rows.reserve(entries);
-    for (std::size_t i = 0; i < entries; ++i) {
-        RegisterRow row;
-        std::copy_n(indexBytes.begin() + static_cast<std::ptrdiff_t>(i * dp::kIndexEntryLength), dp::kIndexEntryLength,
-                    row.entry.begin());
-        row.recordNumber = dp::indexRecordNumber(row.entry);
-        if (row.recordNumber < 1 || static_cast<std::size_t>(row.recordNumber) > records) continue;
-        dp::AssetRecord::Bytes b{};
-        std::copy_n(assetBytes.begin() + static_cast<std::ptrdiff_t>((row.recordNumber - 1) * dp::kAssetRecordLength),
-                    dp::kAssetRecordLength, b.begin());
-        row.record = dp::AssetRecord::decode(b);
-        rows.push_back(std::move(row));
-    }
+    rows.reserve(indexBytes.size() / dp::kIndexEntryLength);
+    walkOf(indexBytes, assetBytes)([&rows](const RegisterRow& r) { rows.push_back(r); });
     return rows;
 }
 

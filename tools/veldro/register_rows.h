@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -20,6 +21,15 @@ struct RegisterRow {
 // naming no record of depr.fil, are no rows.
 std::vector<RegisterRow> registerRows(const std::vector<unsigned char>& indexBytes,
                                       const std::vector<unsigned char>& assetBytes);
+
+// A walk over rows in index order: it calls its argument with each row in turn.
+using RowVisitor = std::function<void(const RegisterRow&)>;
+using RowWalk = std::function<void(const RowVisitor&)>;
+// The rows given.
+RowWalk walkOf(const std::vector<RegisterRow>& rows);
+// The rows of the two files' bytes, each decoded when it is visited (nothing of the register is
+// held besides the bytes).
+RowWalk walkOf(const std::vector<unsigned char>& indexBytes, const std::vector<unsigned char>& assetBytes);
 
 // The depreciation report's reading of a row: rows it leaves out (an empty slot, a record marked
 // deleted, a tax Form 4562 code containing 11), heading and subtotal rows, and the assets it
