@@ -68,14 +68,28 @@ std::string codePoint(char32_t c) {
 
 bool isControl(char32_t c) { return c < 0x20 || c == 0x7F || (c >= 0x80 && c < 0xA0); }
 
+// The UTF-8 form of every byte, made once.
+const std::array<std::string, 256>& utf8OfBytes() {
+    static const std::array<std::string, 256> table = [] {
+        std::array<std::string, 256> t;
+        for (int b = 0; b < 256; ++b) appendUtf8(t[static_cast<std::size_t>(b)], b == 0 ? U' ' : dprender::cp437ToUnicode(static_cast<unsigned char>(b)));
+        return t;
+    }();
+    return table;
+}
+
 }  // namespace
 
 void appendUtf8Text(std::string& out, std::string_view bytes) {
-    for (char ch : bytes) {
-        const auto b = static_cast<unsigned char>(ch);
-        if (b >= 0x20 && b < 0x7F) out += ch;
-        else appendUtf8(out, b == 0 ? U' ' : dprender::cp437ToUnicode(b));
+    const std::array<std::string, 256>& utf8 = utf8OfBytes();
+    std::size_t plain = 0;  // the start of the run of printable ASCII not yet appended
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto b = static_cast<unsigned char>(bytes[i]);
+        if (b >= 0x20 && b < 0x7F) continue;
+        out.append(bytes.substr(plain, i - plain)).append(utf8[b]);
+        plain = i + 1;
     }
+    out.append(bytes.substr(plain));
 }
 
 std::string cp437ToUtf8(std::string_view bytes) {

@@ -47,8 +47,10 @@ ProjectedYear projectYear(LiveAsset& a, const dp::EngineInputs& in) {
     const bool sold = soldBy(a.record, f, in.reportDate);
     // The report writes every computed row back; a manual row keeps what is stored.
     if (!f.manual) a.record = std::move(f.record);
-    dp::carryOverRecord(a.record);
-    const dp::BasisBlock& b = a.record.block(in.basis);
+    // The close carries the basis projected as it carries both (the other one is not read).
+    dp::BasisBlock& b = a.record.block(in.basis);
+    b.PriorDepr = dp::carriedPriorDepr(b.PriorDepr, b.CurrentDepr);
+    b.CurrentDepr = 0;
     // A sold asset has nothing left to depreciate: what it had is cancelled with it.
     ProjectedYear y{dp::Cents::fromDouble(f.amounts.CurrentDepr), dp::Cents::fromDouble(b.PriorDepr),
                     sold ? dp::Cents{} : dp::Cents::fromDouble(remainingBase(b))};
