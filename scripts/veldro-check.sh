@@ -64,6 +64,10 @@ run project 0 project SAMPLE --format csv -o projection.csv
 same projection.csv "$golden/SAMPLE-projection-tax.csv"
 run text 0 project SAMPLE --basis book --years 10
 same text.out "$golden/SAMPLE-projection-book.txt"
+# The same projection as a PDF on Letter paper: its lines read in order, every word inside the
+# margins.
+DP_PAPER=Letter run projpdf 0 project SAMPLE --basis book --years 10 --format pdf -o projection.pdf
+bash "$root/tests/windows/check_outputs.sh" pdf projection.pdf text.out || fail "projection.pdf"
 
 # The menu's report on the book basis in whole dollars (the scenario depreciation_report).
 run report 0 report SAMPLE --date 12312004 --basis book --whole-dollars -o report.csv
@@ -71,5 +75,18 @@ menu=$root/tests/scenarios/depreciation_report/expected/CLIENT
 same SAMPLE/report.txt "$menu/report.txt"
 same SAMPLE/depr.fil "$menu/depr.fil"
 same report.csv "$golden/SAMPLE-report-book.csv"
+# The report again as a PDF on the paper DP_PAPER names: a page of A4 for each of report.txt's,
+# its heading on each; the same figures stored; an existing PDF only written over when asked.
+DP_PAPER=A4 run reportpdf 0 report SAMPLE --date 12312004 --basis book --whole-dollars -o report.pdf
+same SAMPLE/depr.fil "$menu/depr.fil"
+pages=$(LC_ALL=C grep -ac 'Page  *[0-9][0-9]*.$' "$menu/report.txt")
+info=$(pdfinfo report.pdf 2>&1)
+echo "$info" | grep -q "^Pages: *$pages\$" || fail "report.pdf: not $pages pages: $(echo "$info" | grep Pages)"
+echo "$info" | grep -q "^Page size: .*(A4)" || fail "report.pdf: not on A4: $(echo "$info" | grep 'Page size')"
+[ "$(pdftotext -layout report.pdf - | grep -c 'Riverside Hardware Inc\..*Page [0-9]')" -eq "$pages" ] ||
+    fail "report.pdf: the heading is not on each of its $pages pages"
+run again 1 report SAMPLE --date 12312004 -o report.pdf
+grep -q "report.pdf already exists; --replace writes over it. Nothing was done." again.errors ||
+    fail "an existing report.pdf: $(cat again.errors)"
 
 [ "$failed" -eq 0 ] && echo "veldro-check: all passed" || { echo "veldro-check: failures above (in $work)"; exit 1; }

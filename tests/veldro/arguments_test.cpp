@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "arguments.h"
-#include "pdf_output.h"
 
 namespace veldro {
 namespace {
@@ -32,11 +31,13 @@ TEST(Arguments, WrongArgumentsAreNamed) {
         {"export A -o", "-o needs a value"},
         {"import A", "name the CSV file"},
         {"import A f.csv --basis book", "unknown option --basis"},
+        {"import A f.csv -o out.csv", "unknown option -o"},
+        {"import A f.csv --replace", "unknown option --replace"},
         {"project A --basis both", "--basis is book or tax, not both"},
         {"project A --years 0", "--years is a number of years from 1 to 100, not 0"},
         {"project A --years 101", "from 1 to 100"},
         {"project A --years x", "from 1 to 100"},
-        {"project A --format pdf", pdfAvailable() ? "--format pdf needs -o FILE.pdf" : "writes no PDF files"},
+        {"project A --format pdf", "--format pdf needs -o FILE.pdf"},
         {"project A --format html", "--format is text, csv or pdf"},
         {"report A", "the report needs its date"},
         {"report A --date 12312004 -o out.doc", "-o names a .txt, .pdf or .csv file"},
@@ -63,7 +64,7 @@ TEST(Arguments, EachCommandReadsItsOptions) {
     EXPECT_TRUE(p.arguments.dryRun);
 
     p = parseArguments(split("report SAMPLE --date 12/31/2004 --whole-dollars -o Out.PDF"));
-    ASSERT_EQ(p.error, pdfUnavailableText());  // "" where PDF files are written
+    ASSERT_EQ(p.error, "");
     EXPECT_EQ(p.arguments.date, "12/31/2004");
     EXPECT_TRUE(p.arguments.wholeDollars);
     EXPECT_EQ(p.arguments.basis, 'T');  // the report's options start on the tax basis
@@ -72,6 +73,14 @@ TEST(Arguments, EachCommandReadsItsOptions) {
     p = parseArguments(split("export SAMPLE"));
     EXPECT_EQ(p.arguments.format, "csv");
     EXPECT_EQ(p.arguments.output, "");
+    EXPECT_FALSE(p.arguments.replace);
+    EXPECT_EQ(p.arguments.waitSeconds, 5);  // as long as the menu waits
+
+    p = parseArguments(split("export SAMPLE -o a.csv --replace --wait 3600"));
+    ASSERT_EQ(p.error, "");
+    EXPECT_TRUE(p.arguments.replace);
+    EXPECT_EQ(p.arguments.waitSeconds, 3600);
+    EXPECT_NE(parseArguments(split("export SAMPLE --wait 3601")).error.find("from 0 to 3600, not 3601"), std::string::npos);
 }
 
 TEST(Arguments, HelpForTheProgramAndEachCommand) {

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <thread>
 
 #include "sample_client.h"
 #include "generated_register.h"
@@ -75,7 +76,7 @@ TEST_F(Program, ExportThenImportIntoAnEmptyClientThenExportGivesTheSameFile) {
         TempClient from, into;
         if (i == 0) sample(from);
         else from.writeRegister(registers[i]);
-        const Outcome exported = veldro({"export", from.code(), "-o", scratch.path("first.csv")});
+        const Outcome exported = veldro({"export", from.code(), "-o", scratch.path("first.csv"), "--replace"});
         ASSERT_EQ(exported.status, 0) << exported.err;
         const Outcome imported = veldro({"import", into.code(), scratch.path("first.csv")});
         ASSERT_EQ(imported.status, 0) << imported.err;
@@ -138,7 +139,9 @@ TEST_F(Program, AClientInUseIsRefusedAndSaysSo) {
     for (const std::vector<std::string>& args : {std::vector<std::string>{"import", client.code(), scratch.path("in.csv")},
                                                  std::vector<std::string>{"export", client.code()},
                                                  std::vector<std::string>{"project", client.code()}}) {
-        const Outcome r = veldro(args);
+        std::vector<std::string> noWait = args;
+        noWait.insert(noWait.end(), {"--wait", "0"});
+        const Outcome r = veldro(noWait);
         EXPECT_EQ(r.status, 3) << args[0];
         EXPECT_NE(r.err.find("is in use by another user"), std::string::npos) << r.err;
         EXPECT_NE(r.err.find("Close Current Period"), std::string::npos) << r.err;
@@ -146,6 +149,27 @@ TEST_F(Program, AClientInUseIsRefusedAndSaysSo) {
     held.reset();
     EXPECT_EQ(filesOf(client), before);
     EXPECT_EQ(veldro({"import", client.code(), scratch.path("in.csv")}).status, 0);
+}
+
+// As the menu does, a command waits for a client another user has and goes ahead once it is free.
+TEST_F(Program, AClientFreedWhileACommandWaitsIsServed) {
+    TempClient client;
+    sample(client);
+    write(scratch.path("in.csv"), "asset_number\nN1\n");
+    veldrotest::Installed<veldrotest::GoingAhead> quiet;
+    std::unique_ptr<dp::Client> held = dp::Client::open(client.code(), "Close Current Period");
+    ASSERT_TRUE(held);
+    // Freed once the command has seen it held: it says so before it waits.
+    std::thread colleague([&] {
+        for (int i = 0; i < 600 && readText(scratch.path("err")).find("Waiting") == std::string::npos; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        held.reset();
+    });
+    const Outcome r = veldro({"import", client.code(), scratch.path("in.csv"), "--wait", "60"});
+    colleague.join();
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("veldro: Waiting (Ctrl+C stops): " + client.code() + " is in use by"), std::string::npos) << r.err;
+    EXPECT_EQ(r.out, "1 assets added to " + client.code() + "; the register holds 15 records.\n");
 }
 
 TEST_F(Program, ADamagedIndexIsRefusedAndNamed) {
@@ -194,7 +218,7 @@ TEST_F(Program, TheReportIsTheMenusReportByteForByte) {
         }
         std::vector<std::string> args = {"report", byTool.code()};
         args.insert(args.end(), c.options.begin(), c.options.end());
-        args.insert(args.end(), {"-o", scratch.path("copy.txt")});
+        args.insert(args.end(), {"-o", scratch.path("copy.txt"), "--replace"});
         const Outcome r = veldro(args);
         ASSERT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(byTool.bytes("report.txt"), byMenu.bytes("report.txt"));
@@ -257,9 +281,16 @@ TEST_F(Program, TheExitStatusSaysHowItEnded) {
         {{"export", ""}, 2, "invalid Client Code"},
         {{"import", client.code(), scratch.path("missing.csv")}, 2, "cannot be read"},
         {{"project", client.code(), "--years", "0"}, 2, "--years is a number"},
-        {{"export", client.code(), "-o", client.path("DEPR.FIL")}, 2, "is a file of the client's books"},
-        {{"project", client.code(), "-o", client.code() + "/./company.fil"}, 2, "is a file of the client's books"},
+        {{"export", client.code(), "-o", client.path("DEPR.FIL")}, 1, "is a file of a client's books"},
+        {{"project", client.code(), "-o", client.code() + "/./company.fil", "--replace"}, 1, "is a file of a client's books"},
+        {{"project", client.code(), "-o", client.path("Report.TXT")}, 1, "is one of the client's printer files"},
+        {{"export", client.code(), "-o", scratch.path("")}, 1, "is a folder"},
+        {{"export", client.code(), "-o", "/dev/null", "--replace"}, 1, "is not an ordinary file"},
+        {{"report", client.code(), "--date", "12312004", "-o", scratch.path("kept.txt")}, 1,
+         "kept.txt already exists; --replace writes over it. Nothing was done."},
+        {{"export", client.code(), "--wait", "x"}, 2, "--wait is a number of seconds from 0 to 3600, not x"},
     };
+    write(scratch.path("kept.txt"), "the user's own");
     const auto before = filesOf(client);
     for (const auto& c : cases) {
         const Outcome r = veldro(c.args);
@@ -267,6 +298,22 @@ TEST_F(Program, TheExitStatusSaysHowItEnded) {
         EXPECT_NE((r.out + r.err).find(c.says), std::string::npos) << r.out << r.err;
     }
     EXPECT_EQ(filesOf(client), before);
+    EXPECT_EQ(readText(scratch.path("kept.txt")), "the user's own");
+}
+
+// An existing output is written over only when the command says so, and then whole.
+TEST_F(Program, AnExistingOutputIsReplacedOnlyWhenAskedTo) {
+    TempClient client;
+    sample(client);
+    const std::string out = scratch.path("assets.csv");
+    write(out, "the user's own");
+    Outcome r = veldro({"export", client.code(), "-o", out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(readText(out), "the user's own");
+    r = veldro({"export", client.code(), "-o", out, "--replace"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(readText(out), veldro({"export", client.code()}).out);
+    EXPECT_EQ(readText(out).rfind("row,deleted,asset_number,", 0), 0u);
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 
 #include <map>
 
-#include "pdf_output.h"
-
 namespace veldro {
 namespace {
 
@@ -25,16 +23,23 @@ Commands:
         the Depreciation Report, as the menu runs it
 
 Each command works on the client as a menu procedure does: it holds the client's lock for its
-run (another user working on the client has it refused), finishes a replacement an interruption
-left half done, and refuses an index that does not match the asset file. project and report read
-the rate tables (ACRS*.tbl) from the current directory, as the host does: run them from the
-folder that holds the tables.
+run, finishes or clears away what an interrupted run left, and refuses an index that does not
+match the asset file. A client another user has is waited for, as the menu waits, and refused
+when it is not free in time:
+  --wait SECONDS  how long to wait for it, 0 to 3600 (default 5)
+project and report read the rate tables (ACRS*.tbl) from the current directory, as the host
+does: run them from the folder that holds the tables.
 
-Exit status: 0 done; 1 refused input, nothing changed; 2 wrong arguments; 3 the client is in
-use or damaged, or its files cannot be read or written (the message says which).
+-o FILE is refused, before anything is done, where a printed report's file is refused: a file
+of a client's books (by any name), the client's report.txt or T4562.FRM, a folder, a device or
+a pipe. An existing FILE is written over only when the command says so:
+  --replace       write over an existing -o FILE
+
+Exit status: 0 done; 1 refused input or -o FILE, nothing changed; 2 wrong arguments; 3 the
+client is in use or damaged, or its files cannot be read or written (the message says which).
 )";
 
-const char* const kExportHelp = R"(Usage: veldro export CLIENT [--format csv|json] [-o FILE]
+const char* const kExportHelp = R"(Usage: veldro export CLIENT [--format csv|json] [-o FILE [--replace]]
 
 Writes every record of the client's register (depr.fil in the order of its index depr.idx), one
 row each, to standard output or FILE. Nothing of the client is changed. The columns:
@@ -52,6 +57,7 @@ Amounts have a decimal point and two decimals, no grouping; a rate keeps every d
   --format json  an array of objects with the same names: amounts as numbers, deleted as
                  true or false
   -o FILE        write FILE (whole or not at all) instead of standard output
+  --replace      write over FILE when it exists (veldro --help: where -o is refused)
 
 What the import reads back: importing an export into an empty client and exporting again
 gives the same file.
@@ -87,7 +93,8 @@ Asset File Maintenance leaves it. Rows whose fields are all empty are passed ove
   --dry-run   check the file and list what would be added; nothing is changed
 )";
 
-const char* const kProjectHelp = R"(Usage: veldro project CLIENT [--basis book|tax] [--years N] [--format text|csv|pdf] [-o FILE]
+const char* const kProjectHelp = R"(Usage: veldro project CLIENT [--basis book|tax] [--years N] [--format text|csv|pdf]
+                      [-o FILE [--replace]]
 
 The life-of-asset projection: for every asset the depreciation report computes, the
 depreciation of each fiscal year from the current one (the fiscal year end of company.fil)
@@ -103,13 +110,15 @@ current year's amount in the first year only. Nothing of the client is changed.
   --format csv      asset_number, description, fiscal_year_end, depreciation, accumulated,
                     remaining (what is left to depreciate after that year): a row per asset
                     and year, UTF-8
-  --format pdf      the report rendered on the locale's paper (DP_PAPER, LC_PAPER,
-                    /etc/papersize, else Letter); needs -o
+  --format pdf      the report rendered on the locale's paper (DP_PAPER; else LC_PAPER or
+                    /etc/papersize on Linux, the user's locale on Windows; else Letter);
+                    needs -o
   -o FILE           write FILE (whole or not at all) instead of standard output
+  --replace         write over FILE when it exists (veldro --help: where -o is refused)
 )";
 
 const char* const kReportHelp = R"(Usage: veldro report CLIENT --date MMDDYYYY [--basis book|tax] [--whole-dollars]
-                     [-o FILE.txt|FILE.pdf|FILE.csv]
+                     [-o FILE.txt|FILE.pdf|FILE.csv [--replace]]
 
 The Depreciation Report without the menu: the menu's own run, with these options in place of
 the options dialog. It computes each asset's depreciation of the current fiscal year up to the
@@ -125,6 +134,7 @@ byte what the menu writes for the same choices. Nothing is printed.
   -o FILE.csv       also a table of the asset lines: asset_number, description, date_acquired,
                     cost, salvage (salvage, expense deduction and 30/50 bonus, as the report's
                     Salvage column), net, method, rate, prior, current, cancelled, ending, sold
+  --replace         write over FILE when it exists (veldro --help: where -o is refused)
 )";
 
 const std::map<std::string, Command>& commands() {
@@ -185,16 +195,15 @@ private:
         return true;
     }
 
-    bool yearsValue(std::string& error) {
+    // A whole number from low to high, of the unit named.
+    bool numberValue(const std::string& name, int low, int high, const char* unit, int& out, std::string& error) {
         std::string v;
-        if (!value("--years", v, error)) return false;
-        const bool digits = !v.empty() && v.size() <= 3 && v.find_first_not_of("0123456789") == std::string::npos;
-        a_.years = digits ? std::stoi(v) : 0;
-        if (a_.years < 1 || a_.years > 100) {
-            error = "--years is a number of years from 1 to 100, not " + v;
-            return false;
-        }
-        return true;
+        if (!value(name, v, error)) return false;
+        const bool digits = !v.empty() && v.size() <= 4 && v.find_first_not_of("0123456789") == std::string::npos;
+        out = digits ? std::stoi(v) : -1;
+        if (out >= low && out <= high) return true;
+        error = name + " is a number of " + unit + " from " + std::to_string(low) + " to " + std::to_string(high) + ", not " + v;
+        return false;
     }
 
     bool allowed(const std::string& s, std::initializer_list<Command> where, std::string& error) {
@@ -206,10 +215,12 @@ private:
 
     bool option(const std::string& s, std::string& error) {
         using C = Command;
-        if (s == "-o") return value("-o", a_.output, error);
+        if (s == "-o") return allowed(s, {C::Export, C::Project, C::Report}, error) && value(s, a_.output, error);
+        if (s == "--replace") return allowed(s, {C::Export, C::Project, C::Report}, error) && (a_.replace = true);
+        if (s == "--wait") return numberValue(s, 0, kMostWaitSeconds, "seconds", a_.waitSeconds, error);
         if (s == "--format") return allowed(s, {C::Export, C::Project}, error) && value(s, a_.format, error);
         if (s == "--basis") return allowed(s, {C::Project, C::Report}, error) && basisValue(error);
-        if (s == "--years") return allowed(s, {C::Project}, error) && yearsValue(error);
+        if (s == "--years") return allowed(s, {C::Project}, error) && numberValue(s, 1, 100, "years", a_.years, error);
         if (s == "--dry-run") return allowed(s, {C::Import}, error) && (a_.dryRun = true);
         if (s == "--whole-dollars") return allowed(s, {C::Report}, error) && (a_.wholeDollars = true);
         if (s == "--date") return allowed(s, {C::Report}, error) && value(s, a_.date, error);
@@ -247,13 +258,11 @@ std::string checkFormat(Arguments& a) {
             if (a.format.empty()) a.format = "text";
             if (a.format != "text" && a.format != "csv" && a.format != "pdf")
                 return "--format is text, csv or pdf, not " + a.format;
-            if (a.format == "pdf" && !pdfAvailable()) return pdfUnavailableText();
             return a.format == "pdf" && a.output.empty() ? "--format pdf needs -o FILE.pdf" : "";
         case Command::Report:
             if (a.date.empty()) return "the report needs its date: --date MMDDYYYY";
             if (a.output.empty()) return "";
             a.format = extensionOf(a.output);
-            if (a.format == "pdf" && !pdfAvailable()) return pdfUnavailableText();
             return a.format == "txt" || a.format == "pdf" || a.format == "csv"
                        ? ""
                        : "-o names a .txt, .pdf or .csv file, not " + a.output;

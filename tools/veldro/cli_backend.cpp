@@ -37,6 +37,22 @@ public:
     std::optional<std::string> scriptedPrinterReply() override { return std::string(); }
     bool printsForReal() const override { return false; }
     void status(const std::string& text) override { say(text); }
+
+    // Waits as the menu does, saying once who has the client; Ctrl+C is what stops a command.
+    bool wait(const std::string& note, int milliseconds) override {
+        if (!note.empty() && note != waitNote_) say(commandLineNote(note));
+        waitNote_ = note;
+        return Backend::wait(note, milliseconds);
+    }
+
+private:
+    static std::string commandLineNote(std::string note) {
+        const std::string key = "(Esc stops)";
+        if (const std::size_t at = note.find(key); at != std::string::npos) note.replace(at, key.size(), "(Ctrl+C stops)");
+        return note;
+    }
+
+    std::string waitNote_;
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "cp437_text.h"
 #include "platform/files.h"
+#include "register/unfinished_work.h"
 #include "register_export.h"
 #include "register_import.h"
 #include "register_update.h"
@@ -14,46 +15,46 @@
 namespace veldro {
 namespace {
 
-// The work files beside depr.fil and depr.idx, and what they replace.
-const std::vector<std::pair<std::string, std::string>> kRenames = {{"depr.fil.new", "depr.fil"}, {"depr.idx.new", "depr.idx"}};
+// The largest file the import reads: a row for every record the register can hold fits many times
+// over.
+constexpr std::int64_t kMaxImportFileBytes = std::int64_t{64} << 20;
 
-void removeWorkFiles(const dp::Client& client) {
-    for (const auto& [work, placed] : kRenames) {
-        (void)placed;
-        if (platform::fileExists(client.path(work))) platform::removeFile(client.path(work));
-    }
-}
-
-bool writeWorkFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+// The new register beside the old one: depr.fil and depr.idx with ".new" after the names, which
+// the next opening clears away when the import was stopped before they were put in place. Why it
+// could not be written; "" when it was.
+std::string writeWorkFile(const std::string& path, const std::vector<unsigned char>& bytes) {
     platform::RecordFile f;  // byte records: written as they are
-    return f.open(path, 1, true) && (bytes.empty() || f.writeRecords(1, static_cast<std::int64_t>(bytes.size()), bytes.data())) &&
-           f.finish();
+    if (f.open(path, 1, true) && (bytes.empty() || f.writeRecords(1, static_cast<std::int64_t>(bytes.size()), bytes.data())) &&
+        f.finish())
+        return {};
+    const std::string why = fileReason();
+    f.close();
+    if (platform::fileExists(path)) platform::removeFile(path);
+    return why;
 }
 
-// The new files written beside the old ones and put in place together. The exit status.
+std::string bareName(const std::string& path) { return path.substr(path.find_last_of("/\\") + 1); }
+
+// The new files written beside the old ones and put in place together through the journal, as
+// the module puts its own. The exit status.
 int putInPlace(dp::Client& client, const RegisterFiles& files) {
     client.closeFiles();
-    removeWorkFiles(client);
-    if (!writeWorkFile(client.path(kRenames[0].first), files.assets) || !writeWorkFile(client.path(kRenames[1].first), files.index)) {
-        const std::string why = fileReason();
-        removeWorkFiles(client);
+    const std::string assetWork = client.path("depr.fil") + ".new", indexWork = client.path("depr.idx") + ".new";
+    std::string why = writeWorkFile(assetWork, files.assets);
+    if (why.empty()) why = writeWorkFile(indexWork, files.index);
+    if (!why.empty()) {
+        if (platform::fileExists(assetWork)) platform::removeFile(assetWork);
         say("the new asset files could not be written (" + why + "); nothing was imported.");
         return kClientUnusable;
     }
-    if (platform::replaceFilesTogether(client.code(), kRenames)) return kDone;
-    const std::string why = fileReason();
-    // Once its journal is in place the replacement is as good as done: finish it now if possible.
-    platform::finishPendingReplacement(client.code());
-    if (platform::fileExists(client.path(platform::kReplaceJournalName))) {
-        say("the new asset files could not be put in place completely (" + why +
-            "); that is completed the next time the client's files are opened.");
-        return kClientUnusable;
+    switch (dp::placeTogether(client.code(), {{bareName(assetWork), "depr.fil"}, {bareName(indexWork), "depr.idx"}}, why)) {
+        case dp::Placed::Done: return kDone;
+        case dp::Placed::Unchanged: say("the new asset files could not be put in place (" + why + "); nothing was imported."); break;
+        case dp::Placed::Pending:
+            say("the new asset files could not be put in place completely (" + why +
+                "); that is completed the next time the client's files are opened.");
+            break;
     }
-    bool placed = true;
-    for (const auto& r : kRenames) placed = placed && !platform::fileExists(client.path(r.first));
-    if (placed) return kDone;
-    removeWorkFiles(client);
-    say("the new asset files could not be put in place (" + why + "); nothing was imported.");
     return kClientUnusable;
 }
 
@@ -94,7 +95,7 @@ bool roomFor(const RegisterBytes& r, std::size_t added) {
 
 int readImportFile(const std::string& file, CsvTable& table) {
     std::vector<unsigned char> bytes;
-    if (!platform::readWholeFile(file, bytes, false)) {
+    if (!platform::readWholeFile(file, bytes, kMaxImportFileBytes, false)) {
         say(file + " cannot be read: " + fileReason() + ".");
         return kWrongArguments;
     }

@@ -5,6 +5,7 @@
 #include <random>
 
 #include "cli_backend.h"
+#include "format/text.h"
 #include "command_support.h"
 #include "commands.h"
 #include "pdf_output.h"
@@ -15,13 +16,11 @@
 namespace veldro {
 namespace {
 
-// The heading's company line, as the depreciation report writes it.
+// The heading's company line, as the depreciation report writes it: control bytes as blanks.
 std::string companyLine(const dp::CompanyRecord& company, int records) {
-    std::string line = records >= 1 ? dp::trimRight(dp::nulsToBlanks(company.CompanyName)) : std::string();
-    const std::string second = records >= 3 ? dp::trimRight(dp::nulsToBlanks(company.CompanyName2)) : std::string();
+    std::string line = records >= 1 ? dp::trimRight(dp::controlsToBlanks(company.CompanyName)) : std::string();
+    const std::string second = records >= 3 ? dp::trimRight(dp::controlsToBlanks(company.CompanyName2)) : std::string();
     if (!second.empty()) line += " " + second;
-    for (char& c : line)
-        if (static_cast<unsigned char>(c) < 28) c = ' ';
     return line;
 }
 

@@ -9,6 +9,7 @@
 #include "format/typed_entries.h"
 #include "pdf_output.h"
 #include "platform/files.h"
+#include "print_target.h"
 #include "register/asset_files.h"
 #include "report/depreciation_report.h"
 #include "report_table.h"
@@ -49,7 +50,7 @@ int writeCopy(const Arguments& a, const dp::Client& client, const dp::EngineInpu
         return writeOutput(a.output, reportCsv(registerRows(bytes.index, bytes.assets), inputs));
     }
     std::vector<unsigned char> text;
-    if (!platform::readWholeFile(report, text, false)) {
+    if (!platform::readWholeFile(report, text, printtarget::kMaxPrinterFileBytes, false)) {
         say(report + " cannot be read: " + fileReason() + ".");
         return kClientUnusable;
     }

@@ -30,10 +30,10 @@ int readRegister(const dp::Client& client, RegisterBytes& r);
 // The bytes to standard output, or as the whole new content of `output`. The exit status.
 int writeOutput(const std::string& output, const std::string& bytes);
 
-// A file of the client's data directory that the module keeps or works with (depr.fil,
-// company.fil, report.txt, the copies of closed years, work files, the lock, the journal ...),
-// in any letter case: an output never goes there.
-bool isClientFile(const std::string& output, const std::string& clientDir);
+// Why the command may not write its -o file ("" when it may, or when it has none): where a
+// printed report may not go (a file of a client's books by any name, the client's printer files,
+// anything that is not an ordinary file), or an existing file without --replace.
+std::string outputProblem(const Arguments& a);
 
 // The reason of the last failed file operation, for a message.
 std::string fileReason();

@@ -4,11 +4,11 @@
 #include <cstdio>
 #include <filesystem>
 #include <memory>
-#include <regex>
 
 #include "cli_backend.h"
 #include "command_support.h"
 #include "platform/files.h"
+#include "print_target.h"
 #include "register/index_check.h"
 #include "register_export.h"
 
@@ -35,21 +35,22 @@ OpenedClient openClient(const std::string& code, const std::string& procedure) {
 
 namespace {
 
-// A whole file in one transfer (a missing one is empty).
-bool readFileBytes(const std::string& path, std::vector<unsigned char>& out) {
-    out.clear();
-    if (!platform::fileExists(path)) return true;
-    platform::RecordFile f;
-    if (!f.openExisting(path, 1)) return false;
-    out.resize(static_cast<std::size_t>(std::max<std::int64_t>(f.recordCount(), 0)));
-    return out.empty() || f.readRecords(1, static_cast<std::int64_t>(out.size()), out.data());
+// A file of the register (a missing one is empty), checked to be an ordinary file no larger than
+// the register can address.
+bool readRegisterFile(const dp::Client& client, const char* name, std::int64_t most, std::vector<unsigned char>& out,
+                      std::string& why) {
+    if (platform::readWholeFile(client.path(name), out, most)) return true;
+    why = std::string(name) + ": " + fileReason();
+    return false;
 }
 
 }  // namespace
 
 int readRegister(const dp::Client& client, RegisterBytes& r) {
-    if (!readFileBytes(client.path("depr.idx"), r.index) || !readFileBytes(client.path("depr.fil"), r.assets)) {
-        say("the asset files of " + client.code() + " cannot be read: " + fileReason() + ".");
+    std::string why;
+    if (!readRegisterFile(client, "depr.idx", dp::kMaxIndexFileBytes, r.index, why) ||
+        !readRegisterFile(client, "depr.fil", dp::kMaxAssetFileBytes, r.assets, why)) {
+        say("the asset files of " + client.code() + " cannot be read (" + why + "); nothing was done.");
         return kClientUnusable;
     }
     const dp::IndexCheck check = dp::checkIndex(r.index, r.assets);
@@ -87,16 +88,15 @@ void sayMissingTables(const std::vector<RegisterRow>& rows, char basis) {
                 "run veldro from the folder that holds the rate tables");
 }
 
-bool isClientFile(const std::string& output, const std::string& clientDir) {
-    namespace fs = std::filesystem;
-    std::error_code ec;
-    const fs::path out(output);
-    if (!fs::equivalent(out.has_parent_path() ? out.parent_path() : fs::path("."), clientDir, ec) || ec) return false;
-    static const std::regex kept(
-        R"((depr\.fil|depr\.idx|company\.fil|deprrecs\.fil|report\.txt|t4562\.frm|odepr\.(fil|idx)|new\.(fil|idx)|newcomp\.fil|)"
-        R"(temp\.(fil|idx)|depr\.lck|replace\.jnl.*|baddepr\.idx|depr[0-9]{4}\.(fil|idx)|comp[0-9]{4}\.fil)(\.new)?)",
-        std::regex::icase);
-    return std::regex_match(out.filename().string(), kept);
+std::string outputProblem(const Arguments& a) {
+    if (a.output.empty()) return {};
+    // The client's report.txt stands for the printed file: its folder's printer files are the client's.
+    if (std::string problem = printtarget::targetProblem(platform::resolvePath(a.client, "report.txt"), a.output);
+        !problem.empty())
+        return problem + "; write the output somewhere else";
+    // The command line asks nothing: the answer to "Replace it?" is given beforehand.
+    if (!a.replace && platform::fileExists(a.output)) return a.output + " already exists; --replace writes over it";
+    return {};
 }
 
 int exportRegister(const Arguments& a) {
@@ -112,10 +112,11 @@ int exportRegister(const Arguments& a) {
 }
 
 int runCommand(const Arguments& a) {
-    if (!a.output.empty() && isClientFile(a.output, a.client)) {
-        say(a.output + " is a file of the client's books; write the output somewhere else.");
-        return kWrongArguments;
+    if (const std::string problem = outputProblem(a); !problem.empty()) {
+        say(problem + ". Nothing was done.");
+        return kRefused;
     }
+    dp::setClientWaitMilliseconds(a.waitSeconds * 1000);
     switch (a.command) {
         case Command::Help: std::fputs(a.helpText.c_str(), stdout); return kDone;
         case Command::Export: return exportRegister(a);

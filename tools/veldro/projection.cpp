@@ -7,6 +7,7 @@
 #include "close/close_period.h"
 #include "engine/dates.h"
 #include "format/money.h"
+#include "format/text.h"
 #include "format/typed_entries.h"
 
 namespace veldro {
@@ -35,8 +36,9 @@ bool finished(const dp::AssetFigures& f, const ProjectedYear& y, dp::Cents prior
     return y.remaining.units <= 0 || sold || f.manual || (f.periodServiceMonths >= 12 && y.accumulated == priorBefore);
 }
 
+// Stored text as the reports print it: no byte of it acts as a printer command.
 ProjectedRow rowOf(const RegisterRow& r, ReportRowKind kind) {
-    return ProjectedRow{kind, dp::nulsToBlanks(r.record.AssetNumber), dp::nulsToBlanks(r.record.Description), {}};
+    return ProjectedRow{kind, dp::controlsToBlanks(r.record.AssetNumber), dp::controlsToBlanks(r.record.Description), {}};
 }
 
 // The year of one asset: the report's computation at the fiscal year end, then the close's

@@ -4,10 +4,6 @@
 
 namespace veldro {
 
-bool pdfAvailable() { return true; }
-
-std::string pdfUnavailableText() { return {}; }
-
 std::string renderPdf(const std::string& printerFile, const std::string& pdf, const std::string& title) {
     dprender::RenderRequest request;
     request.input = printerFile;
