@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "platform/files.h"
+#include "platform/process.h"
 
 namespace platform::term {
 
@@ -75,6 +76,16 @@ Pager notFoundPager(const std::string& name, const std::vector<std::string>& dir
     return p;
 }
 
+// The topic's heading, its first line, taken off the text (with the blank lines after it): the
+// window's title says it.
+std::string takeHeading(std::vector<std::string>& lines) {
+    if (lines.empty()) return "Help";
+    std::string heading = shownText(lines.front());
+    lines.erase(lines.begin());
+    while (!lines.empty() && shownText(lines.front()).empty()) lines.erase(lines.begin());
+    return heading;
+}
+
 // The pager's own keys: Space and b page, g and G go to the ends, Enter a line down.
 Key pagerMove(const KeyEvent& key) {
     if (key.key == Key::Enter) return Key::Down;
@@ -121,7 +132,7 @@ std::optional<MsgResult> messageInput(MessageView& mv, const KeyEvent& key, cons
 }
 
 std::string messageHints(const MessageView& mv, int width) {
-    return messageKeyLine(layoutFor(mv, width).buttons, width);
+    return messageKeyLine(layoutFor(mv, width).buttons, width, !sessionHelp().empty());
 }
 
 Pager helpPager(const HelpRequest& req) {
@@ -135,7 +146,7 @@ Pager helpPager(const HelpRequest& req) {
         Pager p;
         bool topicFound = false;
         p.lines = helpTopicLines(readText(path), req.topic, &topicFound);
-        p.title = "Help - " + (req.topic.empty() ? name : req.topic);
+        p.title = topicFound ? takeHeading(p.lines) : "Help - " + name;
         if (!req.topic.empty() && !topicFound)
             p.lines.insert(p.lines.begin(),
                            {"(The topic " + req.topic + " is not in " + name + "; the whole help text follows.)", ""});
@@ -156,8 +167,12 @@ void drawPager(Screen& s, Pager& p) {
     for (int i = 0; i < visible && p.top + i < static_cast<int>(lines.size()); ++i)
         s.put(1 + i, 1, lines[static_cast<std::size_t>(p.top + i)]);
     const int last = std::min(static_cast<int>(lines.size()), p.top + visible);
-    std::string foot = " Lines " + std::to_string(lines.empty() ? 0 : p.top + 1) + "-" + std::to_string(last) +
-                       " of " + std::to_string(lines.size()) + "   Up/Down, PgUp/PgDn, Space scroll   q or Esc closes";
+    const std::string where = "Lines " + std::to_string(lines.empty() ? 0 : p.top + 1) + "-" + std::to_string(last) +
+                              " of " + std::to_string(lines.size());
+    std::string foot = " " + fitKeyItems({{where, "", 1},
+                                          {"Up/Down, PgUp/PgDn, Space scroll", "PgUp/PgDn scroll", 2},
+                                          {"q or Esc closes", "q/Esc close", 0}},
+                                         cols - 2);
     foot.resize(static_cast<std::size_t>(std::max(0, cols)), ' ');
     s.put(rows - 1, 0, foot, Reverse);
     s.cursorAt(-1, -1);

@@ -153,7 +153,7 @@ int32_t savePdf(const PrintCommand& pc) {
         fail("The report could not be saved as the PDF " + pc.target + ". " + res.error);
         return -1;
     }
-    platform::showStatus("PDF written to " + pc.target);
+    platform::showStatus("PDF written to " + listout::fullPath(pc.target));
     return 0;
 }
 

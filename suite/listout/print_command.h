@@ -3,6 +3,8 @@
 
 #include <cctype>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 #include <string>
 #include <vector>
 
@@ -68,6 +70,14 @@ inline std::string jobTitle(const PrintCommand& pc) {
     return client.empty() || client == "." ? std::string(what) : std::string(what) + " - " + client;
 }
 
+// Where a file went, for the note that says so: the whole path, whatever directory the program
+// runs in ("PDF written to /home/ann/books/depreciation.pdf").
+inline std::string fullPath(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path whole = std::filesystem::absolute(path, ec);
+    return ec ? path : whole.lexically_normal().string();
+}
+
 // A failure of the print spooling, shown to the user; the result ListOut then returns.
 inline int fail(const std::string& text) {
     platform::messageBox(text, "Print", platform::MsgIcon::Error);
@@ -91,7 +101,7 @@ inline bool readCommand(const std::string& command, PrintCommand& pc) {
 inline int saveCopy(const PrintCommand& pc) {
     if (pc.target.empty()) return fail("No file name was given for the copy of " + pc.file + ".");
     if (!platform::copyFile(pc.file, pc.target)) return fail("The report could not be saved as " + pc.target + ".");
-    platform::showStatus("Report written to " + pc.target);
+    platform::showStatus("Report written to " + fullPath(pc.target));
     return 0;
 }
 
