@@ -270,7 +270,8 @@ EnterOutcome Dialog::userEnter() {
         return EnterOutcome::Pressed;
     }
     if (const int button = defaultButton()) {
-        userClick(button);
+        // The focus stays in the box, as when the dialog manager presses the default button.
+        dispatch({EventKind::Command, button});
         return EnterOutcome::Pressed;
     }
     dispatch({EventKind::Command, kEnterCommand});

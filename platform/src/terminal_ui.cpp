@@ -218,7 +218,9 @@ bool applyEditKey(EditState& st, const KeyEvent& key, bool upperCase, int maxLen
 void scrollEditToCursor(EditState& st, int width) {
     const int size = static_cast<int>(st.text.size());
     st.cursor = std::clamp(st.cursor, 0, size);
-    if (st.selectAll) {
+    // A text that fits shows whole; after its last character the cursor stands on the bracket
+    // that closes a full box.
+    if (st.selectAll || size <= width) {
         st.scroll = 0;
         return;
     }

@@ -90,6 +90,10 @@ TEST(EditBox, ScrollKeepsTheCursorInTheField) {
     st = EditState{"AB", 2, 5, false};
     platform::term::scrollEditToCursor(st, 4);
     EXPECT_EQ(st.scroll, 0);
+    // A full box shows every character, the cursor after them on its closing bracket.
+    st = EditState{"101234", 6, 0, false};
+    platform::term::scrollEditToCursor(st, 6);
+    EXPECT_EQ(st.scroll, 0);
 }
 
 // The editing rule: a box that receives the focus has its whole text selected, padding aside.
