@@ -241,7 +241,7 @@ TEST(Layout, DISABLED_Sizes) {
         std::cout << "  without scrolling from 80x" << rows << " and " << cols << "x24; usable from " << minCols
                   << " columns and " << minRows << " rows\n";
     }
-    for (const auto& [c, r] : std::vector<std::pair<int, int>>{{74, 22}, {73, 22}, {74, 21}, {44, 8}, {43, 8}, {44, 7}}) {
+    for (const auto& [c, r] : std::vector<std::pair<int, int>>{{80, 22}, {79, 22}, {80, 21}, {54, 7}, {53, 7}, {54, 6}}) {
         bool whole = true, usable = true;
         for (const auto& [name, t] : allDialogs()) {
             const auto f = platform::term::placeDialog(t, fitted(t, c, r), !t.menuBar.empty(), c, r);
