@@ -277,6 +277,8 @@ void dialogKey(Dialog& d, DialogView& view, const KeyEvent& key, const std::vect
     if (!dialogWideKey(d, view, key)) controlKey(d, view, key);
 }
 
+namespace {
+
 // What Enter does from a box or a check box: presses the default button (named by its
 // caption), or goes on to the next box; empty when it does neither.
 std::string enterWords(const Dialog& d) {
@@ -286,6 +288,8 @@ std::string enterWords(const Dialog& d) {
         if (c.kind == ControlKind::Edit && d.isEnabled(c.id)) ++boxes;
     return boxes > 1 ? "next box" : "";
 }
+
+}  // namespace
 
 KeyHints hintsFor(const Dialog& d, const DialogView& view) {
     KeyHints h;
