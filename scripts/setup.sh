@@ -8,7 +8,7 @@ packages=(build-essential cmake g++ libgtest-dev googletest libgmock-dev libbenc
           fonts-dejavu-core fonts-dejavu-extra poppler-utils libcups2-dev cups printer-driver-cups-pdf)
 if [ "${1:-}" = windows ]; then
   packages+=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64 wine64 wine xvfb xauth
-             fonts-wine fonts-liberation imagemagick)
+             fonts-wine fonts-liberation imagemagick ghostscript)
 fi
 missing=()
 for p in "${packages[@]}"; do

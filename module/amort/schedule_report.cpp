@@ -173,7 +173,7 @@ std::string payoffLabel(double paymentInUse, double computedPayment) {
 
 ScheduleHeading oneUnknownHeading(const PreparedLoan& loan) {
     ScheduleHeading h;
-    h.description = loan.in.heading;
+    h.description = controlsToBlanks(loan.in.heading);  // never a printer command
     h.amount = loan.in.amount;
     h.rateText = loan.rateText;
     h.ratePositive = loan.in.annualRate > 0;
@@ -185,7 +185,7 @@ ScheduleHeading oneUnknownHeading(const PreparedLoan& loan) {
 
 ScheduleHeading bothGivenHeading(const PreparedLoan& loan) {
     ScheduleHeading h;
-    h.description = loan.in.heading;
+    h.description = controlsToBlanks(loan.in.heading);  // never a printer command
     h.amount = loan.in.amount;
     h.rateText = loan.rateText;
     h.ratePositive = loan.in.annualRate > 0;

@@ -8,6 +8,7 @@
 #include "platform/files.h"
 #include "platform/message.h"
 #include "register/index_repair.h"
+#include "register/unfinished_work.h"
 
 namespace dp {
 
@@ -31,7 +32,7 @@ void carryOverRecord(AssetRecord& rec) {
     }
 }
 
-bool isDeletedForClose(const AssetRecord& rec) { return trimRight(rec.Description) == kDeletedMark; }
+bool isDeletedForClose(const AssetRecord& rec) { return rec.markedDeleted(); }
 
 CarriedRegister carryOverRegister(std::vector<CloseEntry> entries) {
     CarriedRegister out;
@@ -149,8 +150,8 @@ void removeWorkFiles(const Client& client, const std::string& year) {
 
 void openingStage(CloseRun& run) {
     run.client.closeFiles();
-    if (!run.client.idx.open(run.path("depr.idx"), kIndexEntryLength)) fail(53);
-    if (!run.client.fil.open(run.path("depr.fil"), kAssetRecordLength)) fail(53);
+    if (!run.client.idx.open(run.path("depr.idx"), kIndexEntryLength, false, kMaxIndexFileBytes)) fail(53);
+    if (!run.client.fil.open(run.path("depr.fil"), kAssetRecordLength, false, kMaxAssetFileBytes)) fail(53);
     if (!run.newIdx.open(run.path(kNewIndexName), kIndexEntryLength, true)) fail(53);
     if (!run.newFil.open(run.path(kNewAssetName), kAssetRecordLength, true)) fail(53);
     run.entryCount = run.client.idx.recordCount();
@@ -244,14 +245,8 @@ void putNewYearInPlace(CloseRun& run) {
     for (const auto& r : std::initializer_list<std::pair<std::string, std::string>>{
              {kNewIndexName, "depr.idx"}, {kNewAssetName, "depr.fil"}, {kNewCompanyName, "company.fil"}})
         renames.push_back(r);
-    if (platform::replaceFilesTogether(run.client.code(), renames)) return;
-    const std::string why = platform::describeFileError(platform::lastFileError());
-    // Once the journal is in place the replacement is as good as done: finish it now if we can.
-    platform::finishPendingReplacement(run.client.code());
-    const bool pending = platform::fileExists(run.path(platform::kReplaceJournalName));
-    bool workLeft = false;
-    for (const auto& r : renames) workLeft = workLeft || platform::fileExists(run.path(r.first.c_str()));
-    if (pending || workLeft) throw CloseError{75, why};
+    std::string why;
+    if (placeTogether(run.client.code(), renames, why) != Placed::Done) throw CloseError{75, why};
 }
 
 // The year is carried over and the new files put in place.

@@ -8,10 +8,14 @@
 #include <vector>
 
 #include "engine/dates.h"
+#include "platform/files.h"
 
 namespace dp {
 
 namespace {
+
+// No rate table holds more than a few thousand values.
+constexpr std::int64_t kMaxRateTableBytes = 1 << 20;
 
 struct TableFile {
     std::string_view code;
@@ -129,24 +133,16 @@ private:
     float value_ = 0;
 };
 
-// The values of a file in file order, at most maxValues of them; none when it cannot be opened.
-// Read in 4 KB pieces, as bytes; stops as soon as it has maxValues.
+// The values of a file in file order, at most maxValues of them; none when it cannot be read as
+// a rate table (missing, not an ordinary file, or larger than any table).
 std::vector<float> readValues(const char* path, std::size_t maxValues) {
     std::vector<float> values;
-    std::FILE* file = std::fopen(path, "rb");
-    if (!file) return values;
+    std::vector<unsigned char> bytes;
+    if (!platform::readWholeFile(path, bytes, kMaxRateTableBytes, false)) return values;
     TableParser parser;
-    char buffer[4096];
-    while (values.size() < maxValues) {
-        const std::size_t n = std::fread(buffer, 1, sizeof buffer, file);
-        if (n == 0) {
-            if (parser.finish()) values.push_back(parser.value());
-            break;
-        }
-        for (std::size_t i = 0; i < n && values.size() < maxValues; ++i)
-            if (parser.put(buffer[i])) values.push_back(parser.value());
-    }
-    std::fclose(file);
+    for (std::size_t i = 0; i < bytes.size() && values.size() < maxValues; ++i)
+        if (parser.put(static_cast<char>(bytes[i]))) values.push_back(parser.value());
+    if (values.size() < maxValues && parser.finish()) values.push_back(parser.value());
     return values;
 }
 
@@ -204,6 +200,17 @@ const std::vector<float>& RateTables::fileValues(const char* file, bool monthTab
     const std::size_t wanted = monthTable ? std::size_t{kRowLength} * kMaxMonthTableYears : kYearListLength;
     files_.emplace_back(file, readValues(file, wanted));
     return files_.back().second;
+}
+
+std::string unusableRateTables() {
+    std::string text;
+    for (const TableFile& t : kTables) {
+        std::vector<unsigned char> bytes;
+        if (platform::readWholeFile(t.file, bytes, kMaxRateTableBytes, true)) continue;
+        text += std::string(text.empty() ? "" : "\r\n") + t.file + ": " +
+                platform::describeFileError(platform::lastFileError());
+    }
+    return text;
 }
 
 float loadTableRate(std::string_view code, int recoveryYear, std::string_view acquisitionDate,

@@ -2,6 +2,7 @@
 // (they can be replaced without changing the program).
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -22,6 +23,10 @@ int tableColumn(std::string_view code, int acquisitionMonth, int fiscalYearEndMo
 // Values of 1 or more are percentages. A code without a file, a missing or short file, a
 // recovery year before the first or after the last value, or a column outside 1..12 give 0.
 // Values are held in single precision.
+// The rate table files in the current directory that exist but cannot be read as tables (not an
+// ordinary file, larger than any table, unreadable), one "file: why" a line; empty when none.
+std::string unusableRateTables();
+
 float loadTableRate(std::string_view code, int recoveryYear, std::string_view acquisitionDate,
                     std::string_view fiscalYearEnd);
 

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <exception>
+#include <string>
 
 #include "entry/menu.h"
 #include "entry/session.h"
@@ -9,6 +10,7 @@
 #include "platform/backend.h"
 #include "platform/files.h"
 #include "platform/library.h"
+#include "platform/message.h"
 #include "suite_host.h"
 
 #ifdef _WIN32
@@ -18,6 +20,15 @@
 #endif
 
 namespace {
+
+// The user is told why the menu went away, in a message box when one can still be shown.
+void tellUser(const std::string& text) {
+    try {
+        platform::messageBox(text, "Error", platform::MsgIcon::Error);
+    } catch (...) {
+        // standard error has it already
+    }
+}
 
 // Nothing may leave the module but the result: no exception crosses into the host.
 std::int32_t runFromHost(const char* const* clientCode) {
@@ -32,6 +43,7 @@ std::int32_t runFromHost(const char* const* clientCode) {
     } catch (const std::exception& e) {
         platform::closeAllFiles();
         std::fprintf(stderr, "dphost: %s\n", e.what());
+        tellUser(std::string("The depreciation module stopped: ") + e.what());
     } catch (...) {
         platform::closeAllFiles();
         std::fprintf(stderr, "dphost: the module failed\n");

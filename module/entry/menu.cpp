@@ -1,5 +1,10 @@
 #include "entry/menu.h"
 
+#include <new>
+
+#include "platform/files.h"
+#include "platform/message.h"
+
 #include "entry/procedures.h"
 #include "entry/session.h"
 #include "help/help.h"
@@ -54,7 +59,7 @@ void menuHandler(platform::Dialog& dlg, const platform::Event& ev) {
     s.abortRequested = 0;
     // The menu goes away first: only one window of the module is open at a time.
     dlg.end();
-    procedure(s.clientCode);
+    runProcedure(procedure, s.clientCode);
     s.leaveMenu = 0;
     s.abortRequested = 0;
 }
@@ -88,6 +93,18 @@ platform::DialogTemplate buildMenuDialog(const std::string& clientCode) {
         {ControlKind::HLine, 105, "", 20, 43, 300, 1},
     };
     return t;
+}
+
+void runProcedure(void (*procedure)(const std::string&), const std::string& clientCode) {
+    try {
+        procedure(clientCode);
+    } catch (const std::bad_alloc&) {
+        // Every change goes into place in one step: what was saved is whole, the rest is not there.
+        platform::closeAllFiles();
+        platform::messageBox("There is not enough memory to go on, so the work stopped. What was saved before is "
+                             "whole; nothing half done was kept.",
+                             "Out of memory", platform::MsgIcon::Error);
+    }
 }
 
 int runMenu(const std::string& clientCode) {

@@ -36,8 +36,8 @@ FormTotals totalRegister(const std::string& clientCode) {
     platform::RecordFile idx;
     platform::RecordFile fil;
     // The register is only read: a missing file is an empty register, not one to create.
-    if (!idx.openExisting(dataPath(clientCode, "depr.idx"), kIndexEntryLength)) return totals;
-    if (!fil.openExisting(dataPath(clientCode, "depr.fil"), kAssetRecordLength)) return totals;
+    if (!idx.openExisting(dataPath(clientCode, "depr.idx"), kIndexEntryLength, kMaxIndexFileBytes)) return totals;
+    if (!fil.openExisting(dataPath(clientCode, "depr.fil"), kAssetRecordLength, kMaxAssetFileBytes)) return totals;
     const std::int64_t entries = idx.recordCount();
     for (std::int64_t n = 1; n <= entries; ++n) {
         IndexEntry::Bytes bytes{};

@@ -115,12 +115,7 @@ void addToken(FormTotals& totals, const AssetRecord& asset, std::string_view tok
 }
 
 // Texts go onto the form as one line each: control bytes would move the paper or the column.
-std::string printable(std::string_view s) {
-    std::string out(s);
-    for (char& c : out)
-        if (static_cast<unsigned char>(c) < 32 || c == 127) c = ' ';
-    return out;
-}
+std::string printable(std::string_view s) { return controlsToBlanks(std::string(s)); }
 
 }  // namespace
 

@@ -28,6 +28,14 @@ std::string nulsToBlanks(std::string text) {
     return text;
 }
 
+std::string controlsToBlanks(std::string text) {
+    for (char& c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 32 || byte == 127) c = ' ';
+    }
+    return text;
+}
+
 std::string trimBoth(std::string_view text) {
     std::size_t b = 0;
     while (b < text.size() && text[b] == ' ') ++b;

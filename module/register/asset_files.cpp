@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/message.h"
+#include "register/unfinished_work.h"
 
 namespace dp {
 namespace {
@@ -53,19 +54,29 @@ WriteOutcome addRecord(Client& client, MaintenanceState& state, const std::strin
     }
     state.WorkingRecord.AssetNumber = fixedText(upperCase(state.assetNumberText), 6);
     const IndexBytes entry = makeIndexBytes(key, static_cast<std::int16_t>(r));
+    // The marker says what is being added until its entry is on disk: a program stopped in
+    // between has the record taken back at the next opening instead of offered for a rebuild.
+    if (!writeAddMarker(client.code(), n, entry)) {
+        const std::string why = lastReason();
+        removeAddMarker(client.code());
+        tellNotSaved(key, why);
+        return WriteOutcome::Failed;
+    }
     if (!putAssetRecord(client.fil, r, state.WorkingRecord) || !client.fil.flush()) {
         const std::string why = lastReason();
-        client.fil.truncateRecords(r - 1);
+        if (client.fil.truncateRecords(r - 1)) removeAddMarker(client.code());
         tellNotSaved(key, why);
         return WriteOutcome::Failed;
     }
     if (!client.idx.write(n, entry.data()) || !client.idx.flush()) {
         const std::string why = lastReason();
-        client.idx.truncateRecords(n - 1);
-        client.fil.truncateRecords(r - 1);
+        const bool entryGone = client.idx.sizeBytes() <= (n - 1) * static_cast<std::int64_t>(kIndexEntryLength) ||
+                               client.idx.truncateRecords(n - 1);
+        if (client.fil.truncateRecords(r - 1) && entryGone) removeAddMarker(client.code());
         tellNotSaved(key, why);
         return WriteOutcome::Failed;
     }
+    removeAddMarker(client.code());
     if (client.AssetIndex.size() < static_cast<std::size_t>(n) + 1) client.AssetIndex.resize(static_cast<std::size_t>(n) + 1);
     client.AssetIndex[static_cast<std::size_t>(n)] = entry;
     client.entryCount = static_cast<std::int16_t>(n);
@@ -138,7 +149,7 @@ MaintenanceState& maintenanceState() {
 int readCompanyFile(const std::string& clientCode, CompanyRecord& rec) {
     rec = CompanyRecord{};
     platform::RecordFile f;
-    if (!f.openExisting(dataPath(clientCode, "company.fil"), kCompanyRecordLength)) return 0;
+    if (!f.openExisting(dataPath(clientCode, "company.fil"), kCompanyRecordLength, kCompanyFileBytes)) return 0;
     int n = 0;
     for (int i = 1; i <= 3; ++i) {
         if (f.recordCount() < i) break;  // a short file: what is missing stays blank
@@ -167,9 +178,9 @@ bool putAssetRecord(platform::RecordFile& fil, std::int64_t r, const AssetRecord
 
 bool OpenAssetFiles(Client& client) {
     client.closeFiles();
-    const bool opened = client.idx.open(client.path("depr.idx"), kIndexEntryLength) &&
-                        client.fil.open(client.path("depr.fil"), kAssetRecordLength) &&
-                        client.companyFile.open(client.path("company.fil"), kCompanyRecordLength);
+    const bool opened = client.idx.open(client.path("depr.idx"), kIndexEntryLength, false, kMaxIndexFileBytes) &&
+                        client.fil.open(client.path("depr.fil"), kAssetRecordLength, false, kMaxAssetFileBytes) &&
+                        client.companyFile.open(client.path("company.fil"), kCompanyRecordLength, false, kCompanyFileBytes);
     std::int64_t n = client.idx.recordCount();
     if (n > kMaxRecords) n = kMaxRecords;
     client.entryCount = static_cast<std::int16_t>(n);

@@ -68,8 +68,8 @@ std::string PickAsset(Client& s, std::int32_t pickMarker, std::string& sharedTex
     const std::string& clientCode = s.code();
     s.idx.close();
     s.fil.close();
-    s.idx.open(s.path("depr.idx"), kIndexEntryLength);
-    s.fil.open(s.path("depr.fil"), kAssetRecordLength);
+    s.idx.open(s.path("depr.idx"), kIndexEntryLength, false, kMaxIndexFileBytes);
+    s.fil.open(s.path("depr.fil"), kAssetRecordLength, false, kMaxAssetFileBytes);
     s.entryCount = static_cast<std::int16_t>(std::min<std::int64_t>(s.idx.recordCount(), kMaxRecords));
 
     std::vector<std::string> lines = pickerLines(s);

@@ -25,9 +25,16 @@ enum class MissingDirectory {
 // the code is usable, else the message that says why not.
 std::string clientCodeProblem(const std::string& clientCode);
 
+// How long Client::open waits for a client another user has before it refuses: 5 seconds.
+// Tests may set another time (-1 restores the usual one).
+void setClientWaitMilliseconds(int milliseconds);
+
 class Client {
 public:
-    // Checks the client code, finds or makes the data directory and takes the client's lock.
+    // Checks the client code, finds or makes the data directory and takes the client's lock,
+    // waiting a few seconds for a client another user has (the user sees who has it and may
+    // stop waiting with Esc). Then finishes or clears away what an interrupted procedure left
+    // (unfinished_work.h) and checks that the data files are ordinary files of a sound size.
     // When any of these fails the user is told why and nothing comes back; nothing was changed.
     static std::unique_ptr<Client> open(const std::string& clientCode, const std::string& procedure,
                                         MissingDirectory missing = MissingDirectory::Refuse);

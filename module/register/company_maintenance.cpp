@@ -72,7 +72,7 @@ int refusedDateBox(const CompanyEdit& e, std::string& text, std::string& title) 
 bool readCompany(const Client& client, CompanyEdit& e) {
     CompanyRecord& c = e.company;
     std::vector<unsigned char> bytes;
-    if (!platform::readWholeFile(client.path("company.fil"), bytes)) return false;
+    if (!platform::readWholeFile(client.path("company.fil"), bytes, kCompanyFileBytes)) return false;
     if (!bytes.empty()) {
         // A record missing from a short file reads as blanks and zero bytes.
         for (int i = 1; i <= 3; ++i) {
@@ -92,11 +92,11 @@ bool readCompany(const Client& client, CompanyEdit& e) {
     return true;
 }
 
-// All three records, in one step; whatever the file holds after them stays.
+// All three records, in one step.
 bool writeCompany(const Client& client, const CompanyRecord& c) {
     const std::string path = client.path("company.fil");
     std::vector<unsigned char> bytes;
-    if (!platform::readWholeFile(path, bytes)) return false;
+    if (!platform::readWholeFile(path, bytes, kCompanyFileBytes)) return false;
     if (bytes.size() < 3 * kCompanyRecordLength) bytes.resize(3 * kCompanyRecordLength);
     for (int i = 1; i <= 3; ++i) {
         const CompanyRecord::Bytes b = c.encodeRecord(i);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <map>
 
 namespace dp {
 namespace {
@@ -25,7 +26,7 @@ std::string_view numberAt(const std::vector<unsigned char>& assetBytes, std::int
 
 bool markedDeletedAt(const std::vector<unsigned char>& assetBytes, std::int64_t r) {
     const char* p = reinterpret_cast<const char*>(assetBytes.data()) + static_cast<std::size_t>(r - 1) * kAssetRecordLength;
-    return std::string_view(p + 6, kDeletedMark.size()) == kDeletedMark;
+    return isMarkedDeleted(std::string_view(p + 6, 35));
 }
 
 // One character of an asset number as compared: a NUL reads as a blank, letters as capitals.
@@ -44,9 +45,7 @@ bool sameNumber(std::string_view a, std::string_view b) {
 
 bool blankNumber(std::string_view n) { return sameNumber(n, "      "); }
 
-bool liveAt(const std::vector<unsigned char>& assetBytes, std::int64_t r) {
-    return !blankNumber(numberAt(assetBytes, r)) && !markedDeletedAt(assetBytes, r);
-}
+bool liveAt(const std::vector<unsigned char>& assetBytes, std::int64_t r) { return !markedDeletedAt(assetBytes, r); }
 
 IndexBytes entryAt(const std::vector<unsigned char>& indexBytes, std::int64_t i) {
     IndexBytes e{};
@@ -60,7 +59,7 @@ void note(IndexCheck& check, IndexProblem problem) {
 }
 
 std::string shown(const std::string& number) {
-    std::string s = trimRight(comparable(number));
+    std::string s = trimRight(controlsToBlanks(comparable(number)));
     return s.empty() ? std::string("(blank)") : s;
 }
 
@@ -83,10 +82,7 @@ std::string describeOne(const IndexProblem& p) {
 
 }  // namespace
 
-bool isLiveRecord(const AssetRecord& rec) {
-    return trimRight(comparable(rec.AssetNumber)) != "" &&
-           rec.Description.compare(0, kDeletedMark.size(), kDeletedMark) != 0;
-}
+bool isLiveRecord(const AssetRecord& rec) { return !rec.markedDeleted(); }
 
 std::string IndexCheck::describe() const {
     std::string text;
@@ -127,16 +123,27 @@ IndexCheck checkIndex(const std::vector<unsigned char>& indexBytes, const std::v
     return check;
 }
 
-std::vector<IndexBytes> rebuildIndex(const std::vector<unsigned char>& assetBytes) {
+RebuiltIndex rebuildIndex(const std::vector<unsigned char>& assetBytes) {
     const auto records = static_cast<std::int64_t>(assetBytes.size() / kAssetRecordLength);
-    std::vector<IndexBytes> index;
+    RebuiltIndex out;
+    std::map<std::string, std::int64_t> firstWith;
+    auto note = [&out](std::string text) {
+        if (out.notes.size() < kShownProblems) out.notes.push_back(std::move(text));
+        ++out.noteCount;
+    };
     for (std::int64_t r = 1; r <= std::min<std::int64_t>(records, kMaxRecords); ++r) {
-        if (blankNumber(numberAt(assetBytes, r))) continue;  // an empty slot
-        const std::string number = comparable(numberAt(assetBytes, r));
-        index.push_back(makeIndexBytes(number, static_cast<std::int16_t>(r)));
+        if (!liveAt(assetBytes, r)) continue;
+        const std::string_view stored = numberAt(assetBytes, r);
+        const std::string number = comparable(stored);
+        const std::string where = "record " + std::to_string(r);
+        if (blankNumber(stored)) note(where + " has a blank asset number");
+        else if (stored.find('\0') != std::string_view::npos) note(where + " (" + shown(number) + ") has NUL bytes in its asset number");
+        if (const auto [it, first] = firstWith.emplace(number, r); !first && !blankNumber(stored))
+            note(where + " has the same asset number as record " + std::to_string(it->second) + " (" + shown(number) + ")");
+        out.entries.push_back(makeIndexBytes(number, static_cast<std::int16_t>(r)));
     }
-    std::sort(index.begin(), index.end());
-    return index;
+    std::sort(out.entries.begin(), out.entries.end());
+    return out;
 }
 
 }  // namespace dp

@@ -35,15 +35,24 @@ struct IndexCheck {
     std::string describe() const;
 };
 
-// A record that the register still holds: it has an asset number and is not marked deleted.
+// A record that the register still holds: one that is not marked deleted, whatever its asset
+// number (a reader that counts it must find it).
 bool isLiveRecord(const AssetRecord& rec);
 
 // Checks the index bytes against the asset file bytes (whole records only; a partial last record
 // of depr.fil is not a record). Entries with record number 0 are empty entries and are accepted.
 IndexCheck checkIndex(const std::vector<unsigned char>& indexBytes, const std::vector<unsigned char>& assetBytes);
 
-// A new index for the asset file: one entry per record that has an asset number (deleted records
-// included, so that the next reorganisation drops them as usual), in ascending entry order.
-std::vector<IndexBytes> rebuildIndex(const std::vector<unsigned char>& assetBytes);
+struct RebuiltIndex {
+    std::vector<IndexBytes> entries;  // in ascending entry order
+    // The records whose asset numbers need a look: blank, holding NUL bytes, or shared with
+    // another record ("record 7 has a blank asset number"), the first few of them.
+    std::vector<std::string> notes;
+    std::int64_t noteCount = 0;
+};
+// A new index for the asset file: one entry per live record, whatever its asset number (blank,
+// NUL-holding and duplicate numbers included), so that every record a reader counts is found.
+// Records marked deleted get none: no reader counts them.
+RebuiltIndex rebuildIndex(const std::vector<unsigned char>& assetBytes);
 
 }  // namespace dp

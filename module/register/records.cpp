@@ -255,4 +255,6 @@ std::string assetKey(std::string_view assetNumber) {
     return upperCase(fixedText(std::string(assetNumber) + "      ", 6));
 }
 
+bool isMarkedDeleted(std::string_view description) { return trimRight(description) == kDeletedMark; }
+
 }  // namespace dp

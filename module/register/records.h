@@ -19,7 +19,19 @@ inline constexpr std::size_t kIndexEntryLength = 8;
 inline constexpr std::size_t kCompanyRecordLength = 81;
 inline constexpr int kMaxRecords = 32767;  // record numbers are 16-bit
 
+// The most each data file can hold: as many records as a record number can address, and the
+// company file's three records.
+inline constexpr std::int64_t kMaxAssetFileBytes = std::int64_t{kMaxRecords} * std::int64_t{kAssetRecordLength};
+inline constexpr std::int64_t kMaxIndexFileBytes = std::int64_t{kMaxRecords} * std::int64_t{kIndexEntryLength};
+inline constexpr std::int64_t kCompanyFileBytes = 3 * std::int64_t{kCompanyRecordLength};
+
 inline constexpr std::string_view kDeletedMark = "***DELETED***";
+
+// The one meaning of "marked deleted" that removes a record: its description is the mark with
+// nothing but blanks after it. Every reader (the close, the report, Form 4562) skips such a
+// record, so only such a record is ever dropped from the register; one that any reader still
+// counts is kept, whatever its description or asset number.
+bool isMarkedDeleted(std::string_view description);
 
 // date6: bytes 0-3 an int32 whose decimal digits are the date as typed (MMDDYY or MMDDYYYY, the
 // leading zero of the month not stored), bytes 4-5 NUL; or the row markers "S     " / "H     ".
@@ -76,6 +88,8 @@ struct AssetRecord {
     using Bytes = std::array<unsigned char, kAssetRecordLength>;
     static AssetRecord decode(const Bytes& bytes);
     Bytes encode() const;
+
+    bool markedDeleted() const { return isMarkedDeleted(Description); }
 
     // 'B' the book block, anything else the tax block.
     BasisBlock& block(char basis) { return basis == 'B' ? Book : Tax; }

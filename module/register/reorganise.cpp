@@ -5,6 +5,7 @@
 #include "platform/files.h"
 #include "platform/message.h"
 #include "register/index_repair.h"
+#include "register/unfinished_work.h"
 
 namespace dp {
 namespace {
@@ -18,35 +19,6 @@ std::string reason() { return platform::describeFileError(platform::lastFileErro
 void removeWorkFiles(const Client& client) {
     for (const char* name : {"temp.fil", "temp.idx", "ODEPR.IDX.new", "ODEPR.FIL.new"})
         if (platform::fileExists(client.path(name))) platform::removeFile(client.path(name));
-}
-
-enum class Placed { Done, Unchanged, Pending };
-
-// Puts the finished work files in place by renaming. When the renames were interrupted after
-// the replacement was committed, it is completed now if possible, else at the next opening of
-// the asset files; when it never started, the old files stand and the work files go.
-// why receives the reason of a failed replacement.
-Placed putInPlace(const Client& client, const std::vector<std::pair<std::string, std::string>>& renames,
-                  std::string& why) {
-    if (platform::replaceFilesTogether(client.code(), renames)) return Placed::Done;
-    why = reason();
-    platform::finishPendingReplacement(client.code());
-    if (platform::fileExists(client.path(platform::kReplaceJournalName))) return Placed::Pending;
-    bool started = true;
-    for (const auto& [from, to] : renames) {
-        (void)to;
-        if (platform::fileExists(client.path(from))) started = false;
-    }
-    if (started) return Placed::Done;  // finished on the second try
-    for (const auto& [from, to] : renames) {
-        (void)to;
-        platform::removeFile(client.path(from));
-    }
-    return Placed::Unchanged;
-}
-
-bool isDroppedOnPack(const AssetRecord& rec) {
-    return rec.AssetNumber == std::string(6, ' ') || rec.Description.compare(0, kDeletedMark.size(), kDeletedMark) == 0;
 }
 
 // The packed register: surviving records renumbered from 1, written to the work files.
@@ -65,7 +37,8 @@ bool writePackedFiles(Client& client, MaintenanceState& state, std::size_t n, st
             ok = false;
             break;
         }
-        if (isDroppedOnPack(state.WorkingRecord)) continue;
+        // Only what every reader skips as deleted goes; a blank asset number is still counted.
+        if (state.WorkingRecord.markedDeleted()) continue;
         ++k;
         const IndexBytes entry = makeIndexBytes(indexKey(client.AssetIndex[i]), k);
         ok = tIdx.write(k, entry.data()) && putAssetRecord(tFil, k, state.WorkingRecord);
@@ -99,7 +72,7 @@ bool pack(Client& client, MaintenanceState& state, std::size_t n) {
     }
 
     std::string placeWhy;
-    switch (putInPlace(client,
+    switch (placeTogether(client.code(),
                        {{"ODEPR.IDX.new", "ODEPR.IDX"}, {"ODEPR.FIL.new", "ODEPR.FIL"}, {"temp.fil", "DEPR.FIL"},
                         {"temp.idx", "DEPR.IDX"}},
                        placeWhy)) {
@@ -135,7 +108,7 @@ bool writeSortedIndex(Client& client, std::size_t n, std::size_t onDisk) {
     }
     std::string why = reason();
     client.closeFiles();
-    if (ok && putInPlace(client, {{"temp.idx", "DEPR.IDX"}}, why) != Placed::Unchanged) return true;
+    if (ok && placeTogether(client.code(), {{"temp.idx", "DEPR.IDX"}}, why) != Placed::Unchanged) return true;
     if (!ok) platform::removeFile(client.path("temp.idx"));
     tell("The sorted index could not be put in place (" + why +
          "). depr.idx keeps its previous order; every asset is in it.");

@@ -6,6 +6,7 @@
 
 #include "engine/dates.h"
 #include "engine/depreciation.h"
+#include "engine/rate_tables.h"
 #include "engine/report_options.h"
 #include "format/number_format.h"
 #include "format/typed_entries.h"
@@ -13,6 +14,7 @@
 #include "platform/message.h"
 #include "register/asset_files.h"
 #include "register/index_repair.h"
+#include "register/unfinished_work.h"
 #include "report/asset_file_image.h"
 #include "report/depreciation_report.h"
 #include "report/print_report.h"
@@ -31,10 +33,11 @@ bool finiteBlock(const BasisBlock& b) {
 
 ReportAsset reportAsset(const AssetRecord& rec, const AssetFigures& f) {
     ReportAsset a;
-    a.assetNumber = rec.AssetNumber;
-    a.description = rec.Description;
+    // Stored text goes into the printer file as blanks where it holds control bytes.
+    a.assetNumber = controlsToBlanks(rec.AssetNumber);
+    a.description = controlsToBlanks(rec.Description);
     a.acquiredText = date6ToText(rec.DateAcquired, false);
-    a.method = f.amounts.Method;
+    a.method = controlsToBlanks(f.amounts.Method);
     a.rate = f.amounts.Rate;
     a.cost = f.amounts.Cost;
     a.bonus = f.amounts.Bonus;
@@ -73,9 +76,9 @@ struct LeftOut {
 // The heading's company line: name and second name line, NULs as blanks.
 std::string companyLine(const CompanyRecord& company, int records) {
     std::string line;
-    if (records >= 1) line = trimRight(nulsToBlanks(company.CompanyName));
+    if (records >= 1) line = trimRight(controlsToBlanks(company.CompanyName));
     if (records >= 3) {
-        const std::string second = trimRight(nulsToBlanks(company.CompanyName2));
+        const std::string second = trimRight(controlsToBlanks(company.CompanyName2));
         if (!second.empty()) line += " " + second;
     }
     return line;
@@ -108,9 +111,9 @@ RunResult walkRegister(AssetFileImage& assets, int count, const ReportOptions& o
         if (trimBoth(rec.Description) == kDeletedMark) continue;
         if (rec.Tax.Code4562.find("11") != std::string::npos) continue;
         if (date6IsMarker(rec.DateAcquired, 'H')) {
-            layout.headingRow(rec.Description);
+            layout.headingRow(controlsToBlanks(rec.Description));
         } else if (date6IsMarker(rec.DateAcquired, 'S')) {
-            layout.subtotalRow(rec.Description);
+            layout.subtotalRow(controlsToBlanks(rec.Description));
         } else {
             if (!basisValid) {
                 run.basisRefused = true;
@@ -130,23 +133,57 @@ RunResult walkRegister(AssetFileImage& assets, int count, const ReportOptions& o
     return run;
 }
 
-// The figures go into depr.fil, through the file the run read, and only if that file is still
-// the client's asset file. False after telling the user why nothing was stored.
-bool storeFigures(Client& client, AssetFileImage& assets) {
-    if (!assets.changed()) return true;
-    if (!client.fil.stillAt(client.path("depr.fil"))) {
-        reportError("depr.fil was replaced while the report ran, so the computed figures were not stored and the "
-                    "report was not printed. Run the report again.");
-        return false;
+// The new depr.fil beside the old one: the image, computed records changed. False with why.
+bool writeNewAssetFile(const Client& client, const AssetFileImage& assets, std::string& workName, std::string& why) {
+    const std::string path = client.path("depr.fil") + ".new";
+    workName = path.substr(path.find_last_of('/') + 1);
+    platform::RecordFile work;  // written as bytes: a part of a record at the end stays as it was
+    const std::vector<unsigned char>& bytes = assets.bytes();
+    const bool ok = work.open(path, 1, true) &&
+                    (bytes.empty() || work.writeRecords(1, static_cast<std::int64_t>(bytes.size()), bytes.data())) &&
+                    work.finish();
+    if (ok) return true;
+    why = reason(platform::lastFileError());
+    work.close();
+    if (platform::fileExists(path)) platform::removeFile(path);
+    return false;
+}
+
+// The report file and the computed figures go into place together, through the replacement
+// journal: killed at any moment, the client has the old report and every old figure, or the new
+// report and every new figure. False after telling the user.
+bool putInPlace(Client& client, const AssetFileImage& assets, const std::string& reportWorkPath) {
+    const std::string reportWork = reportWorkPath.substr(reportWorkPath.find_last_of('/') + 1);
+    std::vector<std::pair<std::string, std::string>> renames = {{reportWork, "report.txt"}};
+    std::string why;
+    if (assets.changed()) {
+        std::string assetWork;
+        if (!client.fil.stillAt(client.path("depr.fil"))) {
+            platform::removeFile(reportWorkPath);
+            reportError("depr.fil was replaced while the report ran, so the computed figures were not stored and the "
+                        "report was not printed. Run the report again.");
+            return false;
+        }
+        if (!writeNewAssetFile(client, assets, assetWork, why)) {
+            platform::removeFile(reportWorkPath);
+            reportError("The computed figures could not be stored in depr.fil (" + why +
+                        "); the asset file is unchanged and the report was not printed.");
+            return false;
+        }
+        renames.insert(renames.begin(), {assetWork, "depr.fil"});
     }
-    bool restored = true;
-    const platform::FileError why = assets.writeBack(client.fil, restored);
-    if (why == platform::FileError::None) return true;
-    reportError(restored ? "The computed figures could not be stored in depr.fil (" + reason(why) +
-                               "); the asset file is unchanged and the report was not printed."
-                         : "The computed figures could not be stored in depr.fil (" + reason(why) +
-                               ") and the asset file could not be put back as it was: some assets may hold the new "
-                               "figures, others the old. Run the report again when the disk is fixed.");
+    client.closeFiles();
+    switch (placeTogether(client.code(), renames, why)) {
+        case Placed::Done: return true;
+        case Placed::Unchanged:
+            reportError("The report and the computed figures could not be put in place (" + why +
+                        "); the asset file is unchanged and the report was not printed.");
+            return false;
+        case Placed::Pending:
+            reportError("The report and the computed figures could not be put in place completely (" + why +
+                        "); that is completed the next time the client's files are opened. Nothing was printed.");
+            return false;
+    }
     return false;
 }
 
@@ -173,6 +210,10 @@ void runReport(Client& client, const ReportOptions& options, const CompanyFacts&
     const EngineInputs inputs = makeEngineInputs(options, fiscalYearEnd);
     if (!acceptReportPeriod(inputs.periodMonths)) return;
     if (verifyAssetIndex(client, kTitle, "the depreciation report") == IndexVerdict::Refused) return;
+    if (const std::string tables = unusableRateTables(); !tables.empty()) {
+        reportError("These rate tables cannot be used:\r\n" + tables + "\r\nThe report stops; no asset was changed.");
+        return;
+    }
 
     const std::string reportPath = client.path("report.txt");
     platform::TextFile report;
@@ -194,21 +235,13 @@ void runReport(Client& client, const ReportOptions& options, const CompanyFacts&
     if (run.basisRefused) platform::messageBox("Invalid Basis selected", "Error", platform::MsgIcon::Error);
     layout.finish();
     report.write(layout.take());
-    if (!report.flushToDisk()) {
+    if (!report.finishWork()) {
         reportError("The report file " + reportPath + " could not be written (" + reason(report.error()) +
                     "); no asset was changed and nothing was printed.");
         return;
     }
     if (run.leftOut.count > 0) reportError(run.leftOut.text());
-    if (!storeFigures(client, assets)) return;
-    if (!report.commit()) {
-        // The figures go back as they were: the report and the asset file tell the same story.
-        const bool restored = assets.restore(client.fil);
-        reportError("The report file " + reportPath + " could not be put in place (" + reason(report.error()) + "); " +
-                    (restored ? std::string("no asset was changed and nothing was printed.")
-                              : std::string("the asset file may hold the new figures; run the report again.")));
-        return;
-    }
+    if (!putInPlace(client, assets, report.workPath())) return;
     client.closeFiles();
     platform::closeAllFiles();
     printReportFile(reportPath, reportPath, "DPRPT");

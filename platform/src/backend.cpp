@@ -1,10 +1,12 @@
 #include "platform/backend.h"
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <thread>
 
 #include "native.h"
 #include "platform/files.h"
@@ -30,13 +32,14 @@ std::unique_ptr<Backend> fromEnvironment() {
     if (std::unique_ptr<Backend> joined = joinScriptedRun()) return joined;
     const char* script = std::getenv("DP_SCRIPT");
     if (script && *script) {
-        std::ifstream in(script, std::ios::binary);
-        if (!in) {
-            std::cerr << "cannot read the script " << script << '\n';
+        // A script is a few thousand lines of user actions at most.
+        constexpr std::int64_t kMaxScriptBytes = 16 << 20;
+        std::vector<unsigned char> bytes;
+        if (!readWholeFile(script, bytes, kMaxScriptBytes, false)) {
+            std::cerr << "cannot read the script " << script << ": " << describeFileError(lastFileError()) << '\n';
             return makeScriptedBackend("", &std::cout);
         }
-        std::stringstream text;
-        text << in.rdbuf();
+        const std::string text(bytes.begin(), bytes.end());
         std::ostream* out = &std::cout;
         const char* tr = std::getenv("DP_TRANSCRIPT");
         if (tr && *tr) {
@@ -44,7 +47,7 @@ std::unique_ptr<Backend> fromEnvironment() {
             if (transcriptFile()) out = &transcriptFile();
             else std::cerr << "cannot write the transcript " << tr << '\n';
         }
-        std::unique_ptr<Backend> scripted = makeScriptedBackend(text.str(), out);
+        std::unique_ptr<Backend> scripted = makeScriptedBackend(text, out);
         shareScriptedRun(scripted.get());
         return scripted;
     }
@@ -112,6 +115,13 @@ bool openHelpFor(Dialog* dialog) {
 void showPages(const std::string& title, const std::vector<ViewPage>& pages) { backend().showPages(title, pages); }
 
 void showStatus(const std::string& text) { backend().status(text); }
+
+bool waitShowing(const std::string& note, int milliseconds) { return backend().wait(note, milliseconds); }
+
+bool Backend::wait(const std::string& note, int milliseconds) {
+    if (!note.empty() && milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    return true;
+}
 
 }  // namespace platform
 

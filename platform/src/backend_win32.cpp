@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "help_window_win32.h"
 #include "platform/backend.h"
 #include "platform/native_text.h"
 #include "win32_module.h"
@@ -236,8 +237,10 @@ public:
         }
     }
 
-    // The program runs in a normal window; the dialogs wait without taking input, but repaint.
+    // The help viewer's command opens the module's help window; any other program runs in a
+    // normal window; the dialogs wait without taking input, but repaint.
     int runAndWait(const std::string& commandLine) override {
+        if (const std::optional<int> served = serveHelpCommand(commandLine)) return *served;
         std::wstring cmd = widen(commandLine);
         STARTUPINFOW si{};
         si.cb = sizeof si;
@@ -265,6 +268,38 @@ public:
             SetForegroundWindow(blocked);
         }
         return static_cast<int>(code);
+    }
+
+    // A small window at the top of the screen holds the note while the program waits; Esc (or
+    // closing it) stops the waiting. Messages are handled meanwhile, so windows still repaint.
+    bool wait(const std::string& note, int milliseconds) override {
+        if (note.empty()) {
+            if (waitWindow_) DestroyWindow(waitWindow_);
+            waitWindow_ = nullptr;
+            return true;
+        }
+        hideEndedDialogs();
+        if (!waitWindow_) {
+            const int width = GetSystemMetrics(SM_CXSCREEN) * 2 / 3;
+            waitWindow_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, L"STATIC", L"",
+                                          WS_POPUP | WS_BORDER | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE,
+                                          (GetSystemMetrics(SM_CXSCREEN) - width) / 2, 40, width, 48, nullptr,
+                                          nullptr, thisModule(), nullptr);
+            SendMessageW(waitWindow_, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), TRUE);
+        }
+        SetWindowTextW(waitWindow_, widen(note).c_str());
+        GetAsyncKeyState(VK_ESCAPE);  // forget a press from before the wait
+        const ULONGLONG end = GetTickCount64() + static_cast<ULONGLONG>(milliseconds);
+        while (GetTickCount64() < end) {
+            MSG msg;
+            while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+                TranslateMessage(&msg);
+                DispatchMessageW(&msg);
+            }
+            if ((GetAsyncKeyState(VK_ESCAPE) & 0x8000) || !IsWindow(waitWindow_)) return false;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        }
+        return true;
     }
 
     HFONT titleFont() {
@@ -302,6 +337,7 @@ private:
 
     std::vector<NativeDialog*> stack_;
     HFONT titleFont_ = nullptr;
+    HWND waitWindow_ = nullptr;
 };
 
 // ---- Bringing the window in line with the model ----------------------------------------------

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -25,6 +26,7 @@ bool lockWhole(int fd) {
     return ::fcntl(fd, F_OFD_SETLK, &fl) == 0;
 }
 
+// The first line of the lock file: its holder (what follows it may be left from a longer one).
 std::string readHolder(int fd) {
     std::string text;
     char buf[256];
@@ -35,8 +37,16 @@ std::string readHolder(int fd) {
         text.append(buf, static_cast<std::size_t>(r));
         at += r;
     }
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '\0')) text.pop_back();
+    text = text.substr(0, text.find('\n'));
+    while (!text.empty() && (text.back() == '\r' || text.back() == '\0')) text.pop_back();
     return text;
+}
+
+// The lock file is the program's own: an ordinary file with no other name (a hard link would make
+// its text another file's content).
+bool isOwnOrdinaryFile(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_nlink == 1;
 }
 
 }  // namespace
@@ -46,9 +56,16 @@ LockOutcome ClientLock::acquire(const std::string& dir, const std::string& holde
     holder_.clear();
     error_ = FileError::None;
     const std::string path = resolvePath(dir, kClientLockName);
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // Never through a link, never waiting on a pipe; nothing is written before it is known to be
+    // the lock file and the lock is held.
+    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd < 0) {
         error_ = os::lastError();
+        return LockOutcome::Unavailable;
+    }
+    if (!isOwnOrdinaryFile(fd)) {
+        ::close(fd);
+        error_ = FileError::NotAFile;
         return LockOutcome::Unavailable;
     }
     if (!lockWhole(fd)) {
@@ -63,9 +80,11 @@ LockOutcome ClientLock::acquire(const std::string& dir, const std::string& holde
         error_ = os::lastError();
         return LockOutcome::Unavailable;
     }
-    // Who holds it is a courtesy for the one refused; failing to write it changes nothing.
+    // Who holds it is a courtesy for the one refused; failing to write it changes nothing. The
+    // line is written over the old one before the rest is cut, so a reader never finds it empty.
     const std::string text = holderText + "\n";
-    if (::ftruncate(fd, 0) == 0) (void)!::pwrite(fd, text.data(), text.size(), 0);
+    if (::pwrite(fd, text.data(), text.size(), 0) == static_cast<ssize_t>(text.size()))
+        (void)!::ftruncate(fd, static_cast<off_t>(text.size()));
     fd_ = fd;
     return LockOutcome::Acquired;
 }

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "os_files.h"
 
@@ -28,7 +30,10 @@ FileError fromErrno(int e) {
         case EFBIG: return FileError::DiskFull;
         case 0:  // a failure that left no reason
         case EIO: return FileError::IoError;
-        case EISDIR: return FileError::NotAFile;
+        case EISDIR:
+        case ELOOP:   // a link where none is followed
+        case ENXIO:   // a pipe without a reader, a device without its hardware
+        case ENODEV: return FileError::NotAFile;
         default: return FileError::Other;
     }
 }
@@ -42,6 +47,7 @@ int toErrno(FileError e) {
         case FileError::DiskFull: return ENOSPC;
         case FileError::IoError: return EIO;
         case FileError::NotAFile: return EISDIR;
+        case FileError::TooLarge: return EFBIG;  // the layer's own finding, never the system's
         case FileError::Other: return EINVAL;
     }
     return EINVAL;
@@ -64,16 +70,40 @@ FileError lastError() { return fromErrno(errno); }
 
 void injectError(FileError error) { errno = toErrno(error); }
 
+bool isOrdinary(int fd) {
+    struct stat st {};
+    return ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+}
+
 Fd openFile(const std::string& path, OpenMode mode) {
-    int flags = O_CLOEXEC;
+    // O_NONBLOCK: a pipe or a device opens at once instead of waiting for the other end; it is
+    // then refused, and on an ordinary file the flag changes nothing.
+    int flags = O_CLOEXEC | O_NONBLOCK;
+    bool empty = false;
     switch (mode) {
-        case OpenMode::ReadWrite: flags |= O_RDWR | O_CREAT; break;
-        case OpenMode::ReadWriteTruncate: flags |= O_RDWR | O_CREAT | O_TRUNC; break;
+        case OpenMode::ReadWrite: flags |= O_RDWR; break;
+        case OpenMode::ReadWriteTruncate: flags |= O_RDWR | O_CREAT | O_NOFOLLOW; empty = true; break;
         case OpenMode::ReadOnly: flags |= O_RDONLY; break;
-        case OpenMode::WriteTruncate: flags |= O_WRONLY | O_CREAT | O_TRUNC; break;
+        case OpenMode::WriteTruncate: flags |= O_WRONLY | O_CREAT | O_NOFOLLOW; empty = true; break;
+        case OpenMode::CreateNew: flags |= O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW; break;
     }
-    const int fd = ::open(path.c_str(), flags, 0644);
-    return fd < 0 ? kNoFd : fd;
+    int fd = ::open(path.c_str(), flags, 0644);
+    if (fd < 0 && errno == ENOENT && mode == OpenMode::ReadWrite) {
+        // A missing file is made where its name stands: a dangling link is refused, not followed.
+        fd = ::open(path.c_str(), flags | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
+        if (fd < 0 && errno == EEXIST) errno = ELOOP;
+    }
+    if (fd < 0) return kNoFd;
+    if (!isOrdinary(fd)) {
+        ::close(fd);
+        errno = EISDIR;
+        return kNoFd;
+    }
+    if (empty && ::ftruncate(fd, 0) != 0) {
+        closeFile(fd);
+        return kNoFd;
+    }
+    return fd;
 }
 
 void closeFile(Fd fd) {
@@ -136,6 +166,12 @@ bool sameFile(Fd fd, const std::string& path) {
     return mine.st_dev == named.st_dev && mine.st_ino == named.st_ino;
 }
 
+bool samePathFile(const std::string& a, const std::string& b) {
+    struct stat x {}, y {};
+    if (::stat(a.c_str(), &x) != 0 || ::stat(b.c_str(), &y) != 0) return false;
+    return x.st_dev == y.st_dev && x.st_ino == y.st_ino;
+}
+
 PathKind pathKind(const std::string& path) {
     struct stat st {};
     if (::stat(path.c_str(), &st) != 0) return PathKind::Missing;
@@ -155,6 +191,12 @@ bool removePath(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 bool renamePath(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
 
 bool createDirectory(const std::string& path) { return ::mkdir(path.c_str(), 0755) == 0; }
+
+std::string absolutePath(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path whole = std::filesystem::absolute(path, ec);
+    return ec ? std::string() : whole.lexically_normal().string();
+}
 
 bool isRoot(const std::string& path) {
     char* real = ::realpath(path.c_str(), nullptr);
@@ -185,6 +227,18 @@ std::string findName(const std::string& dir, const std::string& name) {
     }
     ::closedir(d);
     return found;
+}
+
+std::vector<std::string> listNames(const std::string& dir) {
+    std::vector<std::string> names;
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) return names;
+    while (dirent* e = ::readdir(d)) {
+        const std::string name = e->d_name;
+        if (name != "." && name != "..") names.push_back(name);
+    }
+    ::closedir(d);
+    return names;
 }
 
 }  // namespace platform::os

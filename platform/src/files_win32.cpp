@@ -50,6 +50,7 @@ DWORD toWin32(FileError e) {
         case FileError::DiskFull: return ERROR_DISK_FULL;
         case FileError::IoError: return ERROR_IO_DEVICE;
         case FileError::NotAFile: return ERROR_CANT_ACCESS_FILE;
+        case FileError::TooLarge: return ERROR_FILE_TOO_LARGE;  // the layer's own finding
         case FileError::Other: return ERROR_INVALID_PARAMETER;
     }
     return ERROR_INVALID_PARAMETER;
@@ -74,29 +75,75 @@ FileError lastError() { return fromWin32(GetLastError()); }
 
 void injectError(FileError error) { SetLastError(toWin32(error)); }
 
+namespace {
+
+HANDLE createFile(const std::string& path, DWORD access, DWORD disposition, DWORD flags) {
+    const HANDLE h = CreateFileW(widen(path).c_str(), access, kShareAll, nullptr, disposition, flags, nullptr);
+    if (h != INVALID_HANDLE_VALUE) return h;
+    // A directory answers "access denied", a link where the name must be made "file exists":
+    // say what they are.
+    const DWORD e = GetLastError();
+    const DWORD attributes = GetFileAttributesW(widen(path).c_str());
+    const bool isDirectory = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    const bool isLink = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+    SetLastError(isDirectory || (isLink && e == ERROR_FILE_EXISTS) ? ERROR_CANT_ACCESS_FILE : e);
+    return INVALID_HANDLE_VALUE;
+}
+
+// An ordinary file on a disk; with noLinks, not a reparse point (a link or a junction) either.
+bool isOrdinary(HANDLE h, bool noLinks) {
+    if (GetFileType(h) != FILE_TYPE_DISK) return false;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(h, &info)) return false;
+    if (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) return false;
+    return !(noLinks && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT));
+}
+
+bool emptyFile(HANDLE h) {
+    FILE_END_OF_FILE_INFO info{};
+    return SetFileInformationByHandle(h, FileEndOfFileInfo, &info, sizeof info) != 0;
+}
+
+}  // namespace
+
 Fd openFile(const std::string& path, OpenMode mode) {
-    DWORD access = GENERIC_READ | GENERIC_WRITE;
-    DWORD disposition = OPEN_ALWAYS;
+    constexpr DWORD kReadWrite = GENERIC_READ | GENERIC_WRITE;
+    constexpr DWORD kNoFollow = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT;
+    HANDLE h = INVALID_HANDLE_VALUE;
+    bool empty = false, noLinks = false;
     switch (mode) {
-        case OpenMode::ReadWrite: break;
-        case OpenMode::ReadWriteTruncate: disposition = CREATE_ALWAYS; break;
-        case OpenMode::ReadOnly:
-            access = GENERIC_READ;
-            disposition = OPEN_EXISTING;
+        case OpenMode::ReadWrite:
+            h = createFile(path, kReadWrite, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
+            if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_FILE_NOT_FOUND) {
+                // A missing file is made where its name stands, never at the end of a link.
+                h = createFile(path, kReadWrite, CREATE_NEW, kNoFollow);
+                noLinks = true;
+            }
             break;
+        case OpenMode::ReadWriteTruncate:
+            h = createFile(path, kReadWrite, OPEN_ALWAYS, kNoFollow);
+            empty = noLinks = true;
+            break;
+        case OpenMode::ReadOnly: h = createFile(path, GENERIC_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL); break;
         case OpenMode::WriteTruncate:
-            access = GENERIC_WRITE;
-            disposition = CREATE_ALWAYS;
+            h = createFile(path, GENERIC_WRITE, OPEN_ALWAYS, kNoFollow);
+            empty = noLinks = true;
+            break;
+        case OpenMode::CreateNew:
+            h = createFile(path, GENERIC_WRITE, CREATE_NEW, kNoFollow);
+            noLinks = true;
             break;
     }
-    const HANDLE h = CreateFileW(widen(path).c_str(), access, kShareAll, nullptr, disposition,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        // A directory answers "access denied"; say what it is.
+    if (h == INVALID_HANDLE_VALUE) return kNoFd;
+    if (!isOrdinary(h, noLinks)) {
+        CloseHandle(h);
+        SetLastError(ERROR_CANT_ACCESS_FILE);
+        return kNoFd;
+    }
+    if (empty && !emptyFile(h)) {
         const DWORD e = GetLastError();
-        const DWORD attributes = GetFileAttributesW(widen(path).c_str());
-        const bool isDirectory = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-        SetLastError(isDirectory ? ERROR_CANT_ACCESS_FILE : e);
+        CloseHandle(h);
+        SetLastError(e);
         return kNoFd;
     }
     return reinterpret_cast<Fd>(h);
@@ -160,15 +207,33 @@ bool truncateFile(Fd fd, std::int64_t size) {
     return SetFileInformationByHandle(handleOf(fd), FileEndOfFileInfo, &info, sizeof info) != 0;
 }
 
+namespace {
+
+// The identity of the file a path names (links followed).
+bool identityOf(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+    const HANDLE h = CreateFileW(widen(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                 FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    const bool ok = GetFileInformationByHandle(h, &info) != 0;
+    CloseHandle(h);
+    return ok;
+}
+
+bool sameIdentity(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+           a.nFileIndexLow == b.nFileIndexLow;
+}
+
+}  // namespace
+
+bool samePathFile(const std::string& a, const std::string& b) {
+    BY_HANDLE_FILE_INFORMATION x{}, y{};
+    return identityOf(a, x) && identityOf(b, y) && sameIdentity(x, y);
+}
+
 bool sameFile(Fd fd, const std::string& path) {
-    const HANDLE other = CreateFileW(widen(path).c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
-                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (other == INVALID_HANDLE_VALUE) return false;
     BY_HANDLE_FILE_INFORMATION mine{}, named{};
-    const bool ok = GetFileInformationByHandle(handleOf(fd), &mine) && GetFileInformationByHandle(other, &named);
-    CloseHandle(other);
-    return ok && mine.dwVolumeSerialNumber == named.dwVolumeSerialNumber &&
-           mine.nFileIndexHigh == named.nFileIndexHigh && mine.nFileIndexLow == named.nFileIndexLow;
+    return GetFileInformationByHandle(handleOf(fd), &mine) && identityOf(path, named) && sameIdentity(mine, named);
 }
 
 PathKind pathKind(const std::string& path) {
@@ -192,6 +257,18 @@ bool renamePath(const std::string& from, const std::string& to) {
 }
 
 bool createDirectory(const std::string& path) { return CreateDirectoryW(widen(path).c_str(), nullptr) != 0; }
+
+std::string absolutePath(const std::string& path) {
+    const std::wstring wide = widen(path);
+    std::wstring full(MAX_PATH, L'\0');
+    for (int tries = 0; tries < 2; ++tries) {
+        const DWORD n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (n == 0) return {};
+        if (n < full.size()) return narrow(full.substr(0, n));
+        full.assign(n, L'\0');  // n counts the terminating NUL when the buffer was too small
+    }
+    return {};
+}
 
 // A drive's root ("C:\") or a share's ("\\server\share\"): what is left when the full path
 // has nothing after its root.
@@ -217,6 +294,19 @@ std::string findName(const std::string& dir, const std::string& name) {
     if (h == INVALID_HANDLE_VALUE) return {};
     FindClose(h);
     return narrow(found.cFileName);
+}
+
+std::vector<std::string> listNames(const std::string& dir) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found{};
+    const HANDLE h = FindFirstFileW(widen((dir.empty() ? std::string(".") : dir) + "\\*").c_str(), &found);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = narrow(found.cFileName);
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileW(h, &found));
+    FindClose(h);
+    return names;
 }
 
 }  // namespace platform::os

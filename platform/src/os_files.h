@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/files.h"
 
@@ -19,8 +20,13 @@ enum class OpenMode {
     ReadWriteTruncate,  // read and write; created or emptied
     ReadOnly,           // an existing file, for reading
     WriteTruncate,      // write only; created or emptied
+    CreateNew,          // write only; a file that does not exist yet, made now
 };
 
+// Opens an ordinary file, or nothing (NotAFile for a folder, a device, a pipe or a link where one
+// is not followed). Opening never waits on a pipe or a device. A file that is made or emptied is
+// never reached through a link: it is made where the name stands, and a link there is refused;
+// only once it is known to be an ordinary file is it emptied.
 Fd openFile(const std::string& path, OpenMode mode);
 void closeFile(Fd fd);               // no report: nothing is left to lose
 bool closeWrittenFile(Fd fd);        // a file that was written: whether the close succeeded
@@ -33,6 +39,8 @@ bool isRegularFile(Fd fd);
 bool syncFile(Fd fd);                // to the disk
 bool truncateFile(Fd fd, std::int64_t size);
 bool sameFile(Fd fd, const std::string& path);
+// Whether two paths name one file (links followed); false when either does not exist.
+bool samePathFile(const std::string& a, const std::string& b);
 
 enum class PathKind { Missing, File, Directory, Other };
 PathKind pathKind(const std::string& path);
@@ -40,12 +48,16 @@ std::int64_t pathSize(const std::string& path);   // -1 when it does not exist
 bool removePath(const std::string& path);
 bool renamePath(const std::string& from, const std::string& to);  // replaces an existing target
 bool createDirectory(const std::string& path);
+// The path made whole from the current directory and worked out lexically; "" when it cannot be.
+std::string absolutePath(const std::string& path);
 // Whether path names the root folder of its file system (a drive's root on Windows).
 bool isRoot(const std::string& path);
 bool syncDirectoryOf(const std::string& dir);
 // The name of the existing entry of dir that equals name ignoring letter case (the exact name is
 // preferred when several match), or "" when there is none.
 std::string findName(const std::string& dir, const std::string& name);
+// The names of the entries of dir ("." and ".." left out); empty when it cannot be read.
+std::vector<std::string> listNames(const std::string& dir);
 
 // The reason of the last failed primitive; injectError makes the next lastError() report it.
 FileError lastError();

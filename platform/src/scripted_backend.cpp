@@ -115,6 +115,13 @@ public:
 
     bool printsForReal() const override { return false; }
 
+    // Waits as a user would; the note goes into the transcript once for each wait.
+    bool wait(const std::string& note, int milliseconds) override {
+        if (!note.empty() && note != waitNote_) transcript("wait: " + escapeLines(note));
+        waitNote_ = note;
+        return Backend::wait(note, milliseconds);
+    }
+
     void transcript(const std::string& line) override {
         if (out_) {
             *out_ << line << '\n';
@@ -206,6 +213,7 @@ private:
 
     std::deque<Line> lines_;
     std::ostream* out_;
+    std::string waitNote_;
 };
 
 }  // namespace

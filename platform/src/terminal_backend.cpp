@@ -156,6 +156,21 @@ public:
 
     void refresh(Dialog&) override { draw(); }
 
+    // The note on the status line while the program waits; Esc stops the waiting.
+    bool wait(const std::string& note, int milliseconds) override {
+        if (note.empty()) {
+            waitSession_.reset();
+            status_.clear();
+            return true;
+        }
+        if (!waitSession_) waitSession_ = std::make_unique<Session>(screen_);
+        status_ = note;
+        draw();
+        const KeyEvent key = screen_.readKeyWithin(milliseconds);
+        if (key.key == Key::Resize) screen_.repaintAll();
+        return key.key != Key::Esc;
+    }
+
 private:
     class Session {
     public:
@@ -228,7 +243,8 @@ private:
 
     // The last row: the status note, then the keys that work in the window on top.
     void drawFootLine() {
-        if (layers_.empty() || layers_.back().pager || layers_.back().pages) return;
+        if (!layers_.empty() && (layers_.back().pager || layers_.back().pages)) return;
+        if (layers_.empty() && status_.empty()) return;
         const int width = screen_.cols(), row = screen_.rows() - 1;
         screen_.put(row, 0, std::string(static_cast<std::size_t>(width), ' '), term::Reverse);
         int col = 1;
@@ -236,7 +252,7 @@ private:
             screen_.put(row, col, status_, term::Reverse | term::Bold);
             col += static_cast<int>(status_.size()) + 3;
         }
-        screen_.put(row, col, hintsFor(layers_.back(), width - col - 1), term::Reverse);
+        if (!layers_.empty()) screen_.put(row, col, hintsFor(layers_.back(), width - col - 1), term::Reverse);
     }
 
     void draw() {
@@ -250,6 +266,7 @@ private:
     term::Screen screen_;
     std::vector<Layer> layers_;
     std::string status_;
+    std::unique_ptr<Session> waitSession_;  // the screen kept while a wait lasts
 };
 
 }  // namespace

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
 
 #include "platform/files.h"
@@ -58,34 +57,6 @@ std::string currentDirectory() {
     return ::getcwd(cwd, sizeof cwd) ? std::string(cwd) : std::string(".");
 }
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-Pager notFoundPager(const std::string& name, const std::vector<std::string>& dirs) {
-    Pager p;
-    p.title = "Help - help file not found";
-    p.lines = {"Help file not found.", "", "The help viewer looked for " + name + " in:"};
-    for (const std::string& dir : dirs) p.lines.push_back("    " + dir);
-    p.lines.insert(p.lines.end(), {"", "Put the file in one of these directories (or set DP_DATA_DIR to the",
-                                   "directory that holds it) and open the help again.", "",
-                                   "Press q or Esc to return."});
-    return p;
-}
-
-// The topic's heading, its first line, taken off the text (with the blank lines after it): the
-// window's title says it.
-std::string takeHeading(std::vector<std::string>& lines) {
-    if (lines.empty()) return "Help";
-    std::string heading = shownText(lines.front());
-    lines.erase(lines.begin());
-    while (!lines.empty() && shownText(lines.front()).empty()) lines.erase(lines.begin());
-    return heading;
-}
-
 // The pager's own keys: Space and b page, g and G go to the ends, Enter a line down.
 Key pagerMove(const KeyEvent& key) {
     if (key.key == Key::Enter) return Key::Down;
@@ -136,23 +107,12 @@ std::string messageHints(const MessageView& mv, int width) {
 }
 
 Pager helpPager(const HelpRequest& req) {
-    const std::string name = helpTextName(req.file.empty() ? std::string("writeup.hlp") : req.file);
     const char* env = std::getenv("DP_DATA_DIR");
-    const std::vector<std::string> dirs =
-        helpSearchDirs(currentDirectory(), env ? env : "", moduleDirectory(), kHelpInstallDir);
-    for (const std::string& dir : dirs) {
-        const std::string path = resolvePath(dir, name);
-        if (!fileExists(path)) continue;
-        Pager p;
-        bool topicFound = false;
-        p.lines = helpTopicLines(readText(path), req.topic, &topicFound);
-        p.title = topicFound ? takeHeading(p.lines) : "Help - " + name;
-        if (!req.topic.empty() && !topicFound)
-            p.lines.insert(p.lines.begin(),
-                           {"(The topic " + req.topic + " is not in " + name + "; the whole help text follows.)", ""});
-        return p;
-    }
-    return notFoundPager(name, dirs);
+    const HelpText text =
+        findHelpText(req, helpSearchDirs(currentDirectory(), env ? env : "", moduleDirectory(), kHelpInstallDir));
+    Pager p{text.title, text.lines, 0};
+    if (!text.found) p.lines.insert(p.lines.end(), {"", "Press q or Esc to return."});
+    return p;
 }
 
 void drawPager(Screen& s, Pager& p) {

@@ -42,6 +42,17 @@ KeyEvent specialKey(int c) {
     }
 }
 
+// A key read: a curses key code, or the bytes of one key (an Alt key comes as Esc and its key).
+KeyEvent decodeKey(int c) {
+    if (c >= KEY_MIN) return specialKey(c);
+    return decodeInput(c, [] {
+        ::wtimeout(stdscr, 40);
+        const int n = ::wgetch(stdscr);
+        ::wtimeout(stdscr, -1);
+        return n == ERR ? -1 : n;
+    });
+}
+
 Rect intersect(Rect a, Rect b) {
     return {std::max(a.top, b.top), std::max(a.left, b.left), std::min(a.bottom, b.bottom),
             std::min(a.right, b.right)};
@@ -143,14 +154,16 @@ KeyEvent Screen::readKey() {
             if (++failures > 100) throw std::runtime_error("the terminal has gone away");
             continue;
         }
-        if (c >= KEY_MIN) return specialKey(c);
-        return decodeInput(c, [] {
-            ::wtimeout(stdscr, 40);
-            const int n = ::wgetch(stdscr);
-            ::wtimeout(stdscr, -1);
-            return n == ERR ? -1 : n;
-        });
+        return decodeKey(c);
     }
+}
+
+KeyEvent Screen::readKeyWithin(int milliseconds) {
+    ::wtimeout(stdscr, milliseconds);
+    const int c = ::wgetch(stdscr);
+    ::wtimeout(stdscr, -1);
+    if (c == ERR) return {Key::None, 0};
+    return decodeKey(c);
 }
 
 void Screen::clear() {

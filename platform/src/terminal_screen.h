@@ -54,6 +54,8 @@ public:
     bool canDim() const { return hasDim_; }
     // The next key; a terminal that has gone away ends the run with an exception.
     KeyEvent readKey();
+    // A key pressed within milliseconds, or Key::None.
+    KeyEvent readKeyWithin(int milliseconds);
 
     // One picture: clear() starts it, show() puts it on the terminal.
     void clear();

@@ -9,23 +9,6 @@ namespace platform::term {
 
 namespace {
 
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::string cur;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r' || c == '\n') {
-            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            lines.push_back(cur);
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.empty() || lines.empty()) lines.push_back(cur);
-    return lines;
-}
-
 std::string expandTabs(const std::string& s) {
     std::string out;
     for (char c : s) {
@@ -105,7 +88,7 @@ MessageLayout layoutMessage(const std::string& text, const std::string& title, M
     const int markWidth = box.mark.empty() ? 0 : static_cast<int>(box.mark.size()) + 2;
     // Border and one blank each side.
     const int maxText = std::max(10, screenCols - 4 - markWidth);
-    std::vector<std::string> raw = splitLines(text);
+    std::vector<std::string> raw = splitTextLines(text);
     for (const std::string& l : raw) wrapInto(box.lines, expandTabs(l), maxText);
     int textWidth = 0;
     for (const std::string& l : box.lines) textWidth = std::max(textWidth, static_cast<int>(l.size()));
@@ -153,84 +136,6 @@ std::optional<MsgResult> messageKey(const MessageLayout& box, int& focus, const 
 }
 
 // ---- help viewer ------------------------------------------------------------------------------
-
-std::optional<HelpRequest> parseHelpCommand(const std::string& commandLine) {
-    std::vector<std::string> words;
-    std::string cur;
-    for (char c : commandLine) {
-        if (c == ' ' || c == '\t') {
-            if (!cur.empty()) words.push_back(cur);
-            cur.clear();
-        } else {
-            cur += c;
-        }
-    }
-    if (!cur.empty()) words.push_back(cur);
-    if (words.empty()) return std::nullopt;
-    std::string program = lowerText(words[0]);
-    const std::size_t slash = program.find_last_of("/\\");
-    if (slash != std::string::npos) program = program.substr(slash + 1);
-    if (program != "winhlp32" && program != "winhlp32.exe") return std::nullopt;
-    HelpRequest req;
-    for (std::size_t i = 1; i < words.size(); ++i) {
-        const std::string& w = words[i];
-        if (w.size() >= 2 && (w[0] == '-' || w[0] == '/')) {
-            if ((w[1] == 'I' || w[1] == 'i') && w.size() == 2) {
-                if (i + 1 < words.size()) req.topic = words[++i];
-            } else if (w[1] == 'I' || w[1] == 'i') {
-                req.topic = w.substr(2);
-            }
-            continue;
-        }
-        req.file = w;
-    }
-    return req;
-}
-
-std::string helpTextName(const std::string& helpFile) {
-    std::string name = helpFile;
-    const std::size_t slash = name.find_last_of("/\\");
-    const std::size_t dot = name.rfind('.');
-    if (dot != std::string::npos && (slash == std::string::npos || dot > slash)) {
-        if (lowerText(name.substr(dot)) == ".hlp") return name.substr(0, dot) + ".txt";
-        return name;
-    }
-    return name + ".txt";
-}
-
-std::vector<std::string> helpSearchDirs(const std::string& currentDir, const std::string& dataDirEnv,
-                                        const std::string& moduleDir, const std::string& installDir) {
-    std::vector<std::string> dirs;
-    for (const std::string& d : {currentDir, dataDirEnv, moduleDir, installDir})
-        if (!d.empty() && std::find(dirs.begin(), dirs.end(), d) == dirs.end()) dirs.push_back(d);
-    return dirs;
-}
-
-std::vector<std::string> helpTopicLines(const std::string& fileText, const std::string& topic,
-                                        bool* found) {
-    const std::vector<std::string> lines = splitLines(fileText);
-    std::vector<std::string> all, chosen;
-    bool inTopic = false, seen = false;
-    const std::string wanted = lowerText(topic);
-    for (const std::string& l : lines) {
-        if (l.rfind("@topic", 0) == 0) {
-            std::string name = l.substr(6);
-            const std::size_t a = name.find_first_not_of(" \t");
-            const std::size_t b = name.find_last_not_of(" \t");
-            name = a == std::string::npos ? std::string() : name.substr(a, b - a + 1);
-            inTopic = !wanted.empty() && lowerText(name) == wanted;
-            seen = seen || inTopic;
-            continue;
-        }
-        all.push_back(l);
-        if (inTopic) chosen.push_back(l);
-    }
-    if (found) *found = seen;
-    std::vector<std::string>& out = seen ? chosen : all;
-    while (!out.empty() && shownText(out.front()).empty()) out.erase(out.begin());
-    while (!out.empty() && shownText(out.back()).empty()) out.pop_back();
-    return out;
-}
 
 std::vector<std::string> wrapLines(const std::vector<std::string>& lines, int width) {
     std::vector<std::string> out;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/dialog.h"
+#include "help_text.h"
 #include "platform/message.h"
 #include "terminal_layout.h"
 
@@ -225,22 +226,13 @@ std::optional<MsgResult> messageKey(const MessageLayout& box, int& focus, const 
 
 // ---- help viewer ------------------------------------------------------------------------------
 
-struct HelpRequest {
-    std::string topic;   // after -I; empty for the whole file
-    std::string file;    // as named on the command line
-};
-// The help viewer's command line ("winhlp32 [-I TOPIC] FILE"), or nullopt for any other.
-std::optional<HelpRequest> parseHelpCommand(const std::string& commandLine);
-// The text file that stands for a compiled help file: same name, ".txt" for ".hlp".
-std::string helpTextName(const std::string& helpFile);
-// The places looked at, in order: the current directory, DP_DATA_DIR, the module's directory,
-// and the installation's data directory (empty ones left out, none twice).
-std::vector<std::string> helpSearchDirs(const std::string& currentDir, const std::string& dataDirEnv,
-                                        const std::string& moduleDir, const std::string& installDir);
-// The lines of one topic of a help text. Topics start with a line "@topic NAME"; a missing
-// topic (or an empty name) gives the whole text with the topic lines left out.
-std::vector<std::string> helpTopicLines(const std::string& fileText, const std::string& topic,
-                                        bool* found = nullptr);
+// The help text's command line and file (help_text.h), by their names here too.
+using platform::HelpRequest;
+using platform::helpSearchDirs;
+using platform::helpTextName;
+using platform::helpTopicLines;
+using platform::parseHelpCommand;
+using platform::splitTextLines;
 // Lines wrapped to `width` columns at blanks (words longer than a line are cut), tabs expanded.
 std::vector<std::string> wrapLines(const std::vector<std::string>& lines, int width);
 // The first line shown by a pager after a key, kept within the text.

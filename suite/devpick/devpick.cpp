@@ -15,6 +15,8 @@
 #include "platform/dialog.h"
 #include "platform/message.h"
 #include "platform/printing.h"
+#include "print_target.h"
+#include "save_as.h"
 #include "suite_printing.h"
 
 namespace {
@@ -35,6 +37,7 @@ enum : int {
 };
 
 struct Choice {
+    std::string printed;               // the title: the file being printed, or empty
     std::vector<std::string> devices;  // the queues, then "File", "PDF file" and "Screen"
     std::size_t queues = 0;            // how many of them are print queues
     std::string reply;
@@ -106,11 +109,21 @@ void choiceHandler(Choice& choice, platform::Dialog& dlg, const platform::Event&
     }
     const std::string& device = choice.devices[static_cast<std::size_t>(sel)];
     if (isQueue(choice, sel)) {
+        if (const std::string problem = printtarget::queueNameProblem(device); !problem.empty()) {
+            platform::messageBox("The printer \"" + device + "\" cannot be used from here: " + problem + ".",
+                                 "Select Printer", platform::MsgIcon::Information);
+            return;
+        }
         choice.reply = "1*" + device + "*" + (dlg.isChecked(kRawBox) ? SUITE_RAW_JOB : "") + "*Y";
     } else if (device == kScreenChoice) {
         choice.reply = "1*" SUITE_DEVICE_SCREEN "**Y";
     } else {
-        const std::string path = dlg.text(kFileName);
+        std::string path = dlg.text(kFileName);
+        if (device == kPdfChoice) {
+            const std::optional<std::string> asked = devpick::askPdfFileName(path, choice.printed);
+            if (!asked) return;
+            path = *asked;
+        }
         if (path.find_first_not_of(' ') == std::string::npos) {
             platform::messageBox("Type the name of the file to save the report in.", "Select Printer",
                                  platform::MsgIcon::Information);
@@ -123,6 +136,12 @@ void choiceHandler(Choice& choice, platform::Dialog& dlg, const platform::Event&
             dlg.setFocus(kFileName);
             return;
         }
+        // Refused here already, so that another name can be typed.
+        if (const std::string problem = printtarget::targetProblem(choice.printed, path); !problem.empty()) {
+            platform::messageBox("Choose another name: " + problem + ".", "Select Printer", platform::MsgIcon::Information);
+            dlg.setFocus(kFileName);
+            return;
+        }
         choice.reply = std::string("1*") + (device == kPdfChoice ? SUITE_DEVICE_PDF : SUITE_DEVICE_FILE) + "*" + path + "*Y";
     }
     dlg.end();
@@ -131,6 +150,7 @@ void choiceHandler(Choice& choice, platform::Dialog& dlg, const platform::Event&
 std::string chooseDevice(const std::string& title) {
     if (std::optional<std::string> scripted = platform::backend().scriptedPrinterReply()) return *scripted;
     Choice choice;
+    choice.printed = title;
     choice.devices = platform::listPrinters();
     choice.queues = choice.devices.size();
     for (const char* other : {kFileChoice, kPdfChoice, kScreenChoice}) choice.devices.push_back(other);

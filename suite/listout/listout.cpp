@@ -35,8 +35,6 @@ extern char** environ;
 
 using listout::fail;
 using listout::PrintCommand;
-using listout::readCommand;
-using listout::saveCopy;
 
 namespace {
 
@@ -128,36 +126,7 @@ std::string runLp(const std::string& device, const std::string& file, bool raw, 
     return why;
 }
 
-
-// The result of handing a job to the print service; `why` it failed, or empty.
-int32_t printed(const PrintCommand& pc, const std::string& why) {
-    if (why.empty()) return 0;
-    fail("Printing " + pc.file + " on " + pc.device + " failed: " + why + (why.back() == '.' ? "" : "."));
-    return -1;
-}
-
-int32_t savePdf(const PrintCommand& pc) {
-    if (pc.target.empty()) {
-        fail("No file name was given for the PDF of " + pc.file + ".");
-        return -1;
-    }
-    dprender::RenderRequest req;
-    req.input = pc.file;
-    req.output = pc.target;
-    req.title = listout::jobTitle(pc);
-    const listout::PaperChoice paper = listout::localePaper();
-    req.paper = paper.paper;
-    req.margins = paper.margins;
-    const dprender::RenderResult res = dprender::renderFile(req);
-    if (!res.ok) {
-        fail("The report could not be saved as the PDF " + pc.target + ". " + res.error);
-        return -1;
-    }
-    platform::showStatus("PDF written to " + listout::fullPath(pc.target));
-    return 0;
-}
-
-int32_t showOnScreen(const PrintCommand& pc) {
+int showOnScreen(const PrintCommand& pc) {
     std::vector<dprender::TextPage> pages;
     std::string error;
     if (!dprender::textPagesOfFile(pc.file, pages, error)) {
@@ -167,47 +136,29 @@ int32_t showOnScreen(const PrintCommand& pc) {
     std::vector<platform::ViewPage> view;
     view.reserve(pages.size());
     for (dprender::TextPage& p : pages) view.push_back({std::move(p.rows), std::move(p.attrs)});
-    platform::showPages(listout::jobTitle(pc) + " (" + listout::localePaper().paper.name + ")", view);
+    platform::showPages(listout::screenHeading(pc, listout::localePaper().paper), view);
     return 0;
 }
 
 // The rendered pages as a PDF for the print service, in a temporary file that goes once the
 // service has taken the job.
-int32_t printRendered(const PrintCommand& pc) {
+std::string printRendered(const PrintCommand& pc) {
     const char* tmp = std::getenv("TMPDIR");
     std::string path = std::string(tmp && *tmp ? tmp : "/tmp") + "/veldro-print-XXXXXX";
     const int fd = ::mkstemp(path.data());
-    if (fd < 0) {
-        return printed(pc, std::string("no temporary file for the pages (") + std::strerror(errno) + ")");
-    }
+    if (fd < 0) return std::string("no temporary file for the pages (") + std::strerror(errno) + ")";
     ::close(fd);
-    dprender::RenderRequest req;
-    req.input = pc.file;
-    req.output = path;
-    req.title = listout::jobTitle(pc);
-    const listout::PaperChoice paper = listout::queuePaper(pc.device);
-    req.paper = paper.paper;
-    req.margins = paper.margins;
+    const dprender::RenderRequest req = listout::pdfRequest(pc, path, listout::queuePaper(pc.device));
     const dprender::RenderResult res = dprender::renderFile(req);
     const std::string why = res.ok ? runLp(pc.device, path, false, req.title) : res.error;
     ::unlink(path.c_str());
-    return printed(pc, why);
+    return why;
 }
 
+std::string printRaw(const PrintCommand& pc) { return runLp(pc.device, pc.file, true, listout::jobTitle(pc)); }
+
 int32_t listOut(const std::string& command) {
-    platform::recordPrint(command);
-    if (!platform::backend().printsForReal()) return 0;
-    PrintCommand pc;
-    if (!readCommand(command, pc)) return -1;
-    if (pc.device == SUITE_DEVICE_FILE) return saveCopy(pc);
-    if (pc.device == SUITE_DEVICE_PDF) return savePdf(pc);
-    if (pc.device == SUITE_DEVICE_SCREEN) return showOnScreen(pc);
-    if (pc.device.empty()) {
-        fail("No printer was chosen for " + pc.file + ".");
-        return -1;
-    }
-    if (pc.target != SUITE_RAW_JOB) return printRendered(pc);
-    return printed(pc, runLp(pc.device, pc.file, true, listout::jobTitle(pc)));
+    return listout::carryOut(command, {showOnScreen, printRendered, printRaw});
 }
 
 }  // namespace

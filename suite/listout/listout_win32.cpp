@@ -1,36 +1,38 @@
 // The suite's print spooling on Windows: takes the command text "file,device,field3,options" and
-// prints the file. Device FILE saves a copy under the path of field 3; any other device is a
-// Windows printer that receives the file as a raw job, so a printer that understands the report's
-// control codes prints it as designed. The options describe the page for the suite's own spooler;
-// a raw job leaves the page to the printer, so they are accepted and not acted on.
+// prints the file. Device FILE saves a copy under the path of field 3, #PDF saves the rendered
+// pages there as a PDF on the locale's paper, #SCREEN shows them in a window on that paper. Any
+// other device is a Windows printer: it prints the rendered pages through its own driver, fitted
+// to its paper, or with field 3 RAW
+// receives the file unchanged as a raw job, for a printer that understands the report's control
+// codes itself. The options describe the page for the suite's own spooler; the rendering lays
+// out the page from the file's own codes, so they are accepted and not acted on.
 #include <windows.h>
 #include <winspool.h>
 
 #include <cstdint>
-#include <exception>
 #include <string>
 #include <vector>
 
-#include "platform/backend.h"
+#include "gdi_printing_win32.h"
+#include "page_window_win32.h"
 #include "platform/files.h"
-#include "platform/message.h"
 #include "platform/native_text.h"
 #include "print_command.h"
+#include "render/render.h"
 #include "suite_printing.h"
 
-using listout::fail;
+using listout::PrintCommand;
 
 namespace {
 
-
 // Sends the file's bytes unchanged as one raw job. Empty on success, otherwise why it failed.
-std::string rawJob(const std::string& device, const std::string& file) {
+std::string printRaw(const PrintCommand& pc) {
     platform::RecordFile in;
-    if (!in.openExisting(file, 1)) return "it cannot be read";
-    std::wstring printer = platform::widen(device);
+    if (!in.openExisting(pc.file, 1)) return "it cannot be read";
+    std::wstring printer = platform::widen(pc.device);
     HANDLE h = nullptr;
     if (!OpenPrinterW(printer.data(), &h, nullptr)) return platform::describeSystemError(GetLastError());
-    std::wstring name = platform::widen(file);
+    std::wstring name = platform::widen(listout::jobTitle(pc));
     wchar_t raw[] = L"RAW";
     DOC_INFO_1W doc{name.data(), nullptr, raw};
     std::string why;
@@ -55,22 +57,31 @@ std::string rawJob(const std::string& device, const std::string& file) {
     return why;
 }
 
-int32_t listOut(const std::string& command) {
-    platform::recordPrint(command);
-    if (!platform::backend().printsForReal()) return 0;
-    listout::PrintCommand pc;
-    if (!listout::readCommand(command, pc)) return -1;
-    if (pc.device == "FILE") return listout::saveCopy(pc);
-    if (pc.device.empty()) {
-        fail("No printer was chosen for " + pc.file + ".");
-        return -1;
-    }
-    const std::string why = rawJob(pc.device, pc.file);
-    if (!why.empty()) {
-        fail("Printing " + pc.file + " on " + pc.device + " failed: " + why + ".");
-        return -1;
-    }
+// The rendered pages through the printer's driver, on the paper it is set up for.
+std::string printRendered(const PrintCommand& pc) {
+    HDC dc = CreateDCW(L"WINSPOOL", platform::widen(pc.device).c_str(), nullptr, nullptr);
+    if (!dc) return platform::describeSystemError(GetLastError());
+    const std::string why = listout::printPagesOn(dc, pc.file, listout::jobTitle(pc));
+    DeleteDC(dc);
+    return why;
+}
+
+int showOnScreen(const PrintCommand& pc) {
+    std::string error;
+    const dprender::Fonts* fonts = dprender::Fonts::get(error);
+    std::vector<dprender::Page> pages;
+    const auto keep = [&pages](dprender::Page&& p) {
+        pages.push_back(std::move(p));
+        return true;
+    };
+    if (!fonts || !dprender::readDrawnPages(pc.file, keep, error)) return listout::fail(error);
+    const listout::PaperChoice paper = listout::localePaper();
+    listout::showPagesWindow(listout::screenHeading(pc, paper.paper), pages, *fonts, paper);
     return 0;
+}
+
+int32_t listOut(const std::string& command) {
+    return listout::carryOut(command, {showOnScreen, printRendered, printRaw});
 }
 
 }  // namespace

@@ -46,13 +46,8 @@ bool fromPapersizeFile(dprender::Paper& paper) {
 
 PaperChoice localePaper() {
     PaperChoice c{dprender::letterPaper(), dprender::usualMargins()};
-    if (const char* setting = std::getenv("DP_PAPER"); setting && *setting) {
-        if (const std::optional<dprender::Paper> p = dprender::paperFromName(setting)) {
-            c.paper = *p;
-            return c;
-        }
-    }
-    if (!fromLocale(c.paper)) fromPapersizeFile(c.paper);
+    if (const std::optional<dprender::Paper> p = paperSetting()) c.paper = *p;
+    else if (!fromLocale(c.paper)) fromPapersizeFile(c.paper);
     return c;
 }
 

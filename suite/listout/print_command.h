@@ -3,14 +3,16 @@
 
 #include <cctype>
 #include <exception>
-#include <filesystem>
-#include <system_error>
 #include <string>
 #include <vector>
 
 #include "platform/backend.h"
 #include "platform/files.h"
 #include "platform/message.h"
+#include "paper_choice.h"
+#include "print_target.h"
+#include "render/render.h"
+#include "suite_printing.h"
 
 namespace listout {
 
@@ -70,12 +72,21 @@ inline std::string jobTitle(const PrintCommand& pc) {
     return client.empty() || client == "." ? std::string(what) : std::string(what) + " - " + client;
 }
 
-// Where a file went, for the note that says so: the whole path, whatever directory the program
-// runs in ("PDF written to /home/ann/books/depreciation.pdf").
-inline std::string fullPath(const std::string& path) {
-    std::error_code ec;
-    const std::filesystem::path whole = std::filesystem::absolute(path, ec);
-    return ec ? path : whole.lexically_normal().string();
+// The request that renders the job's pages as a PDF to `output`, titled for what it prints, on
+// the paper chosen for it.
+inline dprender::RenderRequest pdfRequest(const PrintCommand& pc, const std::string& output, const PaperChoice& paper) {
+    dprender::RenderRequest req;
+    req.input = pc.file;
+    req.output = output;
+    req.title = jobTitle(pc);
+    req.paper = paper.paper;
+    req.margins = paper.margins;
+    return req;
+}
+
+// What the screen shows above the pages: what they are and the paper they are laid out for.
+inline std::string screenHeading(const PrintCommand& pc, const dprender::Paper& paper) {
+    return jobTitle(pc) + " (" + paper.name + ")";
 }
 
 // A failure of the print spooling, shown to the user; the result ListOut then returns.
@@ -90,19 +101,69 @@ inline bool readCommand(const std::string& command, PrintCommand& pc) {
         fail("The print command \"" + command + "\" is not of the form file,device,field3,options.");
         return false;
     }
-    if (!platform::fileExists(pc.file)) {
+    if (!platform::fileExists(pc.file) && platform::fileSize(pc.file) < 0) {
         fail("The file " + pc.file + " to be printed does not exist.");
+        return false;
+    }
+    if (const std::string problem = printtarget::printedFileProblem(pc.file); !problem.empty()) {
+        fail("The file " + pc.file + " cannot be printed: " + problem + ".");
         return false;
     }
     return true;
 }
 
-// Device FILE: a copy of the file under the name in field 3.
+// Device FILE: a copy of the file under the name in field 3, written beside it and put in its
+// place, after the checks of print_target.h. The note says where it went with the whole path,
+// whatever directory the program runs in ("Report written to /home/ann/books/depreciation.txt").
 inline int saveCopy(const PrintCommand& pc) {
     if (pc.target.empty()) return fail("No file name was given for the copy of " + pc.file + ".");
-    if (!platform::copyFile(pc.file, pc.target)) return fail("The report could not be saved as " + pc.target + ".");
-    platform::showStatus("Report written to " + fullPath(pc.target));
+    if (!printtarget::mayWrite(pc.file, pc.target)) return -1;
+    if (!platform::replaceWithCopy(pc.file, pc.target))
+        return fail("The report could not be saved as " + pc.target + " (" +
+                    platform::describeFileError(platform::lastFileError()) + "); nothing there was changed.");
+    platform::showStatus("Report written to " + platform::fullPath(pc.target));
     return 0;
+}
+
+// Device #PDF: the rendered pages as a PDF under the name in field 3, on the locale's paper,
+// after the checks of print_target.h; the renderer writes beside it and puts it in place when
+// complete, so it is whole or not at all.
+inline int savePdf(const PrintCommand& pc) {
+    if (pc.target.empty()) return fail("No file name was given for the PDF of " + pc.file + ".");
+    if (!printtarget::mayWrite(pc.file, pc.target)) return -1;
+    const dprender::RenderResult res = dprender::renderFile(pdfRequest(pc, pc.target, localePaper()));
+    if (!res.ok) return fail("The report could not be saved as the PDF " + pc.target + ". " + res.error);
+    platform::showStatus("PDF written to " + platform::fullPath(pc.target));
+    return 0;
+}
+
+// The result of handing a job to a print queue; `why` it failed, or empty.
+inline int printed(const PrintCommand& pc, const std::string& why) {
+    if (why.empty()) return 0;
+    return fail("Printing " + pc.file + " on " + pc.device + " failed: " + why + (why.back() == '.' ? "" : "."));
+}
+
+// What each system does with the pages: shows them on the screen, prints them on a queue
+// rendered, or sends the file to a queue as it is (both: why it failed, or empty).
+struct SystemPrinting {
+    int (*showOnScreen)(const PrintCommand&);
+    std::string (*printRendered)(const PrintCommand&);
+    std::string (*printRaw)(const PrintCommand&);
+};
+
+// ListOut's work: device FILE saves a copy, #PDF the rendered PDF, #SCREEN shows the pages; any
+// other device is a print queue, given the rendered pages unless field 3 says RAW. A scripted
+// run records the hand-over and prints nothing.
+inline int carryOut(const std::string& command, const SystemPrinting& system) {
+    platform::recordPrint(command);
+    if (!platform::backend().printsForReal()) return 0;
+    PrintCommand pc;
+    if (!readCommand(command, pc)) return -1;
+    if (pc.device == SUITE_DEVICE_FILE) return saveCopy(pc);
+    if (pc.device == SUITE_DEVICE_PDF) return savePdf(pc);
+    if (pc.device == SUITE_DEVICE_SCREEN) return system.showOnScreen(pc);
+    if (pc.device.empty()) return fail("No printer was chosen for " + pc.file + ".");
+    return printed(pc, pc.target == SUITE_RAW_JOB ? system.printRaw(pc) : system.printRendered(pc));
 }
 
 // ListOut's body around the system's own printing: a stopped script passes on to the host,

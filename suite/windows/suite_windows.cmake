@@ -1,4 +1,5 @@
-# The suite's stand-ins on Windows: dphost.exe, DEVPICK.DLL and LISTOUT.DLL. Their entries use the
+# The suite's stand-ins on Windows: dphost.exe, DEVPICK.DLL and LISTOUT.DLL, and the renderer
+# with veldro-render.exe. Their entries use the
 # standard Windows calling convention and are exported under their plain names.
 function(dp_suite_library target file entry argumentBytes)
   if(CMAKE_SIZEOF_VOID_P EQUAL 4)
@@ -16,10 +17,15 @@ function(dp_suite_library target file entry argumentBytes)
   install(TARGETS ${target} RUNTIME DESTINATION .)
 endfunction()
 
-add_library(devpick SHARED devpick/devpick.cpp)
+add_subdirectory(render)
+
+add_library(devpick SHARED devpick/devpick.cpp devpick/save_as_win32.cpp)
 dp_suite_library(devpick DEVPICK PickDevice 32)
-add_library(listout SHARED listout/listout_win32.cpp)
+target_link_libraries(devpick PRIVATE comdlg32)
+add_library(listout SHARED listout/listout_win32.cpp listout/gdi_printing_win32.cpp listout/page_window_win32.cpp
+  listout/paper_choice_win32.cpp)
 dp_suite_library(listout LISTOUT ListOut 8)
+target_link_libraries(listout PRIVATE dprender)
 
 add_executable(dphost host/dphost.cpp host/host_win32.cpp host/host_desktop_win32.cpp)
 target_include_directories(dphost PRIVATE ${CMAKE_CURRENT_SOURCE_DIR}/include)

@@ -486,3 +486,20 @@ TEST(ScheduleReport, FiguresStayInTheirColumns) {
 }
 
 }  // namespace
+
+// The heading entry goes into the printer file with any control byte as a blank: it never drives
+// the printer (a form feed, ESC E), on either report.
+TEST(ScheduleReport, ControlBytesInTheHeadingArePrintedAsBlanks) {
+    LoanEntries e = vanLoan();
+    e.heading = "Van\x0c" "\x1b" "E bold\x7f";
+    const std::string one = oneUnknown(e);
+    EXPECT_NE(one.find("Van  E bold "), std::string::npos);
+    e.payment = "500";
+    e.additionalPayment = e.oneTimeExtra = e.perYearExtra = "";
+    const std::string both = bothGiven(e);
+    EXPECT_NE(both.find("Van  E bold "), std::string::npos);
+    for (const std::string* report : {&one, &both}) {
+        EXPECT_EQ(report->find("Van\x0c"), std::string::npos);
+        EXPECT_EQ(report->find('\x7f'), std::string::npos);
+    }
+}

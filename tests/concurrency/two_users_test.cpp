@@ -6,7 +6,10 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <chrono>
 #include <fstream>
+#include <functional>
+#include <thread>
 #include <sstream>
 
 #include "entry/procedures.h"
@@ -43,6 +46,7 @@ public:
     std::optional<std::string> scriptedPrinterReply() override { return inner_->scriptedPrinterReply(); }
     bool printsForReal() const override { return false; }
     void transcript(const std::string& line) override { inner_->transcript(line); }
+    bool wait(const std::string& note, int milliseconds) override { return inner_->wait(note, milliseconds); }
 
 private:
     std::unique_ptr<platform::Backend> inner_;
@@ -53,16 +57,21 @@ private:
 // in a file. With hold, it waits at its first dialog until released.
 class User {
 public:
+    // startFd: the user starts when it can read a byte from that pipe (many users starting together).
     User(void (*procedure)(const std::string&), const std::string& client, const std::string& script,
-         const std::string& transcriptFile, bool hold) {
+         const std::string& transcriptFile, bool hold, int startFd = -1,
+         std::function<std::unique_ptr<platform::Backend>(std::ostream*)> backend = nullptr) {
         int ready[2] = {-1, -1}, go[2] = {-1, -1};
         if (hold && (::pipe(ready) != 0 || ::pipe(go) != 0)) throw std::runtime_error("no pipe");
         pid_ = ::fork();
         if (pid_ == 0) {
             int code = 0;
             try {
+                char c = 0;
+                if (startFd >= 0) (void)!::read(startFd, &c, 1);
                 std::ofstream out(transcriptFile);
-                platform::setBackend(std::make_unique<HeldUser>(script, &out, ready[1], go[0]));
+                if (backend) platform::setBackend(backend(&out));
+                else platform::setBackend(std::make_unique<HeldUser>(script, &out, ready[1], go[0]));
                 procedure(client);
                 platform::setBackend(nullptr);
             } catch (...) {
@@ -101,7 +110,8 @@ std::string readText(const std::string& path) {
 }
 
 bool refusedAsInUse(const std::string& transcript) {
-    return transcript.find("is in use by another user") != std::string::npos;
+    return transcript.find("is in use by another user") != std::string::npos &&
+           transcript.find("Try again when they have finished.") != std::string::npos;
 }
 
 class TwoUsers : public ::testing::Test {
@@ -112,6 +122,9 @@ protected:
 
     void SetUp() override {
         std::filesystem::current_path(std::filesystem::path(DP_SOURCE_DIR) / "data");
+        // A user who finds the client held waits this long before being refused (the users
+        // below are held far longer).
+        dp::setClientWaitMilliseconds(300);
         std::vector<dp::AssetRecord> recs;
         for (int i = 1; i <= 40; ++i) {
             dp::AssetRecord r = dptest::makeAsset("A" + std::to_string(i), "Asset " + std::to_string(i), "010198");
@@ -123,7 +136,10 @@ protected:
         client.writeRegister(recs);
         client.writeCompany(dptest::makeCompany("Acme", "12312003", "12312003"));
     }
-    void TearDown() override { std::filesystem::current_path(previous); }
+    void TearDown() override {
+        dp::setClientWaitMilliseconds(-1);
+        std::filesystem::current_path(previous);
+    }
     std::string log(const char* name) const { return scratch.path(name); }
 
     // The register is sound: a trusted index, and each asset number present exactly once.
@@ -217,6 +233,104 @@ TEST_F(TwoUsers, RacingAdditionsEachLandOnceOrAreRefused) {
     }
     expectEveryAssetOnce(landed);
     EXPECT_EQ(client.readIndex().size(), landed.size());
+}
+
+// A user who stops waiting (Esc) is refused at once.
+class StopsWaiting final : public platform::Backend {
+public:
+    explicit StopsWaiting(std::ostream* out) : inner_(platform::makeScriptedBackend("", out)) {}
+    void runModal(platform::Dialog& d) override { inner_->runModal(d); }
+    platform::MsgResult message(const std::string& t, const std::string& ti, platform::MsgIcon i,
+                                platform::MsgButtons b, platform::MsgDefault d) override {
+        return inner_->message(t, ti, i, b, d);
+    }
+    int runAndWait(const std::string& c) override { return inner_->runAndWait(c); }
+    void transcript(const std::string& line) override { inner_->transcript(line); }
+    bool wait(const std::string& note, int) override {
+        if (note.empty()) return true;
+        inner_->transcript("wait: " + note);
+        return false;
+    }
+
+private:
+    std::unique_ptr<platform::Backend> inner_;
+};
+
+TEST_F(TwoUsers, ASecondUserWaitsUntilTheFirstHasFinished) {
+    dp::setClientWaitMilliseconds(-1);  // the usual few seconds
+    User report(dp::RunDepreciationReport, client.code(), "click 301\nprinter cancel\n", log("report"), true);
+    report.waitUntilHolding();
+    User close(dp::RunClosePeriod, client.code(), "answer ok\n", log("close"), false);
+    // Once the close says it waits, the report is let go.
+    for (int i = 0; i < 400 && readText(log("close")).find("wait: ") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    EXPECT_EQ(readText(log("close")).rfind("wait: Waiting (Esc stops): " + client.code() + " is in use by ", 0), 0u) << readText(log("close"));
+    report.letGo();
+    EXPECT_EQ(report.finish(), 0);
+    EXPECT_EQ(close.finish(), 0);
+    EXPECT_FALSE(refusedAsInUse(readText(log("close")))) << readText(log("close"));
+    dp::CompanyRecord company;
+    dp::readCompanyFile(client.code(), company);
+    EXPECT_EQ(dp::date6cToText(company.FiscalYearEnd), "12312004");
+    expectEveryAssetOnce(startNumbers());
+}
+
+TEST_F(TwoUsers, AUserWhoStopsWaitingIsRefusedAtOnce) {
+    dp::setClientWaitMilliseconds(-1);
+    User report(dp::RunDepreciationReport, client.code(), "click 301\nprinter cancel\n", log("report"), true);
+    report.waitUntilHolding();
+    const auto start = std::chrono::steady_clock::now();
+    User close(dp::RunClosePeriod, client.code(), "", log("close"), false, -1,
+               [](std::ostream* out) { return std::make_unique<StopsWaiting>(out); });
+    EXPECT_EQ(close.finish(), 0);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    EXPECT_TRUE(refusedAsInUse(readText(log("close")))) << readText(log("close"));
+    report.letGo();
+    EXPECT_EQ(report.finish(), 0);
+}
+
+// Many users start on one client at the same moment, each with the usual wait: seven additions
+// and a report, twelve times. Every one of them is done, none is turned away, nothing is lost.
+TEST_F(TwoUsers, ManyUsersStartingTogetherAreAllServed) {
+    dp::setClientWaitMilliseconds(-1);
+    std::vector<std::string> landed = startNumbers();
+    int done = 0, refused = 0;
+    std::chrono::steady_clock::duration longest{};
+    for (int round = 0; round < 12; ++round) {
+        int start[2];
+        ASSERT_EQ(::pipe(start), 0);
+        std::vector<std::unique_ptr<User>> users;
+        std::vector<std::string> numbers;
+        for (int u = 0; u < 8; ++u) {
+            const std::string n = "M" + std::to_string(round) + "_" + std::to_string(u);
+            const bool report = u == 7;
+            users.push_back(std::make_unique<User>(
+                report ? dp::RunDepreciationReport : dp::RunAssetMaintenance, client.code(),
+                report ? std::string("click 301\nprinter cancel\n")
+                       : "type 201 " + n + "\nclick 194\ntype 202 Many\nclick 196\nclick 199\n",
+                log(("u" + std::to_string(u)).c_str()), false, start[0]));
+            if (!report) numbers.push_back(n);
+        }
+        const auto t0 = std::chrono::steady_clock::now();
+        const std::string go(users.size(), 'g');
+        ASSERT_EQ(::write(start[1], go.data(), go.size()), static_cast<ssize_t>(go.size()));  // all start now
+        for (std::size_t u = 0; u < users.size(); ++u) {
+            EXPECT_EQ(users[u]->finish(), 0);
+            const std::string t = readText(log(("u" + std::to_string(u)).c_str()));
+            if (refusedAsInUse(t)) ++refused;
+            else ++done;
+            if (u < 7 && !refusedAsInUse(t)) landed.push_back(numbers[u]);
+        }
+        longest = std::max(longest, std::chrono::steady_clock::now() - t0);
+        ::close(start[0]);
+        ::close(start[1]);
+    }
+    EXPECT_EQ(refused, 0);
+    expectEveryAssetOnce(landed);
+    EXPECT_EQ(client.readIndex().size(), landed.size());
+    std::cout << "[          ] 12 rounds of 8 users starting together: " << done << " done, " << refused
+              << " refused; the slowest round took "
+              << std::chrono::duration_cast<std::chrono::milliseconds>(longest).count() << " ms\n";
 }
 
 }  // namespace

@@ -9,27 +9,13 @@
 #include "platform/client_lock.h"
 #include "platform/files.h"
 #include "register/client.h"
+#include "procedure_list.h"
 #include "support/client_dir.h"
 
 using dptest::ScriptRun;
 using dptest::TempClient;
 
 namespace {
-
-struct Procedure {
-    const char* name;
-    void (*run)(const std::string&);
-    const char* title;  // the title of its refusals
-};
-
-const Procedure kProcedures[] = {
-    {"maintenance", dp::RunAssetMaintenance, "Asset File Maintenance"},
-    {"company", dp::RunCompanyMaintenance, "Company File Maintenance"},
-    {"report", dp::RunDepreciationReport, "Depreciation Report"},
-    {"close", dp::RunClosePeriod, "Close Current Period"},
-    {"amortization", dp::RunAmortization, "Amortization Schedule"},
-    {"form", dp::RunForm4562, "Form 4562"},
-};
 
 // Every data file of the client directory (the lock file aside) with a digest of its bytes.
 std::map<std::string, std::size_t> files(const TempClient& client) {
@@ -74,17 +60,21 @@ TEST(EveryProcedure, RefusesAClientAnotherUserHasOpen) {
     const auto before = files(client);
     std::unique_ptr<dp::Client> other = dp::Client::open(client.code(), "Close Current Period");
     ASSERT_TRUE(other);
+    dp::setClientWaitMilliseconds(300);
     for (const Procedure& p : kProcedures) {
         ScriptRun run("");
         p.run(client.code());
         const std::string t = run.transcript();
-        EXPECT_EQ(t.rfind(std::string("message: ") + p.title + " | Client " + client.code() + " is in use by another user (",
-                          0),
+        // It waits first, saying who has the client, then gives up.
+        const std::string waited = "wait: Waiting (Esc stops): " + client.code() + " is in use by " +
+                                   platform::lockHolderName() + ": Close Current Period\n";
+        EXPECT_EQ(t.rfind(waited + "message: " + p.title + " | Client " + client.code() + " is in use by another user (", 0),
                   0u)
             << p.name << ": " << t;
         EXPECT_NE(t.find(": Close Current Period).\\nNothing was changed."), std::string::npos) << p.name << ": " << t;
         EXPECT_EQ(files(client), before) << p.name;
     }
+    dp::setClientWaitMilliseconds(-1);
     // Once the other user has finished, the client is free again.
     other.reset();
     ScriptRun run("answer cancel\n");

@@ -128,7 +128,7 @@ TEST(WriteFaults, EveryProcedureIsDoneWholeOrTellsAndChangesNothing) {
             EXPECT_EQ(transcript.find("printer"), std::string::npos);
             EXPECT_EQ(schedulesPrinted, 0);
             for (const char* work : {"NEW.FIL", "NEW.IDX", "NEWCOMP.FIL", "temp.fil", "temp.idx", "report.txt.new",
-                                     "T4562.FRM.new", "company.fil.new"})
+                                     "T4562.FRM.new", "company.fil.new", "depr.fil.new", "ADD.JNL"})
                 EXPECT_FALSE(after.count(work)) << work;
             ASSERT_LT(step, 60);
         }

@@ -153,7 +153,7 @@ TEST_F(HostFlows, AReadOnlyShareIsRefusedBeforeAnythingIsTyped) {
     EXPECT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << readText(scratch.path("errors"));
     const std::string t = readText(transcriptFile);
     int refused = 0;
-    for (std::size_t at = 0; (at = t.find("cannot be written: the disk is read-only.", at)) != std::string::npos; ++at)
+    for (std::size_t at = 0; (at = t.find("DEPR.LCK cannot be used: the disk is read-only.", at)) != std::string::npos; ++at)
         ++refused;
     EXPECT_EQ(refused, 6) << t;
     EXPECT_EQ(client.bytes("depr.fil"), before);

@@ -1,4 +1,5 @@
 #include <cstring>
+#include <filesystem>
 #include <functional>
 
 #include "entry/menu.h"
@@ -678,18 +679,16 @@ TEST_F(MaintenanceTest, MissingDirectoryIsCreatedAndTheDialogShown) {
     EXPECT_EQ(platform::fileSize(dir + "/depr.fil"), static_cast<std::int64_t>(kAssetRecordLength));
 }
 
-TEST_F(MaintenanceTest, CompanyFileThatCannotBeOpenedWritesTheRecordCountFile) {
-    platform::makeDirectory(client.path("company.fil"));  // not a file: it cannot be opened
-    const std::string t = runMaintenance("click 199\n");
-    EXPECT_TRUE(mt::hasLine(t, "dialog: Asset File Maintenance  (" + code() + ")"));
-    EXPECT_EQ(client.bytes("deprrecs.fil"), std::vector<unsigned char>(8, 0));
-}
-
-TEST_F(MaintenanceTest, AnIndexThatCannotBeReadIsNotOpenedForEditing) {
-    platform::makeDirectory(client.path("depr.idx"));
-    const std::string t = runMaintenance("");
-    EXPECT_EQ(t, "message: Asset File Maintenance | The asset files cannot be read: it is not an ordinary "
-                 "file.\\nAsset File Maintenance stops; nothing was changed.\n");
+TEST_F(MaintenanceTest, DataFilesThatAreNotFilesAreRefusedBeforeTheDialog) {
+    for (const char* name : {"company.fil", "depr.idx", "depr.fil"}) {
+        SCOPED_TRACE(name);
+        platform::makeDirectory(client.path(name));  // not a file: it cannot be read
+        const std::string t = runMaintenance("");
+        EXPECT_EQ(t, "message: Asset File Maintenance | The client's file " + client.path(name) +
+                         " cannot be used: it is not an ordinary file.\\nNothing was changed.\n");
+        EXPECT_FALSE(platform::fileExists(client.path("deprrecs.fil")));
+        std::filesystem::remove(client.path(name));
+    }
 }
 
 namespace {

@@ -1,3 +1,5 @@
+#include <filesystem>
+
 #include "fixture.h"
 #include "register/company_maintenance.h"
 
@@ -204,7 +206,16 @@ TEST_F(CompanyTest, ASaveThatFailsIsToldAndCanBeLeftOrTriedAgain) {
 
 TEST_F(CompanyTest, AnUnreadableCompanyFileIsNotOverwritten) {
     platform::makeDirectory(client.path("company.fil"));
-    const std::string t = runCompany(code(), "");
-    EXPECT_EQ(t, "message: Company File Maintenance | The company file cannot be read: it is not an ordinary "
-                 "file.\\nNothing was changed.\n");
+    std::string t = runCompany(code(), "");
+    EXPECT_EQ(t, "message: Company File Maintenance | The client's file " + client.path("company.fil") +
+                     " cannot be used: it is not an ordinary file.\\nNothing was changed.\n");
+    std::filesystem::remove(client.path("company.fil"));
+    // Longer than its three records: damaged, and left as it is.
+    const std::vector<unsigned char> tooLong(3 * kCompanyRecordLength + 1, 'x');
+    client.writeBytes("company.fil", tooLong);
+    t = runCompany(code(), "");
+    EXPECT_NE(t.find("company.fil cannot be used: it is larger than such a file can be, so it is damaged."),
+              std::string::npos)
+        << t;
+    EXPECT_EQ(client.bytes("company.fil"), tooLong);
 }

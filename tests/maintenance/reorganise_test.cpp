@@ -1,6 +1,8 @@
+#include <algorithm>
 #include <map>
 
 #include "fixture.h"
+#include "close/close_period.h"
 #include "register/reorganise.h"
 
 using namespace dp;
@@ -72,19 +74,44 @@ TEST_F(ReorganiseTest, NothingToTidyLeavesTheFiles) {
     EXPECT_EQ(client.bytes("depr.idx"), idx);
 }
 
-TEST_F(ReorganiseTest, PackDropsEmptySlotsAndDeletedRecords) {
-    AssetRecord blank;  // an empty slot: six blanks as asset number
-    AssetRecord marked = asset("AB4", "***DELETED*** long ago");
-    client.writeRegister({asset("AB3", "Three"), blank, marked, asset("AB1", "One")});
+// The pack removes only what every reader skips as deleted: a record the close (or the report,
+// or Form 4562) still counts stays, whatever its description or asset number.
+TEST_F(ReorganiseTest, PackRemovesOnlyWhatEveryReaderSkipsAsDeleted) {
+    const struct {
+        const char* number;
+        std::string description;
+        bool kept;
+    } rows[] = {
+        {"AB1", "One", true},
+        {"AB2", "***DELETED***", false},
+        {"AB3", "***DELETED*** TRUCK", true},  // the report and the close count it
+        {"AB4", " ***DELETED***", true},       // a leading blank: the close counts it
+        {"AB5", std::string("***DELETED***") + std::string(22, '\0'), true},  // NUL padding: the close counts it
+        {"AB6", "***deleted***", true},
+        {"", "A blank asset number", true},    // the close carries it
+        {"", "***DELETED***", false},
+    };
+    std::vector<AssetRecord> recs;
+    std::vector<std::string> keptNumbers;
+    for (const auto& r : rows) {
+        AssetRecord a = asset(r.number, "x");
+        a.Description = fixedText(r.description, 35);
+        recs.push_back(a);
+        if (r.kept) keptNumbers.push_back(r.number);
+        // One meaning: what the pack keeps is what the close carries.
+        EXPECT_EQ(isDeletedForClose(a), !r.kept) << r.number << " " << r.description;
+    }
+    client.writeRegister(recs);
     LoadAssetIndex(cl());
     state().changeFlag = dp::ChangeFlag::Deleted;
     dptest::ScriptRun run("");
     EXPECT_TRUE(ReorganiseAssetFiles(cl(), state()));
-    const auto recs = client.readRecords();
+    const auto packed = client.readRecords();
     const auto idx = client.readIndex();
-    EXPECT_EQ(numbers(idx), (std::vector<std::string>{"AB1", "AB3"}));
-    EXPECT_TRUE(matchingPair(recs, idx));
-    ASSERT_EQ(recs.size(), 2u);
+    std::sort(keptNumbers.begin(), keptNumbers.end());
+    EXPECT_EQ(numbers(idx), keptNumbers);
+    EXPECT_EQ(packed.size(), keptNumbers.size());
+    EXPECT_TRUE(matchingPair(packed, idx));
     EXPECT_EQ(idx[0].RecordNumber, 1);
     EXPECT_EQ(state().changeFlag, dp::ChangeFlag::Deleted);  // the flag is never cleared
     // Packing again keeps the packed files as the copies.

@@ -1,6 +1,9 @@
 // What the file layer tells when the disk refuses: injected faults, a full device, a lock held by
 // another user.
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -83,19 +86,90 @@ TEST(FileFaults, AbandonedReplacementKeepsTheOldFile) {
     EXPECT_FALSE(platform::fileExists(dir.path("report.txt.new")));
 }
 
-TEST(FileFaults, AFullDeviceIsReportedAsAFullDisk) {
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+// A write the system takes only in part (here: the file size limit of the process, as a quota
+// or a full disk would cut it) is a failed write, never a done one. In a child process, whose
+// limit does not reach the test.
+TEST(FileFaults, AShortWriteIsAFailureNotASuccess) {
     TempClient dir;
-    std::filesystem::create_symlink("/dev/full", dir.path("report.txt"));
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        ::signal(SIGXFSZ, SIG_IGN);  // the write is cut short instead of the process ended
+        const rlimit limit{1000, 1000};
+        if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(10);
+        int failures = 0;
+        // A record file: 10 records of 219 bytes in one transfer cross the limit part way.
+        platform::RecordFile f;
+        if (!f.open(dir.path("depr.fil"), 219)) ::_exit(11);
+        const std::vector<unsigned char> records(10 * 219, 'r');
+        if (f.writeRecords(1, 10, records.data())) ++failures;
+        else if (platform::lastFileError() != FileError::DiskFull) ++failures;
+        if (f.sizeBytes() % 219 != 0) ++failures;  // no record left half written
+        f.close();
+        // A file written whole and put in place: the old content stays.
+        if (!platform::writeWholeFile(dir.path("company.fil"), std::vector<unsigned char>(10, 'o'))) ++failures;
+        if (platform::writeWholeFile(dir.path("company.fil"), std::vector<unsigned char>(5000, 'n'))) ++failures;
+        std::vector<unsigned char> kept;
+        if (!platform::readWholeFile(dir.path("company.fil"), kept, 100) || kept.size() != 10) ++failures;
+        // A report file: the buffered text is more than the limit.
+        platform::TextFile t;
+        if (!t.createReplacing(dir.path("report.txt"))) ::_exit(12);
+        t.write(std::string(3000, 'x'));
+        if (t.commit() || t.error() != FileError::DiskFull) ++failures;
+        if (platform::fileExists(dir.path("report.txt")) || platform::fileExists(dir.path("report.txt.new"))) ++failures;
+        ::_exit(failures);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "failures in the child (10-12: it could not start)";
+}
+
+// What stands where a file is written or read must be an ordinary file: a link to a device, a
+// pipe or a folder is refused, nothing is written through a link, and nothing waits on a pipe.
+TEST(FileFaults, OnlyOrdinaryFilesAreReadOrWritten) {
+    TempClient dir;
+    dir.writeBytes("target", {'k', 'e', 'e', 'p'});
+    std::filesystem::create_symlink(dir.path("target"), dir.path("link"));
+    ASSERT_EQ(::mkfifo(dir.path("fifo").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.path("folder"));
+    const char* devices[] = {"/dev/zero", "/dev/full", "/dev/null"};
+    for (const char* d : devices)
+        if (std::filesystem::exists(d)) std::filesystem::create_symlink(d, dir.path(std::string("to") + (d + 5)));
+    std::vector<std::string> notFiles = {"fifo", "folder"};
+    for (const char* d : devices)
+        if (std::filesystem::exists(d)) notFiles.push_back(std::string("to") + (d + 5));
+    for (const std::string& name : notFiles) {
+        SCOPED_TRACE(name);
+        std::vector<unsigned char> bytes;
+        EXPECT_FALSE(platform::readWholeFile(dir.path(name), bytes, 1 << 20));
+        EXPECT_EQ(platform::lastFileError(), FileError::NotAFile);
+        platform::RecordFile f;
+        EXPECT_FALSE(f.open(dir.path(name), 8));
+        EXPECT_EQ(platform::lastFileError(), FileError::NotAFile);
+        EXPECT_EQ(platform::checkOrdinaryFile(dir.path(name), 1 << 20), FileError::NotAFile);
+        platform::TextFile t;
+        EXPECT_FALSE(t.create(dir.path(name)));
+        EXPECT_FALSE(platform::copyFile(dir.path("target"), dir.path(name)));
+    }
+    // A file that is emptied or made is never reached through a link; one that is only read is.
     platform::TextFile t;
-    ASSERT_TRUE(t.create(dir.path("report.txt")));
-    t.line("a line");
-    EXPECT_FALSE(t.commit());
-    EXPECT_EQ(t.error(), FileError::DiskFull);
-    // A record file must be an ordinary file.
+    EXPECT_FALSE(t.create(dir.path("link")));
     platform::RecordFile f;
-    EXPECT_FALSE(f.open(dir.path("report.txt"), 8));
-    EXPECT_EQ(platform::lastFileError(), FileError::NotAFile);
+    EXPECT_FALSE(f.open(dir.path("link"), 4, true));
+    EXPECT_FALSE(platform::copyFile(dir.path("target"), dir.path("link")));
+    EXPECT_EQ(dir.bytes("target"), (std::vector<unsigned char>{'k', 'e', 'e', 'p'}));
+    std::vector<unsigned char> read;
+    EXPECT_TRUE(platform::readWholeFile(dir.path("link"), read, 100));
+    // A dangling link does not make its target.
+    std::filesystem::create_symlink(dir.path("nowhere"), dir.path("dangling"));
+    EXPECT_FALSE(f.open(dir.path("dangling"), 4));
+    EXPECT_FALSE(std::filesystem::exists(dir.path("nowhere")));
+    // Larger than allowed: refused before it is read.
+    EXPECT_FALSE(platform::readWholeFile(dir.path("target"), read, 3));
+    EXPECT_EQ(platform::lastFileError(), FileError::TooLarge);
+    EXPECT_FALSE(f.open(dir.path("target"), 1, false, 3));
+    EXPECT_EQ(platform::lastFileError(), FileError::TooLarge);
 }
 
 TEST(FileFaults, RecordWriteCutShortLeavesNoPartialRecord) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 #include "platform/files.h"
@@ -77,4 +78,108 @@ TEST(ReplaceFilesTogether, EveryInterruptionEndsAllOldOrAllNew) {
         if (done) { EXPECT_EQ(a[0], 'n'); }
         EXPECT_FALSE(platform::fileExists(dir.path(platform::kReplaceJournalName)));
     }
+}
+
+namespace {
+
+std::string text(const TempClient& dir, const char* name) {
+    const auto b = dir.bytes(name);
+    return std::string(b.begin(), b.end());
+}
+
+struct TraceGuard {
+    explicit TraceGuard(std::vector<std::string>* log) { platform::traceFileChanges(log); }
+    ~TraceGuard() { platform::traceFileChanges(nullptr); }
+};
+
+}  // namespace
+
+// One replacement, step by step: the journal is flushed and its name made to last before any
+// file moves; the renames follow in the journal's order and are made to last before the journal
+// goes. A step left out or done out of order could leave a half-moved set that no journal names.
+TEST(ReplaceFilesTogether, OneReplacementInTheOrderThatSurvivesAPulledPlug) {
+    TempClient dir;
+    for (const char* name : {"a.dat", "b.dat", "na.dat", "nb.dat"}) dir.writeBytes(name, {'x'});
+    std::vector<std::string> log;
+    {
+        TraceGuard trace(&log);
+        ASSERT_TRUE(platform::replaceFilesTogether(dir.code(), {{"na.dat", "a.dat"}, {"nb.dat", "b.dat"}}));
+    }
+    const std::string folder = dir.code().substr(dir.code().find_last_of("/\\") + 1);
+    const std::vector<std::string> expected = {
+        "create REPLACE.JNL.tmp", "write REPLACE.JNL.tmp", "sync REPLACE.JNL.tmp", "rename REPLACE.JNL.tmp REPLACE.JNL",
+        "syncdir " + folder,      "rename na.dat a.dat",   "rename nb.dat b.dat",  "syncdir " + folder,
+        "remove REPLACE.JNL",     "syncdir " + folder};
+    EXPECT_EQ(log, expected);
+}
+
+// The renames are done in the journal's order, whether the replacement runs through or an
+// interrupted one is finished at the next opening: a chain (a to b, then c to a) ends with the
+// old a in b and c in a, where the reverse order would lose the old a.
+TEST(ReplaceFilesTogether, RenamesFollowTheJournalsOrder) {
+    for (const bool interrupted : {false, true}) {
+        SCOPED_TRACE(interrupted ? "finished at the next opening" : "run through");
+        TempClient dir;
+        dir.writeBytes("a", {'A'});
+        dir.writeBytes("c", {'C'});
+        if (interrupted) {
+            dir.writeBytes(platform::kReplaceJournalName, {'a', '\t', 'b', '\n', 'c', '\t', 'a', '\n', 'E', 'N', 'D', '\n'});
+            EXPECT_EQ(platform::finishPendingReplacement(dir.code()).state, platform::PendingReplacement::State::Finished);
+        } else {
+            ASSERT_TRUE(platform::replaceFilesTogether(dir.code(), {{"a", "b"}, {"c", "a"}}));
+        }
+        EXPECT_EQ(text(dir, "b"), "A");
+        EXPECT_EQ(text(dir, "a"), "C");
+        EXPECT_FALSE(platform::fileExists(dir.path("c")));
+    }
+}
+
+namespace {
+
+bool onlyDataNames(const std::string& name) { return name == "company.fil" || name == "x.new" || name == "x"; }
+
+}  // namespace
+
+// A journal that names anything but bare names of its own folder (or names the caller does not
+// write) is not acted on at all: nothing moves, nothing is made, and it stays to be looked at.
+TEST(ReplaceFilesTogether, AJournalNamingOtherFilesIsRefusedWhole) {
+    const struct {
+        const char* journal;
+        const char* problem;
+    } cases[] = {
+        {"x.new\tx\n../outside.txt\tx\nEND\n", "\"../outside.txt\" is not a file it may rename"},
+        {"company.fil\t../company.fil\nEND\n", "\"../company.fil\" is not a file it may rename"},
+        {"x.new\t/tmp/x\nEND\n", "\"/tmp/x\" is not a file it may rename"},
+        {"x.new\tsub\\x\nEND\n", "\"sub\\x\" is not a file it may rename"},
+        {"x.new\tC:x\nEND\n", "\"C:x\" is not a file it may rename"},
+        {"x.new\t..\nEND\n", "\"..\" is not a file it may rename"},
+        {"x.new\tother.txt\nEND\n", "\"other.txt\" is not a file it may rename"},
+        {"x.new x\nEND\n", "a line of it is not a rename"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.journal);
+        TempClient dir;
+        dir.writeBytes("x.new", {'n'});
+        dir.writeBytes("x", {'o'});
+        dir.writeBytes("company.fil", {'c'});
+        const std::string j = c.journal;
+        dir.writeBytes(platform::kReplaceJournalName, std::vector<unsigned char>(j.begin(), j.end()));
+        const platform::PendingReplacement p = platform::finishPendingReplacement(dir.code(), onlyDataNames);
+        EXPECT_EQ(p.state, platform::PendingReplacement::State::Refused);
+        EXPECT_EQ(p.problem, c.problem);
+        EXPECT_EQ(text(dir, "x"), "o");
+        EXPECT_EQ(text(dir, "x.new"), "n");
+        EXPECT_EQ(text(dir, "company.fil"), "c");
+        EXPECT_TRUE(platform::fileExists(dir.path(platform::kReplaceJournalName)));
+        // A new replacement is not written over it either.
+        EXPECT_FALSE(platform::replaceFilesTogether(dir.code(), {{"x.new", "x"}}, onlyDataNames));
+        EXPECT_EQ(text(dir, "x"), "o");
+    }
+    // A journal that is no file, or larger than any journal, is refused the same way.
+    TempClient dir;
+    std::filesystem::create_directory(dir.path(platform::kReplaceJournalName));
+    EXPECT_EQ(platform::finishPendingReplacement(dir.code()).problem, "it cannot be read: it is not an ordinary file");
+    std::filesystem::remove(dir.path(platform::kReplaceJournalName));
+    dir.writeBytes(platform::kReplaceJournalName, std::vector<unsigned char>(platform::kMaxJournalBytes + 1, 'x'));
+    EXPECT_EQ(platform::finishPendingReplacement(dir.code()).state, platform::PendingReplacement::State::Refused);
 }

@@ -88,17 +88,33 @@ TEST(IndexCheck, TheMessageNamesTheFirstFewProblemsAndCountsTheRest) {
     EXPECT_NE(text.find("and 110 more."), std::string::npos) << text;
 }
 
-TEST(IndexCheck, RebuildListsEveryNumberedRecordInOrder) {
-    std::vector<AssetRecord> records = kThree;
-    records.push_back(AssetRecord{});  // an empty slot
+TEST(IndexCheck, RebuildListsEveryLiveRecordWhateverItsNumber) {
+    AssetRecord nulNumber = dptest::makeAsset("N", "Nul-holding number", "010198");
+    nulNumber.AssetNumber = std::string("N\0\0\0\0\0", 6);
+    AssetRecord leadingBlank = dptest::makeAsset("L1", " ***DELETED***", "010198");  // the close counts it
+    std::vector<AssetRecord> records = kThree;          // A1, B2, C3 (deleted)
+    records.push_back(AssetRecord{});                   // 4: a blank number
     records.push_back(dptest::makeAsset("A0", "Zero", "010198"));
+    records.push_back(nulNumber);                       // 6
+    records.push_back(dptest::makeAsset("A1", "Same number as record 1", "010198"));
+    records.push_back(leadingBlank);                    // 8
     const Bytes fil = assetFile(records);
-    const std::vector<IndexBytes> index = rebuildIndex(fil);
-    ASSERT_EQ(index.size(), 4u);
-    EXPECT_EQ(indexKey(index[0]), "A0    ");
-    EXPECT_EQ(indexRecordNumber(index[0]), 5);
-    EXPECT_EQ(indexKey(index[3]), "C3    ");  // deleted: the next pack drops it
+    const RebuiltIndex rebuilt = rebuildIndex(fil);
+    // Every record a reader counts is listed; only the record marked deleted is not.
+    std::vector<std::pair<std::string, int>> listed;
+    for (const IndexBytes& e : rebuilt.entries) listed.emplace_back(indexKey(e), indexRecordNumber(e));
+    const std::vector<std::pair<std::string, int>> expected = {
+        {"      ", 4}, {"A0    ", 5}, {"A1    ", 1}, {"A1    ", 7}, {"B2    ", 2}, {"L1    ", 8}, {"N     ", 6}};
+    EXPECT_EQ(listed, expected);
+    std::int64_t live = 0;
+    for (const AssetRecord& r : records) live += isLiveRecord(r);
+    EXPECT_EQ(static_cast<std::int64_t>(rebuilt.entries.size()), live);
+    // The message names the records whose numbers need a look.
+    const std::vector<std::string> notes = {"record 4 has a blank asset number",
+                                            "record 6 (N) has NUL bytes in its asset number",
+                                            "record 7 has the same asset number as record 1 (A1)"};
+    EXPECT_EQ(rebuilt.notes, notes);
     Bytes idx;
-    for (const IndexBytes& e : index) idx.insert(idx.end(), e.begin(), e.end());
-    EXPECT_TRUE(checkIndex(idx, fil).trusted());
+    for (const IndexBytes& e : rebuilt.entries) idx.insert(idx.end(), e.begin(), e.end());
+    EXPECT_TRUE(checkIndex(idx, fil).trusted()) << checkIndex(idx, fil).describe();
 }

@@ -2,6 +2,10 @@
 // or a hang, and what is written is a PDF a reader opens.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <random>
 
 #include "render_test_util.h"
@@ -83,6 +87,48 @@ TEST(BadInput, FiftyMegabytes) {
     EXPECT_FALSE(res.ok);
     EXPECT_NE(res.error.find("cannot be rendered: page 1 holds more than"), std::string::npos) << res.error;
     EXPECT_FALSE(std::filesystem::exists(req.output));
+}
+
+// Only an ordinary printer file of a sound size is read: a pipe is not waited on, a device is not
+// read without end; and the work file is made new, so a link standing under its name is never
+// written through.
+TEST(BadInput, WhatIsNoPrinterFileIsRefusedAtOnce) {
+    dptest::TempClient dir;
+    ASSERT_EQ(::mkfifo(dir.path("pipe.txt").c_str(), 0600), 0);
+    std::filesystem::create_directories(dir.path("folder.txt"));
+    writeFile(dir.path("huge.txt"), "");
+    std::filesystem::resize_file(dir.path("huge.txt"), (std::uintmax_t{64} << 20) + 1);
+    const struct {
+        std::string input, says;
+    } cases[] = {
+        {dir.path("pipe.txt"), "is not an ordinary file."},
+        {"/dev/zero", "is not an ordinary file."},
+        {dir.path("folder.txt"), "is not an ordinary file."},
+        {dir.path("huge.txt"), "is larger than a printer file can be."},
+    };
+    for (const auto& c : cases) {
+        dprender::RenderRequest req;
+        req.input = c.input;
+        req.output = dir.path("out.pdf");
+        const auto start = std::chrono::steady_clock::now();
+        const dprender::RenderResult res = dprender::renderFile(req);
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5)) << c.input;
+        EXPECT_FALSE(res.ok) << c.input;
+        EXPECT_EQ(res.error, "The file " + c.input + " " + c.says) << c.input;
+        EXPECT_FALSE(std::filesystem::exists(req.output)) << c.input;
+    }
+    writeFile(dir.path("in.txt"), "A\r\n");
+    writeFile(dir.path("victim.txt"), "kept");
+    const std::string work = dir.path("out.pdf") + ".part-" + std::to_string(::getpid());
+    std::filesystem::create_symlink(dir.path("victim.txt"), work);
+    dprender::RenderRequest req;
+    req.input = dir.path("in.txt");
+    req.output = dir.path("out.pdf");
+    const dprender::RenderResult res = dprender::renderFile(req);
+    EXPECT_FALSE(res.ok);
+    EXPECT_NE(res.error.find("cannot be written: File exists."), std::string::npos) << res.error;
+    EXPECT_EQ(readFile(dir.path("victim.txt")), "kept");
+    EXPECT_TRUE(std::filesystem::is_symlink(work)) << "what stood there is left alone";
 }
 
 }  // namespace

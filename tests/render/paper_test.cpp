@@ -78,6 +78,13 @@ TEST(Paper, ThePageIsMovedInAndScaledOnlyWhenItMust) {
         {"A4 with the usual margins: scaled to the width", dprender::a4Paper(), usual, 18, 18, (595.28 - 36) / 576},
         {"A5: scaled to its width", *dprender::paperFromName("A5"), none, 0, 18, 419.53 / 576},
         {"Legal: as on Letter", *dprender::paperFromName("Legal"), none, 21.6, 18, 1},
+        {"Letter printing to a sixth of an inch from its edges: where the layout puts it", dprender::letterPaper(),
+         {12, 12, 12, 12}, 21.6, 18, 1},
+        {"Letter that prints nothing in its top half inch: moved down, not scaled", dprender::letterPaper(),
+         {0, 36, 0, 0}, 21.6, 36, 1},
+        {"Letter with half an inch all round: scaled to the width", dprender::letterPaper(), {36, 36, 36, 36}, 36, 36,
+         540.0 / 576},
+        {"Letter turned sideways: scaled to the height", {"Letter", 792, 612}, printer, 21.6, 6, 600.0 / 756},
     };
     for (const auto& c : cases) {
         const dprender::Placement p = dprender::fitPage(layout, c.paper, c.margins);

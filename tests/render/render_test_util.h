@@ -4,6 +4,7 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -91,5 +92,27 @@ inline std::vector<Word> pdfWords(const std::string& pdf, int page) {
 // left edge of column `col` (from 0) at `cpi`.
 inline double lineY(double line) { return 18.0 + 12.0 * line; }
 inline double columnX(double col, double cpi = 10) { return 21.6 + col * 72.0 / cpi; }
+
+// The depreciation report's 132 columns inside the sheet's margins on every page; on page 1 the
+// column heading's last column (131, at 17 characters an inch) ends where the condensed print
+// puts it, and "Page" starts at column 123.
+inline void expectReportColumnsInsideThePage(const std::string& pdf, int pages) {
+    for (int page = 1; page <= pages; ++page) {
+        const std::vector<Word> words = pdfWords(pdf, page);
+        EXPECT_GT(words.size(), 20u) << page;
+        for (const Word& w : words) {
+            EXPECT_GE(w.xMin, 18.0) << w.text << " page " << page;
+            EXPECT_LE(w.xMax, 612.0 - 18.0) << w.text << " page " << page;
+            EXPECT_LE(w.yMax, 792.0 - 18.0) << w.text << " page " << page;
+        }
+    }
+    const std::vector<Word> words = pdfWords(pdf, 1);
+    const auto ending = std::find_if(words.begin(), words.end(), [](const Word& w) { return w.text == "Ending"; });
+    ASSERT_NE(ending, words.end());
+    EXPECT_NEAR(ending->xMax, columnX(131, 17), 1.0);
+    const auto page = std::find_if(words.begin(), words.end(), [](const Word& w) { return w.text == "Page"; });
+    ASSERT_NE(page, words.end());
+    EXPECT_NEAR(page->xMin, columnX(122, 17), 1.0);
+}
 
 }  // namespace rendertest

@@ -216,7 +216,8 @@ TEST_F(Spooler, FailuresAreShownInAMessageBox) {
         {f + ",Nowhere,,/80/FP/ZM",
          "Printing " + f + " on Nowhere failed: lp ended with status 1: lp: The printer or class does not exist."},
         {f + ",FILE," + client.path("no/such/dir/x.txt") + ",/ZM",
-         "The report could not be saved as " + client.path("no/such/dir/x.txt") + "."},
+         "The report could not be saved as " + client.path("no/such/dir/x.txt") +
+             " (the file or folder does not exist); nothing there was changed."},
         {f + ",FILE,,/ZM", "No file name was given for the copy of " + f + "."},
         {f + ",#PDF,,/ZM", "No file name was given for the PDF of " + f + "."},
         {f + ",#PDF," + client.path("no/dir/x.pdf") + ",/ZM",

@@ -117,6 +117,14 @@ ScriptRun::~ScriptRun() {
     platform::setBackend(nullptr);
 }
 
+dp::AssetRecord makeSlAsset(const std::string& number, const std::string& description, double cost) {
+    dp::AssetRecord r = makeAsset(number, description, "010198");
+    r.Tax.Method = "SL  ";
+    r.Tax.Rate = 5;
+    r.Tax.Cost = cost;
+    return r;
+}
+
 dp::AssetRecord makeAsset(const std::string& number, const std::string& description, const std::string& acquired) {
     dp::AssetRecord r;
     r.AssetNumber = dp::fixedText(dp::upperCase(number), 6);

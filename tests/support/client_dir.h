@@ -48,6 +48,8 @@ private:
 
 // A record with the given number, description and acquisition date text.
 dp::AssetRecord makeAsset(const std::string& number, const std::string& description, const std::string& acquired);
+// An asset acquired 010198, depreciated straight line over 5 years on the tax basis.
+dp::AssetRecord makeSlAsset(const std::string& number, const std::string& description, double cost);
 // A company record with name and fiscal year end / current period texts (MMDDYYYY).
 dp::CompanyRecord makeCompany(const std::string& name, const std::string& fiscalYearEnd, const std::string& currentPeriod);
 

@@ -12,6 +12,13 @@
 //    in the order of the screen before and after the number box is made anew, Enter and Esc, a
 //    record looked up and abandoned; screenshots of the menu and of the open record; DPMENU
 //    returns 0 after "E&xit Depreciation".
+// 3. What a user reads there: the help entry opens the module's own help window (read-only,
+//    scrollable, its topic in the caption, the dialog waiting until Esc closes it); the
+//    depreciation report printed to "Screen" opens the page window, whose pages turn with PgDn;
+//    printed to "PDF file" it asks for the name in the Save As dialog and writes the PDF whole;
+//    a client's books are refused as that name, and an existing file is replaced only when the
+//    user says so (No the default).
+//    Screenshots of the help window, the printer choice and the page window.
 //
 //   gui_smoke.exe BINDIR CLIENTCODE SHOTDIR     (run in the folder that holds the client)
 #include <windows.h>
@@ -417,6 +424,221 @@ void limitsAndTheSafeDefault(HWND dlg) {
     Sleep(700);
 }
 
+// ---- 3. the help window and the printed pages --------------------------------------------------
+
+HWND waitForClass(const wchar_t* windowClass, int seconds) {
+    for (int i = 0; i < seconds * 10; ++i) {
+        if (HWND h = FindWindowW(windowClass, nullptr); h && IsWindowVisible(h)) {
+            Sleep(700);
+            return h;
+        }
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+bool waitUntilGone(HWND h, int seconds) {
+    for (int i = 0; i < seconds * 10 && IsWindow(h); ++i) Sleep(100);
+    return !IsWindow(h);
+}
+
+void pressKey(HWND h, WPARAM key) { PostMessageW(h, WM_KEYDOWN, key, 0); }
+
+void helpOpensInItsOwnWindow(HWND maintenance, const std::string& shots) {
+    PostMessageW(maintenance, WM_COMMAND, 701, 0);  // &Help > &Contents - Processing
+    HWND help = waitForWindow("Help - AppendixC", 30);
+    check(help != nullptr, "the help entry opens the module's help window, titled with its topic");
+    if (!help) return;
+    HWND text = FindWindowExW(help, nullptr, L"Edit", nullptr);
+    const LONG style = text ? GetWindowLongW(text, GWL_STYLE) : 0;
+    check(text && (style & ES_READONLY) && (style & ES_MULTILINE) && (style & WS_VSCROLL),
+          "its text is read-only, several lines, with a scroll bar");
+    wchar_t start[64] = {};
+    if (text) GetWindowTextW(text, start, 64);
+    check(narrow(start).rfind("FIXED ASSETS: DEPRECIATION AND AMORTIZATION", 0) == 0, "the topic's text: " + narrow(start));
+    check(!IsWindowEnabled(maintenance), "Asset File Maintenance waits while the help is open");
+    screenshot(help, shots + "\\help.bmp");
+    pressKey(text ? text : help, VK_ESCAPE);
+    check(waitUntilGone(help, 10), "Esc closes the help window");
+    Sleep(300);
+    check(IsWindowEnabled(maintenance), "and Asset File Maintenance takes input again");
+}
+
+// The depreciation report of the sample's fiscal year, up to the printer choice.
+HWND printTheReport(HWND menu) {
+    click(menu, 403);
+    HWND options = waitForWindow("Depreciation Report", 30);
+    check(options != nullptr, "the report's options");
+    if (!options) return nullptr;
+    SendMessageW(GetDlgItem(options, 201), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"12/31/04"));
+    click(options, 301);
+    HWND choice = waitForWindow("Select Printer", 60);
+    check(choice != nullptr, "the printer choice");
+    return choice;
+}
+
+void choose(HWND choice, const wchar_t* device) {
+    HWND list = GetDlgItem(choice, 201);
+    const LRESULT at = SendMessageW(list, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(device));
+    check(at != LB_ERR, "the printer choice offers " + narrow(device));
+    SendMessageW(list, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    SendMessageW(choice, WM_COMMAND, MAKEWPARAM(201, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    Sleep(300);
+}
+
+HWND reportOnTheScreen(HWND menu, const std::string& caption, const std::string& shots) {
+    HWND choice = printTheReport(menu);
+    if (!choice) return nullptr;
+    choose(choice, L"Screen");
+    screenshot(choice, shots + "\\select-printer.bmp");
+    click(choice, 301);
+    HWND view = waitForClass(L"VeldroPages", 60);
+    check(view != nullptr, "Screen opens the page window");
+    if (view) {
+        // Titled for what it shows, on the paper of the user's locale.
+        const auto titled = [&](const char* page) {
+            const std::string c = textOf(view);
+            return c.rfind("Depreciation Report - SAMPLE (", 0) == 0 && c.find(std::string(") - ") + page) != std::string::npos;
+        };
+        check(titled("Page 1 of 2"), "caption: " + textOf(view));
+        screenshot(view, shots + "\\screen.bmp");
+        pressKey(view, VK_NEXT);
+        Sleep(500);
+        check(titled("Page 2 of 2"), "PgDn turns to page 2: " + textOf(view));
+        pressKey(view, VK_ESCAPE);
+        check(waitUntilGone(view, 10), "Esc closes the page window");
+    }
+    menu = waitForWindow(caption, 30);
+    check(menu != nullptr, "the menu is shown again after the report");
+    return menu;
+}
+
+// The Save As dialog's file name box: its one visible edit box, however deep it sits.
+BOOL CALLBACK firstEdit(HWND h, LPARAM found) {
+    if (classOf(h) != "Edit" || !IsWindowVisible(h)) return TRUE;
+    *reinterpret_cast<HWND*>(found) = h;
+    return FALSE;
+}
+
+HWND fileNameBox(HWND dialog) {
+    HWND found = nullptr;
+    EnumChildWindows(dialog, firstEdit, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// The Save As dialog of "PDF file", answered with a name.
+void saveAs(const std::wstring& name) {
+    HWND saveAs = waitForWindow("Save the PDF file as", 30);
+    check(saveAs != nullptr, "PDF file asks for the name in the Save As dialog");
+    if (!saveAs) return;
+    HWND box = fileNameBox(saveAs);
+    check(box != nullptr, "the Save As dialog's file name box");
+    if (box) SendMessageW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()));
+    PostMessageW(saveAs, WM_COMMAND, IDOK, 0);
+}
+
+std::string readAll(const std::wstring& path) {
+    FILE* f = _wfopen(path.c_str(), L"rb");
+    std::string bytes;
+    if (f) {
+        char buf[65536];
+        for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, f)) > 0;) bytes.append(buf, n);
+        std::fclose(f);
+    }
+    return bytes;
+}
+
+std::wstring inCurrentFolder(const std::wstring& name) {
+    wchar_t here[MAX_PATH] = {};
+    GetCurrentDirectoryW(MAX_PATH, here);
+    return std::wstring(here) + L"\\" + name;
+}
+
+HWND reportAsPdf(HWND menu, const std::string& caption) {
+    HWND choice = printTheReport(menu);
+    if (!choice) return nullptr;
+    const std::wstring pdf = inCurrentFolder(L"report-saved.pdf");
+    DeleteFileW(pdf.c_str());
+    choose(choice, L"PDF file");
+    click(choice, 301);
+    saveAs(pdf);
+    menu = waitForWindow(caption, 60);
+    check(menu != nullptr, "the menu is shown again after the PDF");
+    const std::string bytes = readAll(pdf);
+    check(bytes.rfind("%PDF-", 0) == 0 && bytes.find("%%EOF") != std::string::npos, "the PDF is written whole (" +
+                                                                                      std::to_string(bytes.size()) + " bytes)");
+    check(bytes.find("/Title (Depreciation Report - SAMPLE)") != std::string::npos, "the PDF is titled for what it holds");
+    return menu;
+}
+
+// A top-level window with this caption other than `besides` (a message box over a dialog of the
+// same caption).
+HWND waitForOther(const std::string& caption, HWND besides, int seconds) {
+    for (int i = 0; i < seconds * 10; ++i) {
+        for (HWND h = FindWindowExW(nullptr, nullptr, nullptr, widen(caption).c_str()); h;
+             h = FindWindowExW(nullptr, h, nullptr, widen(caption).c_str()))
+            if (h != besides && IsWindowVisible(h)) {
+                Sleep(700);
+                return h;
+            }
+        Sleep(100);
+    }
+    return nullptr;
+}
+
+std::string staticTexts(HWND box) {
+    std::string all;
+    for (HWND h : children(box))
+        if (classOf(h) == "Static") all += textOf(h) + "\n";
+    return all;
+}
+
+// "PDF file" never goes onto a client's books (refused while another name can be chosen), and
+// onto an existing file only when the user says so: No is the default, so Enter keeps it.
+HWND pdfTargetsAreChecked(HWND menu, const std::string& caption, const std::string& client) {
+    const std::wstring books = inCurrentFolder(widen(client) + L"\\depr.fil");
+    const std::string before = readAll(books);
+    HWND choice = printTheReport(menu);
+    if (!choice) return nullptr;
+    choose(choice, L"PDF file");
+    click(choice, 301);
+    saveAs(books);
+    HWND refusal = waitForOther("Select Printer", choice, 30);
+    check(refusal != nullptr, "the books as the PDF's name are refused");
+    if (refusal) {
+        check(staticTexts(refusal).find("is a file of a client's books") != std::string::npos, "why: " + staticTexts(refusal));
+        PostMessageW(refusal, WM_COMMAND, IDOK, 0);
+        check(waitUntilGone(refusal, 10), "the refusal is answered");
+    }
+    click(choice, 302);  // Cancel
+    menu = waitForWindow(caption, 30);
+    check(menu != nullptr && readAll(books) == before, "depr.fil is as it was");
+    if (!menu) return nullptr;
+    const std::wstring pdf = inCurrentFolder(L"report-saved.pdf");
+    if (FILE* f = _wfopen(pdf.c_str(), L"wb")) {
+        std::fputs("kept", f);
+        std::fclose(f);
+    }
+    choice = printTheReport(menu);
+    if (!choice) return nullptr;
+    choose(choice, L"PDF file");
+    click(choice, 301);
+    saveAs(pdf);
+    HWND question = waitForWindow("Print", 60);
+    check(question != nullptr && staticTexts(question).find("already exists") != std::string::npos,
+          "an existing file: the user is asked before it is replaced");
+    if (question) {
+        HWND no = GetDlgItem(question, IDNO);
+        const LONG style = no ? GetWindowLongW(no, GWL_STYLE) : 0;
+        check((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON, "No is the default button of the replace question");
+        PostMessageW(question, WM_KEYDOWN, VK_RETURN, 0);
+        PostMessageW(question, WM_KEYUP, VK_RETURN, 0);
+    }
+    menu = waitForWindow(caption, 60);
+    check(menu != nullptr && readAll(pdf) == "kept", "Enter keeps the existing file");
+    return menu;
+}
+
 void moduleInThisProcess(const std::string& bin, const std::string& client, const std::string& shots) {
     HMODULE module = LoadLibraryW(widen(bin + "\\VELDRO.dll").c_str());
     check(module != nullptr, "VELDRO.dll loads");
@@ -441,12 +663,16 @@ void moduleInThisProcess(const std::string& bin, const std::string& client, cons
             keysOfTheMaintenance(maintenance, thread);
             openRecordAndAbort(maintenance, shots);
             limitsAndTheSafeDefault(maintenance);
+            helpOpensInItsOwnWindow(maintenance, shots);
             click(maintenance, 199);  // &Close
             menu = waitForWindow(caption, 30);
             check(menu != nullptr, "the menu is shown again");
             // Its picture now: Wine draws the caption of a thread's first window inactive.
             if (menu) screenshot(menu, shots + "\\menu.bmp");
         }
+        if (menu) menu = reportOnTheScreen(menu, caption, shots);
+        if (menu) menu = reportAsPdf(menu, caption);
+        if (menu) menu = pdfTargetsAreChecked(menu, caption, client);
         if (menu) PostMessageW(childWithText(menu, "E&xit Depreciation"), BM_CLICK, 0, 0);
     }
     const bool ended = WaitForSingleObject(running, 30000) == WAIT_OBJECT_0;

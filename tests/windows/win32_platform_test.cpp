@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 #include "format/money.h"
 #include "platform/client_lock.h"
@@ -113,6 +114,49 @@ TEST(Win32Lock, OneUserAtATimeAndTheOtherIsToldWho) {
     first.release();
     EXPECT_EQ(second.acquire(dir.code(), "bob on desk2"), platform::LockOutcome::Acquired);
     EXPECT_FALSE(platform::lockHolderName().empty());
+}
+
+// The lock file is the program's own ordinary file: a folder, a second name of depr.fil (a hard
+// link) or a link (a reparse point) in its place is refused, and nothing is written to it.
+TEST(Win32Lock, OnlyItsOwnOrdinaryFileIsTheLockFile) {
+    TempClient dir;
+    const std::vector<unsigned char> books(219, 'B');
+    dir.writeBytes("depr.fil", books);
+    const std::string lock = dir.path(platform::kClientLockName);
+    platform::ClientLock l;
+    ASSERT_TRUE(CreateDirectoryW(platform::widen(lock).c_str(), nullptr));
+    EXPECT_EQ(l.acquire(dir.code(), "x"), platform::LockOutcome::Unavailable);
+    EXPECT_EQ(l.error(), FileError::NotAFile);
+    RemoveDirectoryW(platform::widen(lock).c_str());
+    ASSERT_TRUE(CreateHardLinkW(platform::widen(lock).c_str(), platform::widen(dir.path("depr.fil")).c_str(), nullptr));
+    EXPECT_EQ(l.acquire(dir.code(), "x"), platform::LockOutcome::Unavailable);
+    EXPECT_EQ(l.error(), FileError::NotAFile);
+    DeleteFileW(platform::widen(lock).c_str());
+    // Where links can be made (Wine says it made one and makes none).
+    const bool linked = CreateSymbolicLinkW(platform::widen(lock).c_str(), platform::widen(dir.path("depr.fil")).c_str(),
+                                            SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE);
+    const DWORD attributes = GetFileAttributesW(platform::widen(lock).c_str());
+    if (linked && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        EXPECT_EQ(l.acquire(dir.code(), "x"), platform::LockOutcome::Unavailable);
+        DeleteFileW(platform::widen(lock).c_str());
+    }
+    EXPECT_EQ(dir.bytes("depr.fil"), books);
+    EXPECT_EQ(l.acquire(dir.code(), "x"), platform::LockOutcome::Acquired);
+}
+
+// A data file that is a folder is no file: refused before anything reads it.
+TEST(Win32Files, OnlyOrdinaryFilesAreRead) {
+    TempClient dir;
+    ASSERT_TRUE(CreateDirectoryW(platform::widen(dir.path("depr.idx")).c_str(), nullptr));
+    std::vector<unsigned char> bytes;
+    EXPECT_FALSE(platform::readWholeFile(dir.path("depr.idx"), bytes, 1000));
+    EXPECT_EQ(platform::lastFileError(), FileError::NotAFile);
+    EXPECT_EQ(platform::checkOrdinaryFile(dir.path("depr.idx"), 1000), FileError::NotAFile);
+    dir.writeBytes("company.fil", std::vector<unsigned char>(300, 'c'));
+    EXPECT_EQ(platform::checkOrdinaryFile(dir.path("company.fil"), 243), FileError::TooLarge);
+    platform::RecordFile f;
+    EXPECT_FALSE(f.open(dir.path("depr.idx"), 8));
+    EXPECT_EQ(platform::lastFileError(), FileError::NotAFile);
 }
 
 namespace {

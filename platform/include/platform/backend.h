@@ -52,6 +52,9 @@ public:
     virtual void transcript(const std::string& line) { (void)line; }
     // A note for the status line (see showStatus); ignored where there is none.
     virtual void status(const std::string& text) { (void)text; }
+    // Waiting for something another user holds (see waitShowing): shows note, waits up to
+    // milliseconds, false when the user asked to stop waiting. An empty note ends the wait.
+    virtual bool wait(const std::string& note, int milliseconds);
     // Called when the dialog's state changed outside an event (terminal: redraw).
     virtual void refresh(Dialog& dialog) { (void)dialog; }
 };

@@ -14,7 +14,7 @@
 namespace platform {
 
 // Why a file operation failed, in the terms the user is told.
-enum class FileError { None, NotFound, AccessDenied, ReadOnly, DiskFull, IoError, NotAFile, Other };
+enum class FileError { None, NotFound, AccessDenied, ReadOnly, DiskFull, IoError, NotAFile, TooLarge, Other };
 
 // The reason of the last failed file operation of this thread (None when the last one that
 // reported did not fail). Each operation below that returns false sets it.
@@ -27,16 +27,32 @@ std::string describeFileError(FileError error);
 // the one numbered `after` (from 0) fails with `error`, as a full disk or a read-only share would
 // make it fail. -1 switches the fault off. The operations done since the last call are counted
 // by changingOperations().
-void injectFileFault(int after, FileError error = FileError::DiskFull);
+// With FaultAction::Exit the process ends there instead (std::_Exit with kFaultExitStatus), as a
+// pulled plug or a killed program would end it.
+enum class FaultAction { Fail, Exit };
+inline constexpr int kFaultExitStatus = 86;
+void injectFileFault(int after, FileError error = FileError::DiskFull, FaultAction action = FaultAction::Fail);
 int changingOperations();
+// Tests: every changing operation from now on is noted in *log as "<what> <file name>" (what is
+// one of create, write, sync, close, rename (then "<from> <to>"), remove, truncate, syncdir,
+// mkdir), in the order done; nullptr stops the noting.
+void traceFileChanges(std::vector<std::string>* log);
 
 // dir + "/" + the name of the existing file in dir whose name equals `name` ignoring letter
 // case (the exact name is preferred when several match), or dir + "/" + name when none exists.
 // An empty dir is the current directory, never the root.
 std::string resolvePath(const std::string& dir, const std::string& name);
 
+// The whole path of a file, for a message that says where it is ("/home/ann/books/report.pdf",
+// "C:\\Books\\report.pdf"): taken from the current directory when relative, "." and ".." worked out
+// from the names alone (links are not followed). The path as given when that cannot be done.
+std::string fullPath(const std::string& path);
+
 // Whether path names the root folder of the file system (after following links and "..").
 bool isFileSystemRoot(const std::string& path);
+
+// The names in a folder, in no particular order ("." and ".." left out).
+std::vector<std::string> listDirectory(const std::string& dir);
 
 bool fileExists(const std::string& path);
 bool directoryExists(const std::string& path);
@@ -45,9 +61,21 @@ bool removeFile(const std::string& path);
 // Atomic replacement on one file system; the target keeps the name it already has.
 bool renameFile(const std::string& from, const std::string& to);
 bool copyFile(const std::string& from, const std::string& to);
+// Puts a copy of from in place of to (made when missing): the copy goes into a new file beside
+// to, which is then renamed over it, so a failure (a full disk) leaves to as it was and nothing
+// is ever written through a link that stands at to.
+bool replaceWithCopy(const std::string& from, const std::string& to);
+// Whether path can be read as a file of at most maxBytes: None when it can, or when it does not
+// exist; NotAFile for a folder, a pipe or a device; TooLarge; or why it cannot be opened. Nothing
+// is read and nothing waits.
+FileError checkOrdinaryFile(const std::string& path, std::int64_t maxBytes);
+// Whether two paths name the same file (links followed); false when either does not exist.
+bool sameFileAt(const std::string& a, const std::string& b);
 // The whole content of a file; false when it cannot be read (a missing file reads as empty and
-// true when missingIsEmpty).
-bool readWholeFile(const std::string& path, std::vector<unsigned char>& out, bool missingIsEmpty = true);
+// true when missingIsEmpty). Only an ordinary file is read (NotAFile otherwise: a pipe or a
+// device is never waited on or read without end), and only up to maxBytes (TooLarge beyond).
+bool readWholeFile(const std::string& path, std::vector<unsigned char>& out, std::int64_t maxBytes,
+                   bool missingIsEmpty = true);
 // Writes data as the new content of path in one step: a work file beside it is written, flushed
 // and renamed over it, so a failure leaves the previous content as it was.
 bool writeWholeFile(const std::string& path, const std::vector<unsigned char>& data);
@@ -65,9 +93,11 @@ public:
     ~RecordFile();
 
     // Opens (creating when missing) path with the record length. truncate empties the file.
-    bool open(const std::string& path, std::size_t recordLength, bool truncate = false);
+    // Only an ordinary file opens (NotAFile otherwise); one larger than maxBytes (when not -1)
+    // is refused as TooLarge.
+    bool open(const std::string& path, std::size_t recordLength, bool truncate = false, std::int64_t maxBytes = -1);
     // Opens an existing file only.
-    bool openExisting(const std::string& path, std::size_t recordLength);
+    bool openExisting(const std::string& path, std::size_t recordLength, std::int64_t maxBytes = -1);
     void close();
     bool isOpen() const { return fd_ >= 0; }
     const std::string& path() const { return path_; }
@@ -112,13 +142,15 @@ public:
     // Writes into a work file beside path; commit() puts it in place of path in one step, so a
     // failed or abandoned write leaves the previous file as it was.
     bool createReplacing(const std::string& path);
-    // Writes what is buffered and flushes it to the disk, keeping the file open; false when any
-    // write so far failed. A replacing file is still not in place.
-    bool flushToDisk();
     // Flushes to the disk, closes, and for createReplacing renames the work file over the
     // target. False when any write, the flush, the close or the rename failed; the work file
     // is then removed.
     bool commit();
+    // For createReplacing, when the file goes into place together with others: flushes to the
+    // disk and closes the work file (workPath()) without renaming it. False when any write, the
+    // flush or the close failed; the work file is then removed.
+    bool finishWork();
+    const std::string& workPath() const { return workPath_; }
     // Closes without committing: a createReplacing work file is removed.
     void close();
     bool isOpen() const { return fd_ >= 0; }
@@ -150,16 +182,35 @@ private:
     std::string workPath_;   // the file being written
 };
 
+// Which file names a replacement journal may rename: the caller's own files. Whatever the check,
+// a name is only ever a bare file name of dir (no folder, no drive, not "." or "..").
+using JournalNameCheck = bool (*)(const std::string& name);
+
 // Puts finished files in place as one step. Each pair is (new file, file it replaces), both
-// paths in dir. The new files must be complete and flushed. A journal naming the renames is
-// written and flushed first, the renames follow, the journal goes last; an interruption anywhere
-// is finished by finishPendingReplacement, so readers see either all old or all new files.
-bool replaceFilesTogether(const std::string& dir,
-                          const std::vector<std::pair<std::string, std::string>>& renames);
-// Completes a replacement that an interruption left half done (nothing when there is none).
-// Every operation that opens a client's files calls it first.
-void finishPendingReplacement(const std::string& dir);
+// bare names in dir. The new files must be complete and flushed. A journal naming the renames is
+// written and flushed first, the renames follow in the journal's order, the journal goes last;
+// an interruption anywhere is finished by finishPendingReplacement, so readers see either all
+// old or all new files.
+bool replaceFilesTogether(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& renames,
+                          JournalNameCheck allowed = nullptr);
+
+struct PendingReplacement {
+    enum class State {
+        None,        // no journal: nothing was pending
+        Finished,    // a replacement an interruption left half done is now complete
+        Unfinished,  // it could not be completed now; the journal stays for the next time
+        Refused,     // the journal names something it may not rename: nothing was moved
+    };
+    State state = State::None;
+    std::string problem;  // Refused: what is wrong with the journal, for the user
+};
+// Completes a replacement that an interruption left half done. Every operation that opens a
+// client's files calls it first. A journal that names anything but bare names that `allowed`
+// accepts is not acted on at all, and stays where it is.
+PendingReplacement finishPendingReplacement(const std::string& dir, JournalNameCheck allowed = nullptr);
 inline constexpr const char* kReplaceJournalName = "REPLACE.JNL";
+// The most a journal can hold: a few lines of file names.
+inline constexpr std::int64_t kMaxJournalBytes = 64 * 1024;
 // Tests: the replacement stops (as if the process died) after this many steps; -1 for never.
 void setReplaceFaultAfter(int steps);
 

@@ -22,4 +22,10 @@ MsgResult messageBox(const std::string& text, const std::string& title, MsgIcon 
 // scripted run and its transcript ignore it.
 void showStatus(const std::string& text);
 
+// While the program waits for something another user holds: note (who holds it, and that Esc
+// stops waiting) stays where the user sees it (the terminal's status line, a small window on
+// Windows, the transcript of a scripted run) and the program waits up to milliseconds. False
+// when the user pressed Esc to stop waiting. An empty note ends the wait and takes the note away.
+bool waitShowing(const std::string& note, int milliseconds);
+
 }  // namespace platform

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "render/cp437.h"
+#include "render/run_layout.h"
 
 namespace dprender {
 
@@ -120,160 +121,44 @@ unsigned long Fonts::glyph(bool proportional, bool bold, unsigned char c) const 
     return faces_[(proportional ? 2 : 0) + (bold ? 1 : 0)].glyphs[c];
 }
 
-ParseOptions drawingParseOptions(const Fonts& fonts, const Sheet& sheet) {
-    ParseOptions o;
-    o.sheet = sheet;
-    o.widths = fonts.proportionalWidths();
-    return o;
-}
-
 namespace {
-
-constexpr double kLinePt = kLineDots * kPointsPerInch / kDotsPerInch;  // 12 points
-constexpr double kSeam = 0.15;  // shapes reach this far into their neighbours, so no hairline shows
-
-double topPt(int dots) { return dots * kPointsPerInch / kDotsPerInch; }
-
-// Where the baseline of a line of text falls below the top of its line: letters hang from a
-// little below the top of the line, as from the print head, so a larger letter reaches further
-// down. Ordinary 10.5-point text then stands in its line between the rules drawn through the
-// middles of the lines above and below, and small captions stay clear of a rule below them.
-double baselineBelowTop(double points) { return 3.6 + 0.6 * points; }
 
 void setInk(cairo_t* cr, std::uint32_t ink, double alpha = 1) {
     cairo_set_source_rgba(cr, ((ink >> 16) & 0xFF) / 255.0, ((ink >> 8) & 0xFF) / 255.0, (ink & 0xFF) / 255.0, alpha);
 }
 
-// One arm of a box-drawing character as rectangles added to the path: along the axis from
-// `from` to `to`, at `across` on the other axis. A double arm is two lines either side.
-struct Rect {
-    double x, y, w, h;
-};
-
-// The rectangles of a run's rules and blocks. Pieces on one level that touch are joined, so a
-// rule across the page is one rectangle, not one per character.
-class Shapes {
-public:
-    void add(double x, double y, double w, double h) {
-        if (!rects_.empty()) {
-            Rect& last = rects_.back();
-            if (last.y == y && last.h == h && x >= last.x && x <= last.x + last.w + 1e-6) {
-                last.w = std::max(last.w, x + w - last.x);
-                return;
-            }
-        }
-        rects_.push_back({x, y, w, h});
-    }
-    bool empty() const { return rects_.empty(); }
-    void fill(cairo_t* cr) {
-        std::stable_sort(rects_.begin(), rects_.end(), [](const Rect& a, const Rect& b) {
-            return a.y != b.y ? a.y < b.y : a.h != b.h ? a.h < b.h : a.x < b.x;
-        });
-        cairo_new_path(cr);
-        for (std::size_t i = 0; i < rects_.size();) {
-            Rect r = rects_[i++];
-            while (i < rects_.size() && rects_[i].y == r.y && rects_[i].h == r.h && rects_[i].x <= r.x + r.w + 1e-6)
-                r.w = std::max(r.w, rects_[i].x + rects_[i].w - r.x), ++i;
-            cairo_rectangle(cr, r.x, r.y, r.w, r.h);
-        }
-        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
-        cairo_fill(cr);
-        rects_.clear();
-    }
-
-private:
-    std::vector<Rect> rects_;
-};
-
-void addArm(Shapes& out, bool horizontal, double from, double to, double across, int weight, double t) {
-    if (weight == 0) return;
-    const double a = std::min(from, to), len = std::abs(to - from);
-    const double gap = weight == 2 ? 1.5 * t : 0;
-    for (const double off : {-gap, gap}) {
-        if (horizontal) out.add(a, across + off - t / 2, len, t);
-        else out.add(across + off - t / 2, a, t, len);
-        if (gap == 0) break;
-    }
-}
-
-void addShape(Shapes& out, unsigned char c, double x, double top, double cell, const Style& s) {
-    const BoxArms arms = boxArms(c);
-    if (arms.any()) {
-        const double t = s.fineRules ? 0.45 : 0.8;
-        const double cx = x + cell / 2, cy = top + kLinePt / 2;
-        // An arm starts past the centre by the half width of the arms across it, so joints
-        // close without stubs.
-        const auto half = [t](int weight) { return weight == 2 ? 2.0 * t : t / 2; };
-        const double vReach = std::max({t / 2, half(arms.left), half(arms.right)});
-        const double hReach = std::max({t / 2, half(arms.up), half(arms.down)});
-        addArm(out, false, cy + vReach, top - kSeam, cx, arms.up, t);
-        addArm(out, false, cy - vReach, top + kLinePt + kSeam, cx, arms.down, t);
-        addArm(out, true, cx + hReach, x - kSeam, cy, arms.left, t);
-        addArm(out, true, cx - hReach, x + cell + kSeam, cy, arms.right, t);
-        return;
-    }
-    const BlockFill b = blockFill(c);
-    const double seam = b.density >= 1 ? kSeam : 0;
-    out.add(x + b.left * cell - seam, top + b.top * kLinePt - seam, (b.right - b.left) * cell + 2 * seam,
-            (b.bottom - b.top) * kLinePt + 2 * seam);
-}
-
-struct RunLayout {
-    std::vector<cairo_glyph_t> glyphs;
-    double scaleX = 1;
-};
-
 void drawRun(cairo_t* cr, const Run& run, const Fonts& fonts) {
     const Style& s = run.style;
-    const double top = topPt(run.top);
-    const double baseline = top + baselineBelowTop(s.points);
-    const double cell = s.cellPt();
-    const auto& widths = s.bold ? fonts.proportionalWidths().bold : fonts.proportionalWidths().regular;
-    // Fixed pitch: a letter wider than its cell is squeezed into it, a narrower one centred.
-    const double natural = fonts.monoAdvanceEm() * s.points;
-    const double scaleX = s.proportional ? 1.0 : std::min(1.0, cell / natural);
-    const double inset = s.proportional ? 0.0 : std::max(0.0, (cell - natural) / 2);
-
-    RunLayout text;
-    text.glyphs.reserve(run.bytes.size());
-    Shapes shapes;
-    double x = run.x;
-    for (char ch : run.bytes) {
-        const auto c = static_cast<unsigned char>(ch);
-        const double w = s.proportional ? widths[c] * s.points : cell;
-        if (isDrawnShape(c)) {
-            addShape(shapes, c, x, top, w, s);
-        } else if (c != ' ' && c != 255) {
-            text.glyphs.push_back({fonts.glyph(s.proportional, s.bold, c), x + inset, baseline});
-        }
-        x += w;
+    const RunLayout layout = layoutRun(run, fonts.proportionalWidths(), fonts.monoAdvanceEm());
+    if (!layout.shapes.empty()) {
+        setInk(cr, s.ink, layout.shapeDensity);
+        cairo_new_path(cr);
+        for (const InkRect& r : layout.shapes) cairo_rectangle(cr, r.x, r.y, r.w, r.h);
+        cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);
+        cairo_fill(cr);
     }
-    if (!shapes.empty()) {
-        // Shade characters are the only ones drawn lighter than the ink.
-        const unsigned char first = static_cast<unsigned char>(run.bytes[0]);
-        const BlockFill b = blockFill(first);
-        setInk(cr, s.ink, b.density > 0 && b.density < 1 && run.bytes.find_first_not_of(run.bytes[0]) == std::string::npos
-                              ? b.density : 1.0);
-        shapes.fill(cr);
-    }
-    if (text.glyphs.empty()) return;
+    if (layout.glyphs.empty()) return;
+    std::vector<cairo_glyph_t> glyphs;
+    glyphs.reserve(layout.glyphs.size());
+    for (const PlacedGlyph& g : layout.glyphs)
+        glyphs.push_back({fonts.glyph(s.proportional, s.bold, g.c), g.x, layout.baseline});
     setInk(cr, s.ink);
     cairo_set_font_face(cr, fonts.face(s.proportional, s.bold));
     cairo_matrix_t m;
-    cairo_matrix_init(&m, s.points * scaleX, 0, 0, s.points, 0, 0);
+    cairo_matrix_init(&m, s.points * layout.scaleX, 0, 0, s.points, 0, 0);
     cairo_set_font_matrix(cr, &m);
     if (s.outline) {
         // Hollow letters: paper-white inside (the text stays text for readers and searches),
         // the outline in the ink.
         cairo_set_source_rgb(cr, 1, 1, 1);
-        cairo_show_glyphs(cr, text.glyphs.data(), static_cast<int>(text.glyphs.size()));
+        cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
         setInk(cr, s.ink);
         cairo_new_path(cr);
-        cairo_glyph_path(cr, text.glyphs.data(), static_cast<int>(text.glyphs.size()));
-        cairo_set_line_width(cr, std::max(0.3, s.points * 0.03));
+        cairo_glyph_path(cr, glyphs.data(), static_cast<int>(glyphs.size()));
+        cairo_set_line_width(cr, outlineWidth(s.points));
         cairo_stroke(cr);
     } else {
-        cairo_show_glyphs(cr, text.glyphs.data(), static_cast<int>(text.glyphs.size()));
+        cairo_show_glyphs(cr, glyphs.data(), static_cast<int>(glyphs.size()));
     }
 }
 
@@ -286,8 +171,6 @@ void prepare(cairo_t* cr) {
 }
 
 }  // namespace
-
-Placement ownPlacement(const Sheet& sheet) { return fitPage(sheet, letterPaper(), Margins{}); }
 
 void drawPage(cairo_t* cr, const Page& page, const Fonts& fonts, const Placement& placement) {
     cairo_save(cr);

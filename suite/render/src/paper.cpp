@@ -109,4 +109,6 @@ Placement fitPage(const Sheet& layout, const Paper& paper, const Margins& margin
     return p;
 }
 
+Placement ownPlacement(const Sheet& sheet) { return fitPage(sheet, letterPaper(), Margins{}); }
+
 }  // namespace dprender

@@ -1,15 +1,17 @@
 #include "render/render.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
 
+#include "atomic_output.h"
+#ifdef _WIN32
+#include "render/draw_gdi.h"
+#else
 #include "render/draw.h"
+#endif
 #include "render/parser.h"
 
 namespace dprender {
@@ -18,17 +20,14 @@ namespace {
 using FilePtr = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
 
 std::string baseName(const std::string& path) {
-    const std::size_t slash = path.rfind('/');
+    const std::size_t slash = path.find_last_of("/\\");
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // Reads the file in pieces into the parser; false with `error` when it cannot be read.
 bool feedFile(const std::string& path, Parser& parser, std::string& error) {
-    FilePtr in(std::fopen(path.c_str(), "rb"), std::fclose);
-    if (!in) {
-        error = "The file " + path + " cannot be opened: " + std::strerror(errno) + ".";
-        return false;
-    }
+    FilePtr in(openPrinterFile(path, error), std::fclose);
+    if (!in) return false;
     std::vector<char> buf(1 << 20);
     for (;;) {
         const std::size_t n = std::fread(buf.data(), 1, buf.size(), in.get());
@@ -43,43 +42,6 @@ bool feedFile(const std::string& path, Parser& parser, std::string& error) {
     parser.finish();
     return true;
 }
-
-// An output written under a temporary name beside the target and put in place when complete.
-class AtomicOutput {
-public:
-    explicit AtomicOutput(std::string target) : target_(std::move(target)) {
-        temp_ = target_ + ".part-" + std::to_string(::getpid());
-        file_ = std::fopen(temp_.c_str(), "wb");
-        if (!file_) error_ = "The file " + target_ + " cannot be written: " + std::strerror(errno) + ".";
-    }
-    ~AtomicOutput() {
-        if (file_) std::fclose(file_);
-        if (!committed_) std::remove(temp_.c_str());
-    }
-    AtomicOutput(const AtomicOutput&) = delete;
-    AtomicOutput& operator=(const AtomicOutput&) = delete;
-
-    std::FILE* file() const { return file_; }
-    const std::string& error() const { return error_; }
-
-    bool commit() {
-        bool ok = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
-        ok = std::fclose(file_) == 0 && ok;
-        file_ = nullptr;
-        if (ok && std::rename(temp_.c_str(), target_.c_str()) == 0) {
-            committed_ = true;
-            return true;
-        }
-        error_ = "The file " + target_ + " could not be written: " + std::strerror(errno) + ".";
-        return false;
-    }
-
-private:
-    std::string target_, temp_;
-    std::FILE* file_ = nullptr;
-    std::string error_;
-    bool committed_ = false;
-};
 
 RenderResult renderPdf(const RenderRequest& req, const Fonts& fonts) {
     RenderResult res;
@@ -150,6 +112,22 @@ RenderResult renderFile(const RenderRequest& request) {
         return res;
     }
     return request.format == OutputFormat::Pdf ? renderPdf(request, *fonts) : renderPng(request, *fonts);
+}
+
+bool readDrawnPages(const std::string& input, const std::function<bool(Page&&)>& sink, std::string& error,
+                    const Sheet& sheet) {
+    const Fonts* fonts = Fonts::get(error);
+    if (!fonts) {
+        error = "Nothing can be drawn: " + error + ".";
+        return false;
+    }
+    Parser parser(drawingParseOptions(*fonts, sheet), sink);
+    if (!feedFile(input, parser, error)) return false;
+    if (parser.failed()) {
+        error = "The file " + input + " cannot be rendered: " + parser.diagnostics().error + ".";
+        return false;
+    }
+    return true;
 }
 
 bool textPagesOfFile(const std::string& input, std::vector<TextPage>& pages, std::string& error,

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "render/page.h"
+#include "render/drawing_options.h"
 #include "render/paper.h"
 #include "render/parser.h"
 
@@ -45,22 +46,16 @@ private:
     friend struct FontLoader;
 };
 
-// Parse options whose proportional widths come from the drawing fonts.
-ParseOptions drawingParseOptions(const Fonts& fonts, const Sheet& sheet = {});
-
 // Draws a page onto a context whose unit is the point, origin at the output sheet's top left
 // corner, with the printer's page where the placement puts it (paper.h). The sheet is not
 // cleared first.
 void drawPage(cairo_t* cr, const Page& page, const Fonts& fonts, const Placement& placement);
 
-// The printer's Letter page as it is, on Letter paper.
-Placement ownPlacement(const Sheet& sheet = {});
-
 // A PDF written page by page to a stream: only the page being drawn is held in memory.
 class PdfWriter {
 public:
-    PdfWriter(std::FILE* out, const Fonts& fonts, const Paper& paper, const Placement& placement,
-              const std::string& title = {});
+    PdfWriter(std::FILE* out, const Fonts& fonts, const Paper& paper = letterPaper(),
+              const Placement& placement = ownPlacement(), const std::string& title = {});
     ~PdfWriter();
     PdfWriter(const PdfWriter&) = delete;
     PdfWriter& operator=(const PdfWriter&) = delete;

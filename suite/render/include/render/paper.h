@@ -57,4 +57,7 @@ struct Placement {
 // edge it would cross, and scaled down (never up) only when it is larger than the area.
 Placement fitPage(const Sheet& layout, const Paper& paper, const Margins& margins);
 
+// The printer's Letter page as it is, on Letter paper.
+Placement ownPlacement(const Sheet& sheet = {});
+
 }  // namespace dprender

@@ -3,6 +3,7 @@
 // not at all: it is written under a temporary name beside the target and renamed when complete.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,12 @@ struct RenderResult {
 };
 
 RenderResult renderFile(const RenderRequest& request);
+
+// The pages of a file laid out as the drawing draws them, each handed to `sink` as soon as it is
+// read (a false answer stops the reading); false with `error` when the file cannot be read or
+// drawn.
+bool readDrawnPages(const std::string& input, const std::function<bool(Page&&)>& sink, std::string& error,
+                    const Sheet& sheet = {});
 
 // The pages of a file as character pages for the screen; false with `error` when the file
 // cannot be read or shown.
