@@ -78,6 +78,11 @@ same report.csv "$golden/SAMPLE-report-book.csv"
 # The report again as a PDF on the paper DP_PAPER names: a page of A4 for each of report.txt's,
 # its heading on each; the same figures stored; an existing PDF only written over when asked.
 DP_PAPER=A4 run reportpdf 0 report SAMPLE --date 12312004 --basis book --whole-dollars -o report.pdf
+# Where they went, as whole paths (C:\... under Windows).
+tr -d '\r' <reportpdf.out | grep -Eq '^PDF written to ([A-Za-z]:\\|/).*report\.pdf$' ||
+    fail "where report.pdf went: $(cat reportpdf.out)"
+tr -d '\r' <reportpdf.out | grep -Eq '^Report written to ([A-Za-z]:\\|/).*SAMPLE[/\\]report\.txt$' ||
+    fail "where report.txt went: $(cat reportpdf.out)"
 same SAMPLE/depr.fil "$menu/depr.fil"
 pages=$(LC_ALL=C grep -ac 'Page  *[0-9][0-9]*.$' "$menu/report.txt")
 info=$(pdfinfo report.pdf 2>&1)

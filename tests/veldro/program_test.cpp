@@ -232,6 +232,7 @@ TEST_F(Program, TheReportsTableAndItsRefusals) {
     sample(client);
     Outcome r = veldro({"report", client.code(), "--date", "12312004", "-o", scratch.path("r.csv")});
     ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "Report written to " + client.path("report.txt") + "\nTable written to " + scratch.path("r.csv") + "\n");
     const std::string csv = readText(scratch.path("r.csv"));
     EXPECT_EQ(csv.substr(0, csv.find('\n')),
               "asset_number,description,date_acquired,cost,salvage,net,method,rate,prior,current,cancelled,ending,sold\r");

@@ -29,6 +29,7 @@ public:
             case platform::MsgButtons::Ok: return platform::MsgResult::Ok;
             case platform::MsgButtons::OkCancel: return platform::MsgResult::Cancel;
             case platform::MsgButtons::YesNo: return platform::MsgResult::No;
+            case platform::MsgButtons::YesNoCancel: return platform::MsgResult::Cancel;
         }
         return platform::MsgResult::Cancel;
     }

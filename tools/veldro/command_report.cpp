@@ -36,7 +36,7 @@ int checkPeriod(const Arguments& a, dp::EngineInputs& inputs) {
 }
 
 // What -o asks for, from the report.txt the run wrote.
-int writeCopy(const Arguments& a, const dp::Client& client, const dp::EngineInputs& inputs) {
+int writeOutputFile(const Arguments& a, const dp::Client& client, const dp::EngineInputs& inputs) {
     const std::string report = client.path("report.txt");
     if (a.format == "pdf") {
         const std::string error = renderPdf(report, a.output, "Depreciation Report - " + dp::trimRight(a.client));
@@ -55,6 +55,14 @@ int writeCopy(const Arguments& a, const dp::Client& client, const dp::EngineInpu
         return kClientUnusable;
     }
     return writeOutput(a.output, std::string(text.begin(), text.end()));
+}
+
+// The -o file, said with its whole path as the menu's print-outs are.
+int writeCopy(const Arguments& a, const dp::Client& client, const dp::EngineInputs& inputs) {
+    const int status = writeOutputFile(a, client, inputs);
+    const char* what = a.format == "pdf" ? "PDF" : a.format == "csv" ? "Table" : "Copy";
+    if (status == kDone) std::printf("%s written to %s\n", what, platform::fullPath(a.output).c_str());
+    return status;
 }
 
 }  // namespace
@@ -76,7 +84,7 @@ int reportAssets(const Arguments& a) {
     dp::reportWithOptions(*opened.client, optionsOf(a),
                           [&written](const std::string&, const std::string&, const std::string&) { written = true; });
     if (!written) return kClientUnusable;
-    std::printf("Report written to %s\n", opened.client->path("report.txt").c_str());
+    std::printf("Report written to %s\n", platform::fullPath(opened.client->path("report.txt")).c_str());
     return a.output.empty() ? kDone : writeCopy(a, *opened.client, inputs);
 }
 
