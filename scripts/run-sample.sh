@@ -48,7 +48,11 @@ note() {
 # the print files and the command-line tool.
 targets=(dphost veldro devpick listout veldro-render veldro-cli)
 note "run-sample: building in $dir/ (log: $log)"
-if ! { { [ -f "$dir/CMakeCache.txt" ] || cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DDP_TESTS=OFF; } &&
+# An existing tree is configured again first: a tree made before a program was added would not
+# know its target.
+configure=(-DCMAKE_BUILD_TYPE=RelWithDebInfo -DDP_TESTS=OFF)
+[ -f "$dir/CMakeCache.txt" ] && configure=()
+if ! { cmake -S . -B "$dir" "${configure[@]}" &&
        cmake --build "$dir" --target "${targets[@]}" -j"$(nproc)"; } >"$log" 2>&1; then
   note ""
   tail -n 30 "$log" >&2
