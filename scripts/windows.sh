@@ -16,7 +16,7 @@ bash scripts/setup.sh windows
 
 step "build i686"
 cmake --no-warn-unused-cli -S . -B build-win-i686 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DCMAKE_BUILD_TYPE=Release -DDP_TESTS=OFF -DDP_WERROR=ON >/dev/null
-cmake --build build-win-i686 -j"$(nproc)" --target veldro devpick listout dphost veldro-render
+cmake --build build-win-i686 -j"$(nproc)" --target veldro devpick listout dphost veldro-render veldro-cli
 step "build x86_64"
 cmake --no-warn-unused-cli -S . -B build-win-x86_64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=Release -DDP_TESTS=ON -DDP_WERROR=ON >/dev/null
 cmake --build build-win-x86_64 -j"$(nproc)"
@@ -38,7 +38,7 @@ echo "ok   DPMENU is __stdcall: the callee pops its one argument ($(echo "$first
 # Every library here ships with Windows: GDI+ (the PNG pictures) and the common dialogs (Save As)
 # since Windows XP.
 for d in $dll build-win-i686/bin/DEVPICK.DLL build-win-i686/bin/LISTOUT.DLL build-win-i686/bin/dphost.exe \
-         build-win-i686/bin/veldro-render.exe; do
+         build-win-i686/bin/veldro-render.exe build-win-i686/bin/veldro.exe; do
     imports=$(i686-w64-mingw32-objdump -p "$d" | awk '/DLL Name:/ {print toupper($3)}' | sort -u | tr '\n' ' ')
     for i in $imports; do
         case "$i" in KERNEL32.DLL|USER32.DLL|GDI32.DLL|COMCTL32.DLL|MSVCRT.DLL|WINSPOOL.DRV|ADVAPI32.DLL|GDIPLUS.DLL|COMDLG32.DLL) ;;
@@ -80,6 +80,9 @@ wineserver -w
 failed=0
 step "scenarios under Wine"
 bash scripts/scenarios.sh build-win-x86_64/scenarios wine build-win-x86_64/bin/dphost.exe || failed=1
+
+step "veldro under Wine"
+bash scripts/veldro-check.sh build-win-x86_64/veldro-check wine build-win-x86_64/bin/veldro.exe || failed=1
 
 step "unit tests under Wine"
 # Without a display: a test that opened a real dialog would fail rather than wait for a user.

@@ -69,6 +69,9 @@ struct DialogState {
     int currentField = kHeadingBox;
 };
 
+// The close box processes what was typed like "Print", or leaves when nothing was.
+void tellEscape(platform::Dialog& dlg) { dlg.setEscapeHint(nothingTyped(amortEntries()) ? "leave" : "print"); }
+
 void handleEvent(DialogState& st, platform::Dialog& dlg, const platform::Event& ev) {
     LoanEntries& e = amortEntries();
     switch (ev.kind) {
@@ -232,6 +235,7 @@ platform::Handler amortHandler(AmortOutcome* outcome, int focusBox) {
     return [st, outcome](platform::Dialog& d, const platform::Event& ev) {
         handleEvent(*st, d, ev);
         *outcome = st->outcome;
+        tellEscape(d);
     };
 }
 

@@ -7,6 +7,8 @@
 
 #include "entry/procedures.h"
 #include "entry/session.h"
+#include "help/help.h"
+#include "platform/process.h"
 #include "register/records.h"
 
 namespace dp {
@@ -73,6 +75,7 @@ platform::DialogTemplate buildMenuDialog(const std::string& clientCode) {
     t.systemMenu = true;
     t.topmost = true;
     t.icon = "PROGRAM";
+    t.escape = "exit";  // the close box leaves the menu, as "E&xit Depreciation" does
     t.controls = {
         button(401, "&Asset File Maintenance", 60),
         button(402, "Company File &Maintenance", 80),
@@ -108,10 +111,13 @@ int runMenu(const std::string& clientCode) {
     Session& s = session();
     s.clientCode = clientCode;
     s.leaveMenu = 0;
+    // F1 opens the processing topic in every window of the module that has no help of its own.
+    platform::setSessionHelp(kHelpCommand);
     do {
         platform::showModal(buildMenuDialog(s.clientCode), menuHandler);
     } while (s.leaveMenu == 0);
     s.abortRequested = 0;
+    platform::setSessionHelp("");
     return 0;
 }
 

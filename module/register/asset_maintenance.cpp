@@ -188,6 +188,21 @@ void fillBoxes(Dialog& dlg, const AssetRecord& rec) {
     }
 }
 
+// The record's boxes as they read now; blanks at the end are the padding of a fixed-width field,
+// stored alike with or without them.
+std::vector<std::string> boxTexts(const Dialog& dlg) {
+    std::vector<std::string> texts;
+    for (int id : fieldBoxes()) texts.push_back(trimRight(dlg.text(id)));
+    return texts;
+}
+
+bool recordOpen(const MaintenanceState& s) { return s.editMode == EditMode::Add || s.editMode == EditMode::Change; }
+
+// Something was typed into the open record that is not saved.
+bool unsavedChanges(const Maintenance& m, const Dialog& dlg) {
+    return recordOpen(m.state) && boxTexts(dlg) != m.opened;
+}
+
 void openForChange(Maintenance& m, Dialog& dlg, std::int16_t r) {
     MaintenanceState& s = m.state;
     s.editMode = EditMode::Change;
@@ -204,6 +219,7 @@ void openForChange(Maintenance& m, Dialog& dlg, std::int16_t r) {
     dlg.enableMenu(kMenuAbort);
     dlg.enableMenu(kMenuDelete);
     fillBoxes(dlg, AssetRecord(s.WorkingRecord));
+    m.opened = boxTexts(dlg);
     focusBox(dlg, kDescriptionBox);
 }
 
@@ -219,6 +235,7 @@ void openForAddition(Maintenance& m, Dialog& dlg) {
         dlg.setText(id, "");
     }
     dlg.setCaption("Asset File (" + trimRight(m.client.code()) + ") - Add Records " + s.assetNumberText);
+    m.opened = boxTexts(dlg);
     focusBox(dlg, kDescriptionBox);
     showNumberLabel(dlg, s.assetNumberText);
     dlg.enable(kSave);
@@ -229,7 +246,10 @@ void openForAddition(Maintenance& m, Dialog& dlg) {
 
 void lookUp(Maintenance& m, Dialog& dlg) {
     MaintenanceState& s = m.state;
-    if (trimBoth(s.assetNumberText).empty()) return;
+    if (trimBoth(s.assetNumberText).empty()) {
+        platform::showStatus("Type an asset number first (File > Asset File lists them)");
+        return;
+    }
     s.assetNumberText = upperCase(trimBoth(s.assetNumberText));
     const std::int16_t r = FindAsset(m.client, s.assetNumberText);
     if (r != 0) openForChange(m, dlg, r);
@@ -328,6 +348,23 @@ void pickFromListing(Maintenance& m, Dialog& dlg) {
     dlg.sendCommand(kLookUp);
 }
 
+// Before the dialog closes with a record open: typing that is not saved is not dropped without
+// asking. Yes saves (and the dialog stays when the record cannot be stored), No discards,
+// Cancel, the default, goes back to the record. True when the dialog may close.
+bool mayCloseWith(Maintenance& m, Dialog& dlg) {
+    if (!unsavedChanges(m, dlg)) return true;
+    const std::string number = trimRight(m.state.assetNumberText);
+    const platform::MsgResult answer = platform::messageBox(
+        "Asset " + number + " has changes that are not saved.\r\n"
+        "Yes saves them, No discards them, Cancel goes back to the record.",
+        "Save Asset Record", platform::MsgIcon::Question, platform::MsgButtons::YesNoCancel, true,
+        platform::MsgDefault::Third);
+    if (answer == platform::MsgResult::No) return true;
+    if (answer != platform::MsgResult::Yes) return false;
+    save(m, dlg);
+    return !recordOpen(m.state);
+}
+
 void command(Maintenance& m, Dialog& dlg, int id) {
     switch (id) {
         case kMenuHelp:
@@ -361,6 +398,7 @@ void command(Maintenance& m, Dialog& dlg, int id) {
             break;
         case kClose:
         case kMenuClose:
+            if (!mayCloseWith(m, dlg)) break;
             m.client.closeFiles();
             dlg.end();
             break;
@@ -406,6 +444,13 @@ int runStage(Stage&& stage) {
     }
 }
 
+// The bitmap button shows the About box; in words where its picture cannot be shown.
+ControlSpec aboutBitmap() {
+    ControlSpec b{ControlKind::BitmapButton, kAboutBitmap, "B2", 153, 213, 44, 27};
+    b.words = "About";
+    return b;
+}
+
 }  // namespace
 
 platform::DialogTemplate buildAssetMaintenanceDialog(const std::string& clientCode) {
@@ -445,7 +490,7 @@ platform::DialogTemplate buildAssetMaintenanceDialog(const std::string& clientCo
         label(kBookUnit, "", 140, 64, 40),
         label(kTaxUnit, "", 295, 64, 40),
         {ControlKind::HLine, 141, "", 5, 47, 360, 1},
-        {ControlKind::BitmapButton, kAboutBitmap, "B2", 153, 213, 44, 27},
+        aboutBitmap(),
         assetNumberBox(8),
         editBox(kDescriptionBox, 105, 23, 150, kDescriptionWidth),
         editBox(kAcquiredBox, 105, 36, 50, kTypedDateWidth),
@@ -466,6 +511,8 @@ platform::DialogTemplate buildAssetMaintenanceDialog(const std::string& clientCo
     t.controls.push_back(button(kAbort, "&Abort", 75, 219, 40, 14, true));
     t.controls.push_back(button(kClose, "&Close", 245, 219, 30, 14, false));
     t.controls.push_back(button(kLookUp, "OK", 160, 8, 40, 12, false));
+    // Enter in the number box looks the asset up.
+    t.controls.back().style |= platform::StyleDefault;
     t.controls.push_back(button(kDelete, "Delete", 285, 219, 50, 14, true));
     t.menuBar = {
         {"&File", {{kMenuAssetFile, "&Asset File"}, {0, "-"}, {kMenuClose, "&Close"}}},
@@ -489,7 +536,12 @@ void assetMaintenanceHandler(Maintenance& m, Dialog& dlg, const platform::Event&
             focusBox(dlg, kNumberBox);
             break;
         case EventKind::Close:
-            // An open edit is discarded; the tidy-up follows when the dialog has ended.
+            // Unsaved typing is not dropped without asking; an unchanged record is discarded as
+            // before. The tidy-up follows when the dialog has ended.
+            if (!mayCloseWith(m, dlg)) {
+                dlg.keepOpen();
+                break;
+            }
             m.client.closeFiles();
             break;
         case EventKind::Command:
@@ -499,6 +551,7 @@ void assetMaintenanceHandler(Maintenance& m, Dialog& dlg, const platform::Event&
             boxEvent(m, dlg, ev.id);
             break;
     }
+    dlg.setEscapeHint(unsavedChanges(m, dlg) ? "close (asks to save)" : "close");
 }
 
 void prepareAssetMaintenance(Client& client) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "platform/dialog.h"
 #include "register/asset_files.h"
@@ -15,6 +16,7 @@ namespace dp {
 struct Maintenance {
     Client& client;
     MaintenanceState& state;
+    std::vector<std::string> opened = {};  // the record's boxes as they were when it was opened
 };
 
 platform::DialogTemplate buildAssetMaintenanceDialog(const std::string& clientCode);

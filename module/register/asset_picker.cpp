@@ -54,7 +54,7 @@ platform::DialogTemplate buildPickerDialog(const std::string& clientCode, int h,
          platform::StyleVScroll | platform::StyleHScroll | platform::StyleSunken | platform::StyleFixedFont},
     };
     if (offerOk) {
-        t.controls.push_back({ControlKind::Button, kOkId, "&OK", 30, h + 16, 40, 14});
+        t.controls.push_back({ControlKind::Button, kOkId, "&OK", 30, h + 16, 40, 14, platform::StyleDefault});
         t.controls.push_back({ControlKind::Button, kCancelId, "&Cancel", 75, h + 16, 40, 14});
     } else {
         t.controls.push_back({ControlKind::Button, kCancelId, "&Cancel", t.width / 2 - 20, h + 16, 40, 14});
@@ -86,6 +86,9 @@ std::string PickAsset(Client& s, std::int32_t pickMarker, std::string& sharedTex
                                         const int sel = dlg.listSelection(kListId);
                                         const auto all = dlg.listLines(kListId);
                                         selected = sel >= 0 ? all[static_cast<std::size_t>(sel)] : std::string();
+                                        // The close box chooses the selected line, as "&OK" does.
+                                        const std::string number = trimRight(selected.substr(0, 6));
+                                        dlg.setEscapeHint(offerOk && !number.empty() ? "open " + number : "close");
                                     }
                                     break;
                                 case platform::EventKind::Command:

@@ -146,6 +146,7 @@ platform::DialogTemplate buildCompanyMaintenanceDialog(const std::string& client
     t.systemMenu = true;
     t.topmost = true;
     t.icon = "PROGRAM";
+    t.escape = "save and close";  // the close box saves like "OK"
     const char* const captions[] = {"Company Name",   "Company Name line 2",  "Company Address", "Company City",
                                     "Fiscal Year End", "Activity or Business", "Current Period",  "Identification Number"};
     for (int i = 0; i < 8; ++i) t.controls.push_back({ControlKind::Label, 101 + i, captions[i], 5, 10 + 15 * i, 100, 12});

@@ -15,9 +15,6 @@ constexpr int kPageLimit = 55;
 constexpr char kSingleRule = '\xC4';
 constexpr char kDoubleRule = '\xCD';
 
-// Printer set-up codes at the top of every page, passed through to the print spooling.
-const std::string kPageControl = std::string("\x1bk") + char(66) + "\x1b" + char(34) + "y" + "\x1b" + char(34) +
-                                 "Q" + char(17) + "\x1b" + "E";
 // Printer codes ahead of the recap and of each page that continues it.
 const std::string kRecapControl = std::string("\x1bX") + char(30) + char(20) + char(0);
 // A reverse feed of one sixth of an inch: the marker lands on the asset line just printed.
@@ -54,17 +51,6 @@ int recapSlot(char letter) {
     return -1;
 }
 
-// Column of a centred text: (132 - length) / 2, a half going to the even neighbour.
-int centredColumn(std::size_t length) {
-    const long room = 132 - static_cast<long>(length);
-    long c = room / 2;
-    if (room % 2 != 0) {
-        const long lower = (room - 1) / 2;
-        c = lower % 2 == 0 ? lower : lower + 1;
-    }
-    return c < 1 ? 1 : static_cast<int>(c);
-}
-
 // What the asset line's middle column shows: expense, salvage and 30/50 bonus together.
 double assetDeductions(const ReportAsset& a) { return a.expense + a.salvage + a.bonus3050; }
 
@@ -79,6 +65,22 @@ std::string withLeadingBlank(double v) {
 }
 
 }  // namespace
+
+const std::string& reportPageControl() {
+    static const std::string codes = std::string("\x1bk") + char(66) + "\x1b" + char(34) + "y" + "\x1b" + char(34) + "Q" +
+                                     char(17) + "\x1b" + "E";
+    return codes;
+}
+
+int centredColumn(std::size_t length) {
+    const long room = 132 - static_cast<long>(length);
+    long c = room / 2;
+    if (room % 2 != 0) {
+        const long lower = (room - 1) / 2;
+        c = lower % 2 == 0 ? lower : lower + 1;
+    }
+    return c < 1 ? 1 : static_cast<int>(c);
+}
 
 std::string reportPeriodText(std::int32_t periodMonths, const std::string& enteredDate) {
     return "For the " + withLeadingBlank(periodMonths) + (periodMonths == 1 ? " month" : " months") + " ending " +
@@ -155,7 +157,7 @@ void DepreciationReportLayout::money(Cents value) {
 
 void DepreciationReportLayout::newReportPage() {
     if (page_ > 0) write("\f");
-    line(kPageControl);
+    line(reportPageControl());
     ++page_;
     count_ = 1;
     // The date as the run reads it, so that a typed 6/30/2004 shows as 06/30/04.

@@ -41,6 +41,12 @@ struct ReportAsset {
 // The period line of the heading: months with a leading blank, "month" or "months", the date
 // as entered.
 std::string reportPeriodText(std::int32_t periodMonths, const std::string& enteredDate);
+// The printer set-up codes at the top of every page of a 132-column report (condensed print),
+// passed through to the print spooling.
+const std::string& reportPageControl();
+// The column of a text centred on the 132-column line: (132 - length) / 2, a half going to the
+// even neighbour.
+int centredColumn(std::size_t length);
 // The rate part of the method/rate column: five characters.
 std::string rateText(double rate);
 // The recap line (index) of an asset with the method's letter; kMaxRecapIndex catches lives

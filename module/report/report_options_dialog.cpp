@@ -116,6 +116,7 @@ platform::DialogTemplate buildReportOptionsDialog(const std::string& date) {
     t.centred = true;
     t.topmost = true;
     t.systemMenu = false;
+    t.escape = "cancel";
     t.controls = {
         {ControlKind::Label, kDateLabel, "Report Date", 10, 5, 60, 12},
         {ControlKind::Edit, kDateBox, date, 105, 3, 45, 12},
@@ -126,6 +127,7 @@ platform::DialogTemplate buildReportOptionsDialog(const std::string& date) {
         {ControlKind::Button, kCancel, "Cancel", 90, 70, 40, 14},
     };
     t.controls[1].maxLength = kDateWidth;
+    t.controls[5].style |= platform::StyleDefault;  // Enter in the date box runs the report
     return t;
 }
 

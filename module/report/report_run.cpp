@@ -249,7 +249,7 @@ bool readCheckedRegister(Client& client, AssetFileImage& assets) {
     return false;
 }
 
-void runReport(Client& client, const ReportOptions& options, const CompanyFacts& facts) {
+void runReport(Client& client, const ReportOptions& options, const CompanyFacts& facts, const ReportPrinter& print) {
     const std::string& line = facts.line;
     const std::string& fiscalYearEnd = facts.fiscalYearEnd;
     const std::string& defaultDate = facts.defaultDate;
@@ -287,13 +287,13 @@ void runReport(Client& client, const ReportOptions& options, const CompanyFacts&
     if (!putInPlace(client, assets, report.workPath())) return;
     client.closeFiles();
     platform::closeAllFiles();
-    printReportFile(reportPath, reportPath, "DPRPT");
+    print(reportPath, reportPath, "DPRPT");
 }
 
 }  // namespace
 
-void reportWithOptions(Client& client, const ReportOptions& options) {
-    runReport(client, options, companyFacts(client.code()));
+void reportWithOptions(Client& client, const ReportOptions& options, const ReportPrinter& print) {
+    runReport(client, options, companyFacts(client.code()), print);
     platform::closeAllFiles();
 }
 
@@ -311,7 +311,7 @@ void RunDepreciationReport(const std::string& clientCode) {
     const std::optional<ReportOptions> chosen = showReportOptions(kept);
     if (!chosen) return;
     kept = *chosen;
-    runReport(*client, kept, facts);
+    runReport(*client, kept, facts, printReportFile);
     platform::closeAllFiles();
 }
 

@@ -78,12 +78,39 @@ void recordPrint(const std::string& command) { backend().transcript("print: " + 
 
 MsgResult messageBox(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons,
                      bool, MsgDefault defaultButton) {
-    // A box of one button has no second one to default to.
+    // A box of one button has no second one to default to, nor one of two a third.
     if (buttons == MsgButtons::Ok) defaultButton = MsgDefault::First;
+    if (buttons != MsgButtons::YesNoCancel && defaultButton == MsgDefault::Third) defaultButton = MsgDefault::Second;
     return backend().message(text, title, icon, buttons, defaultButton);
 }
 
 int runAndWait(const std::string& commandLine) { return backend().runAndWait(commandLine); }
+
+namespace {
+
+std::string& sessionHelpLine() {
+    static std::string line;
+    return line;
+}
+
+}  // namespace
+
+void setSessionHelp(const std::string& commandLine) { sessionHelpLine() = commandLine; }
+const std::string& sessionHelp() { return sessionHelpLine(); }
+
+bool openHelpFor(Dialog* dialog) {
+    if (dialog) {
+        if (const int entry = dialog->helpEntry()) {
+            // A button is pressed as a user presses it; a menu entry is chosen.
+            if (dialog->exists(entry)) dialog->userClick(entry);
+            else dialog->dispatch({EventKind::Command, entry});
+            return true;
+        }
+    }
+    if (sessionHelp().empty()) return false;
+    runAndWait(sessionHelp());
+    return true;
+}
 
 void showPages(const std::string& title, const std::vector<ViewPage>& pages) { backend().showPages(title, pages); }
 

@@ -60,7 +60,8 @@ NativeClass classOf(const ControlSpec& c) {
                     common | WS_TABSTOP | ES_AUTOHSCROLL | ((c.style & StyleUpperCase) ? ES_UPPERCASE : 0) |
                         (sunken ? 0 : WS_BORDER),
                     sunken};
-        case ControlKind::Button: return {L"BUTTON", common | WS_TABSTOP | BS_PUSHBUTTON, 0};
+        case ControlKind::Button:
+            return {L"BUTTON", common | WS_TABSTOP | ((c.style & StyleDefault) ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0};
         case ControlKind::CheckBox: return {L"BUTTON", common | WS_TABSTOP | BS_CHECKBOX, 0};
         case ControlKind::Frame:
             if (c.style & StyleGroupBox) return {L"BUTTON", common | BS_GROUPBOX, 0};
@@ -77,9 +78,11 @@ NativeClass classOf(const ControlSpec& c) {
     return {L"STATIC", common, 0};
 }
 
-// Texts of a control as the template carries them: resources and images get theirs later.
+// Texts of a control as the template carries them: resources and images get theirs later; a
+// bitmap button carries its words (read out by screen readers, shown where the picture is missing).
 std::wstring templateText(const ControlSpec& c) {
-    if (c.kind == ControlKind::Icon || c.kind == ControlKind::BitmapButton) return L"";
+    if (c.kind == ControlKind::Icon) return L"";
+    if (c.kind == ControlKind::BitmapButton) return widen(c.words);
     return widen(c.text);
 }
 
@@ -206,7 +209,12 @@ public:
 
     MsgResult message(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons,
                       MsgDefault defaultButton) override {
-        UINT flags = MB_TOPMOST | MB_SETFOREGROUND | (defaultButton == MsgDefault::Second ? MB_DEFBUTTON2 : MB_DEFBUTTON1);
+        UINT flags = MB_TOPMOST | MB_SETFOREGROUND;
+        switch (defaultButton) {
+            case MsgDefault::First: flags |= MB_DEFBUTTON1; break;
+            case MsgDefault::Second: flags |= MB_DEFBUTTON2; break;
+            case MsgDefault::Third: flags |= MB_DEFBUTTON3; break;
+        }
         switch (icon) {
             case MsgIcon::None: break;
             case MsgIcon::Error: flags |= MB_ICONERROR; break;
@@ -217,6 +225,7 @@ public:
             case MsgButtons::Ok: flags |= MB_OK; break;
             case MsgButtons::OkCancel: flags |= MB_OKCANCEL; break;
             case MsgButtons::YesNo: flags |= MB_YESNO; break;
+            case MsgButtons::YesNoCancel: flags |= MB_YESNOCANCEL; break;
         }
         hideEndedDialogs();
         const int r = MessageBoxW(activeWindow(), widen(text).c_str(), widen(title).c_str(), flags);
@@ -446,6 +455,18 @@ void syncControl(const Dialog& model, const ControlSpec& c, NativeControl& n) {
     }
 }
 
+// Tab follows the screen: the controls that take the focus go to the end of the window order,
+// one after the other in the model's tab order (a control created anew takes its place there
+// rather than the last one); the others keep their order before them.
+void arrangeTabOrder(NativeDialog& d) {
+    for (const int id : tabOrder(d.model->controls()))
+        for (const NativeControl& n : d.controls)
+            if (n.id == id && n.hwnd) {
+                SetWindowPos(n.hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER);
+                break;
+            }
+}
+
 // Creates what the model added, destroys what it removed, and updates the rest.
 void sync(NativeDialog& d) {
     if (!d.hwnd || d.closing) return;
@@ -457,6 +478,7 @@ void sync(NativeDialog& d) {
     }
     std::vector<NativeControl> kept;
     std::vector<bool> used(d.controls.size(), false);
+    bool created = false;
     for (const ControlSpec& c : model.controls()) {
         std::size_t match = d.controls.size();
         for (std::size_t i = 0; i < d.controls.size(); ++i)
@@ -469,11 +491,13 @@ void sync(NativeDialog& d) {
             kept.push_back(d.controls[match]);
         } else {
             kept.push_back(createNative(d, c));
+            created = true;
         }
     }
     for (std::size_t i = 0; i < d.controls.size(); ++i)
         if (!used[i] && d.controls[i].hwnd) DestroyWindow(d.controls[i].hwnd);
     d.controls = std::move(kept);
+    if (created) arrangeTabOrder(d);
     for (std::size_t i = 0; i < d.controls.size(); ++i) syncControl(model, model.controls()[i], d.controls[i]);
     syncMenu(d);
     if (model.focus() != d.shownFocus) {
@@ -536,10 +560,10 @@ void onCommand(NativeDialog& d, WPARAM wp, LPARAM lp) {
         if (from == nullptr && code == 0 && id != IDOK && id != IDCANCEL) {  // a menu entry
             if (model.menuEnabled(id)) model.dispatch({EventKind::Command, id});
         } else if (id == IDOK) {
-            model.dispatch({EventKind::Command, kEnterCommand});
+            // Enter without a default button to press: the handler's, else on to the next box.
+            model.userEnter();
         } else if (id == IDCANCEL) {  // Esc: as the close box
-            model.dispatch({EventKind::Close, 0});
-            model.end(0);
+            model.userClose();
         }
         return;
     }
@@ -587,6 +611,7 @@ INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         {
             Quiet quiet(*d);
             adoptTemplateControls(*d);
+            arrangeTabOrder(*d);
             setSmallIcon(*d);
         }
         // The model has already been initialised; show its state, then give the focus it chose.
@@ -604,8 +629,21 @@ INT_PTR CALLBACK dialogProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             return TRUE;
         case WM_CLOSE:
             if (!d->closing) {
-                d->model->dispatch({EventKind::Close, 0});
-                d->model->end(0);
+                d->model->userClose();
+                afterEvent(*d);
+            }
+            return TRUE;
+        case DM_GETDEFID: {
+            // Enter presses the default button only while it is enabled; otherwise the dialog
+            // hears IDOK, and Enter goes on to the next box.
+            const int id = d->model->defaultButton();
+            SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, id != 0 ? MAKELONG(id, DC_HASDEFID) : 0);
+            return TRUE;
+        }
+        case WM_HELP:
+            // F1: the dialog's own help, else the session's.
+            if (!d->closing && d->quiet == 0) {
+                if (!openHelpFor(d->model)) MessageBeep(MB_OK);
                 afterEvent(*d);
             }
             return TRUE;

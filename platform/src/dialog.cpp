@@ -7,7 +7,8 @@
 
 namespace platform {
 
-Dialog::Dialog(const DialogTemplate& tpl) : tpl_(tpl), caption_(tpl.caption), menus_(tpl.menuBar) {
+Dialog::Dialog(const DialogTemplate& tpl)
+    : tpl_(tpl), caption_(tpl.caption), menus_(tpl.menuBar), escape_(tpl.escape) {
     for (const ControlSpec& c : tpl.controls) createControl(c);
 }
 
@@ -185,6 +186,124 @@ bool Dialog::canClick(int id) const {
         return clickable && isEnabled(id);
     }
     return menuEnabled(id);
+}
+
+namespace {
+
+// A caption as it reads: without its "&" marks, in lower case.
+std::string plainLower(const std::string& raw) {
+    std::string out;
+    for (std::size_t i = 0; i < raw.size(); ++i) {
+        if (raw[i] == '&' && (i + 1 >= raw.size() || raw[i + 1] != '&')) continue;
+        if (raw[i] == '&') ++i;
+        out += static_cast<char>(std::tolower(static_cast<unsigned char>(raw[i])));
+    }
+    return out;
+}
+
+// The vertical span of a control in doubled units, and its centre.
+struct Span {
+    int top, bottom;
+    int centre() const { return (top + bottom) / 2; }
+    bool holds(int y) const { return y >= top && y <= bottom; }
+};
+Span spanOf(const ControlSpec& c) { return {2 * c.y, 2 * (c.y + std::max(c.height, 0))}; }
+
+}  // namespace
+
+bool takesFocus(ControlKind kind) {
+    return kind == ControlKind::Edit || kind == ControlKind::Button || kind == ControlKind::CheckBox ||
+           kind == ControlKind::ListBox || kind == ControlKind::BitmapButton;
+}
+
+std::vector<int> tabOrder(const std::vector<ControlSpec>& controls) {
+    std::vector<const ControlSpec*> stops;
+    for (const ControlSpec& c : controls)
+        if (takesFocus(c.kind)) stops.push_back(&c);
+    std::stable_sort(stops.begin(), stops.end(), [](const ControlSpec* a, const ControlSpec* b) {
+        return spanOf(*a).centre() < spanOf(*b).centre();
+    });
+    // Rows, each led by its highest control; then each row left to right.
+    std::vector<int> order;
+    for (std::size_t i = 0; i < stops.size();) {
+        const Span lead = spanOf(*stops[i]);
+        std::size_t end = i + 1;
+        while (end < stops.size() && lead.holds(spanOf(*stops[end]).centre()) && spanOf(*stops[end]).holds(lead.centre()))
+            ++end;
+        std::stable_sort(stops.begin() + static_cast<std::ptrdiff_t>(i), stops.begin() + static_cast<std::ptrdiff_t>(end),
+                         [](const ControlSpec* a, const ControlSpec* b) { return a->x < b->x; });
+        for (; i < end; ++i)
+            if (std::find(order.begin(), order.end(), stops[i]->id) == order.end()) order.push_back(stops[i]->id);
+    }
+    return order;
+}
+
+int Dialog::defaultButton() const {
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        const ControlSpec& c = controls_[i];
+        if (c.kind == ControlKind::Button && (c.style & StyleDefault) && states_[i].enabled) return c.id;
+    }
+    return 0;
+}
+
+namespace {
+
+// The enabled edit box after `from` in the tab order, wrapping round; 0 when there is no other.
+int nextEditBox(const Dialog& d, int from) {
+    const std::vector<int> order = tabOrder(d.controls());
+    const auto at = std::find(order.begin(), order.end(), from);
+    const std::size_t n = order.size(), start = at == order.end() ? n - 1 : static_cast<std::size_t>(at - order.begin());
+    for (std::size_t step = 1; step <= n; ++step) {
+        const int id = order[(start + step) % n];
+        if (id != from && d.kind(id) == ControlKind::Edit && d.isEnabled(id)) return id;
+    }
+    return 0;
+}
+
+}  // namespace
+
+EnterOutcome Dialog::userEnter() {
+    const int f = focus_;
+    const ControlSpec* focused = find(f);
+    if (focused && focused->kind != ControlKind::CheckBox && canClick(f)) {
+        userClick(f);
+        return EnterOutcome::Pressed;
+    }
+    if (const int button = defaultButton()) {
+        // The focus stays in the box, as when the dialog manager presses the default button.
+        dispatch({EventKind::Command, button});
+        return EnterOutcome::Pressed;
+    }
+    dispatch({EventKind::Command, kEnterCommand});
+    if (ended_ || focus_ != f) return EnterOutcome::Handled;
+    if (const int next = nextEditBox(*this, f)) {
+        focus_ = next;
+        return EnterOutcome::Moved;
+    }
+    return EnterOutcome::Nothing;
+}
+
+bool Dialog::userClose() {
+    keepOpen_ = false;
+    dispatch({EventKind::Close, 0});
+    if (keepOpen_) {
+        keepOpen_ = false;
+        return false;
+    }
+    if (!ended_) end(0);
+    return true;
+}
+
+int Dialog::helpEntry() const {
+    for (const Menu& m : menus_) {
+        if (plainLower(m.title) != "help") continue;
+        for (const MenuEntry& e : m.entries)
+            if (e.id != 0 && e.text != "-") return e.grayed ? 0 : e.id;
+    }
+    for (std::size_t i = 0; i < controls_.size(); ++i)
+        if (controls_[i].kind == ControlKind::Button && plainLower(controls_[i].text) == "help" && states_[i].enabled)
+            return controls_[i].id;
+    return 0;
 }
 
 int showModal(const DialogTemplate& tpl, Handler handler) {

@@ -126,6 +126,12 @@ void traceFileChanges(std::vector<std::string>* log) { faultPlan().trace = log; 
 
 int changingOperations() { return faultPlan().done; }
 
+std::string fullPath(const std::string& path) {
+    if (path.empty()) return path;
+    const std::string whole = os::absolutePath(path);
+    return whole.empty() ? path : whole;
+}
+
 bool isFileSystemRoot(const std::string& path) { return os::isRoot(path.empty() ? "." : path); }
 
 std::string resolvePath(const std::string& dir, const std::string& name) {

@@ -10,6 +10,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "os_files.h"
 
@@ -231,6 +233,12 @@ bool removePath(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 bool renamePath(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
 
 bool createDirectory(const std::string& path) { return ::mkdir(path.c_str(), 0755) == 0; }
+
+std::string absolutePath(const std::string& path) {
+    std::error_code ec;
+    const std::filesystem::path whole = std::filesystem::absolute(path, ec);
+    return ec ? std::string() : whole.lexically_normal().string();
+}
 
 bool isRoot(const std::string& path) {
     char* real = ::realpath(path.c_str(), nullptr);

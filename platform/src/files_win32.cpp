@@ -263,6 +263,18 @@ bool renamePath(const std::string& from, const std::string& to) {
 
 bool createDirectory(const std::string& path) { return CreateDirectoryW(widen(path).c_str(), nullptr) != 0; }
 
+std::string absolutePath(const std::string& path) {
+    const std::wstring wide = widen(path);
+    std::wstring full(MAX_PATH, L'\0');
+    for (int tries = 0; tries < 2; ++tries) {
+        const DWORD n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+        if (n == 0) return {};
+        if (n < full.size()) return narrow(full.substr(0, n));
+        full.assign(n, L'\0');  // n counts the terminating NUL when the buffer was too small
+    }
+    return {};
+}
+
 // A drive's root ("C:\") or a share's ("\\server\share\"): what is left when the full path
 // has nothing after its root.
 bool isRoot(const std::string& path) {

@@ -32,6 +32,17 @@ HelpText unreadable(const std::string& path) {
     return t;
 }
 
+// The topic's heading, its first line, taken off the text with the blank lines after it: the
+// window's title says it.
+std::string takeHeading(std::vector<std::string>& lines) {
+    if (lines.empty()) return "Help";
+    std::string heading = lines.front();
+    heading.erase(heading.find_last_not_of(' ') + 1);
+    lines.erase(lines.begin());
+    while (!lines.empty() && blank(lines.front())) lines.erase(lines.begin());
+    return heading;
+}
+
 HelpText notFound(const std::string& name, const std::vector<std::string>& dirs) {
     HelpText t;
     t.title = "Help - help file not found";
@@ -149,7 +160,8 @@ HelpText findHelpText(const HelpRequest& request, const std::vector<std::string>
         t.found = true;
         bool topicFound = false;
         t.lines = helpTopicLines(text, request.topic, &topicFound);
-        t.title = "Help - " + (request.topic.empty() ? name : request.topic);
+        // A topic is titled with its heading; the whole text (no topic, or one not in it) with its file.
+        t.title = topicFound ? takeHeading(t.lines) : "Help - " + name;
         if (!request.topic.empty() && !topicFound)
             t.lines.insert(t.lines.begin(),
                            {"(The topic " + request.topic + " is not in " + name + "; the whole help text follows.)", ""});

@@ -32,8 +32,9 @@ struct HelpText {
     std::vector<std::string> lines;
     bool found = false;  // false: the lines say why there is none (where it was looked for, or why it cannot be read)
 };
-// The help for a request, from the first of `dirs` that holds its text file: the topic's lines
-// (all of the text, with a note first, when the topic is not in it).
+// The help for a request, from the first of `dirs` that holds its text file: the topic's lines,
+// titled with its heading (its first line, which the lines then leave out); all of the text,
+// with a note first, titled with the file's name when the topic is not in it.
 HelpText findHelpText(const HelpRequest& request, const std::vector<std::string>& dirs);
 
 }  // namespace platform

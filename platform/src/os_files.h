@@ -48,6 +48,8 @@ std::int64_t pathSize(const std::string& path);   // -1 when it does not exist
 bool removePath(const std::string& path);
 bool renamePath(const std::string& from, const std::string& to);  // replaces an existing target
 bool createDirectory(const std::string& path);
+// The path made whole from the current directory and worked out lexically; "" when it cannot be.
+std::string absolutePath(const std::string& path);
 // Whether path names the root folder of its file system (a drive's root on Windows).
 bool isRoot(const std::string& path);
 bool syncDirectoryOf(const std::string& dir);

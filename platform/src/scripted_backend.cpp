@@ -86,8 +86,10 @@ public:
                     if (a == "cancel") return MsgResult::Cancel;
                     break;
                 case MsgButtons::YesNo:
+                case MsgButtons::YesNoCancel:
                     if (a == "yes") return MsgResult::Yes;
                     if (a == "no") return MsgResult::No;
+                    if (a == "cancel" && buttons == MsgButtons::YesNoCancel) return MsgResult::Cancel;
                     break;
             }
             stop(where(l) + "\"answer " + a + "\" does not fit the message box \"" + title + "\"");
@@ -138,6 +140,8 @@ private:
         switch (buttons) {
             case MsgButtons::OkCancel: return first ? MsgResult::Ok : MsgResult::Cancel;
             case MsgButtons::YesNo: return first ? MsgResult::Yes : MsgResult::No;
+            case MsgButtons::YesNoCancel:
+                return first ? MsgResult::Yes : defaultButton == MsgDefault::Second ? MsgResult::No : MsgResult::Cancel;
             case MsgButtons::Ok: break;
         }
         return MsgResult::Ok;
@@ -197,14 +201,9 @@ private:
                 stop(where(l) + "the list box has no line " + std::to_string(n));
             dialog.selectListLine(id, n);
         } else if (v == "enter") {
-            const int f = dialog.focus();
-            if (f != 0 && dialog.exists(f) && dialog.canClick(f) && dialog.kind(f) != ControlKind::CheckBox)
-                dialog.userClick(f);
-            else
-                dialog.dispatch({EventKind::Command, kEnterCommand});
+            dialog.userEnter();
         } else if (v == "close") {
-            dialog.dispatch({EventKind::Close, 0});
-            dialog.end(0);
+            dialog.userClose();
         } else if (v == "answer" || v == "printer") {
             stop(where(l) + "\"" + l.text + "\" came while no message box or printer choice was shown");
         } else {

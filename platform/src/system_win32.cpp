@@ -143,14 +143,17 @@ void bridgeTranscript(const char* line) {
     guarded([&] { publisher->transcript(line); });
 }
 
-// The buttons travel with the default in the bit above them.
+// The buttons travel with the default in the bits above them.
 constexpr int kSecondDefault = 0x100;
+constexpr int kThirdDefault = 0x200;
 
 int bridgeMessage(const char* text, const char* title, int icon, int buttons) {
     return guarded([&] {
-        const MsgDefault def = (buttons & kSecondDefault) ? MsgDefault::Second : MsgDefault::First;
+        const MsgDefault def = (buttons & kThirdDefault)    ? MsgDefault::Third
+                               : (buttons & kSecondDefault) ? MsgDefault::Second
+                                                            : MsgDefault::First;
         return static_cast<int>(publisher->message(text, title, static_cast<MsgIcon>(icon),
-                                                   static_cast<MsgButtons>(buttons & ~kSecondDefault), def));
+                                                   static_cast<MsgButtons>(buttons & ~(kSecondDefault | kThirdDefault)), def));
     });
 }
 
@@ -175,7 +178,9 @@ public:
     }
     MsgResult message(const std::string& text, const std::string& title, MsgIcon icon, MsgButtons buttons,
                       MsgDefault defaultButton) override {
-        const int def = defaultButton == MsgDefault::Second ? kSecondDefault : 0;
+        const int def = defaultButton == MsgDefault::Third    ? kThirdDefault
+                        : defaultButton == MsgDefault::Second ? kSecondDefault
+                                                              : 0;
         return static_cast<MsgResult>(
             b_->message(text.c_str(), title.c_str(), static_cast<int>(icon), static_cast<int>(buttons) | def));
     }

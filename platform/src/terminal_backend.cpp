@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/process.h"
 #include "terminal_dialog.h"
 #include "terminal_input.h"
 #include "terminal_message.h"
@@ -101,7 +102,7 @@ public:
                       MsgDefault defaultButton) override {
         Session session(screen_);
         // The default button starts with the focus: Enter presses it.
-        term::MessageView mv{text, title, icon, buttons, defaultButton == MsgDefault::Second ? 1 : 0};
+        term::MessageView mv{text, title, icon, buttons, static_cast<int>(defaultButton)};
         // The dialog under the box gets the focus back as a dialog does when it is active again:
         // an edit box with its whole text selected, so that what was refused is typed over.
         term::DialogView* under = layers_.empty() ? nullptr : layers_.back().view;
@@ -109,6 +110,10 @@ public:
         for (;;) {
             draw();
             const KeyEvent key = nextKey();
+            if (key.key == Key::F1) {
+                helpFromWindow();
+                continue;
+            }
             if (auto answer = term::messageInput(mv, key, screen_.zones(), screen_.cols())) {
                 if (under) under->lastFocus = 0;
                 return *answer;
@@ -136,13 +141,17 @@ public:
     }
 
     void showPages(const std::string& title, const std::vector<ViewPage>& pages) override {
-        term::PageView view{title, &pages, {}};
+        term::PageView view{title, &pages, {}, !sessionHelp().empty()};
         Session session(screen_);
         Layer layer;
         layer.pages = &view;
         LayerGuard guard(*this, layer);
-        do draw();
-        while (term::pageViewInput(view, nextKey(), screen_.cols(), screen_.rows()));
+        for (;;) {
+            draw();
+            const KeyEvent key = nextKey();
+            if (key.key == Key::F1) helpFromWindow();
+            else if (!term::pageViewInput(view, key, screen_.cols(), screen_.rows())) break;
+        }
     }
 
     void refresh(Dialog&) override { draw(); }
@@ -194,6 +203,11 @@ private:
         if (key.key == Key::Resize) screen_.repaintAll();
         else if (key.key != Key::None) status_.clear();
         return key;
+    }
+
+    // F1 in a window that is no dialog (a message box, the page viewer): the session's help.
+    void helpFromWindow() {
+        if (!openHelpFor(nullptr)) status("No help for this window");
     }
 
     void showHelp(const term::HelpRequest& req) {

@@ -82,8 +82,7 @@ void drawEdit(Screen& s, const Dialog& d, DialogView& view, const Placed& p) {
     if (p.focused) s.cursorAt(p.row, p.col + 1 + (st.selectAll ? 0 : st.cursor - st.scroll));
 }
 
-void drawButton(Screen& s, const Placed& p) {
-    const Caption cap = parseCaption(p.c.text);
+void drawButton(Screen& s, const Placed& p, const Caption& cap) {
     const int len = static_cast<int>(cap.text.size());
     const int inner = std::max(p.cells.cols - 2, len + 2);
     const int pad = std::max(0, (inner - len) / 2);
@@ -97,11 +96,6 @@ void drawButton(Screen& s, const Placed& p) {
 void drawCheckBox(Screen& s, const Dialog& d, const Placed& p) {
     s.put(p.row, p.col, d.isChecked(p.c.id) ? "[X]" : "[ ]", pressableAttr(p));
     s.putCaption(p.row, p.col + 4, parseCaption(p.c.text), p.enabled ? Normal : Dim, p.enabled);
-    if (p.focused) s.cursorAt(p.row, p.col + 1);
-}
-
-void drawBitmapButton(Screen& s, const Placed& p) {
-    s.put(p.row, p.col, "[" + (p.c.text.empty() ? std::string("#") : p.c.text) + "]", pressableAttr(p));
     if (p.focused) s.cursorAt(p.row, p.col + 1);
 }
 
@@ -149,11 +143,12 @@ void drawControl(Screen& s, const Dialog& d, DialogView& view, const Placed& p) 
         case ControlKind::Frame: drawFrame(s, p); break;
         case ControlKind::HLine: s.hline(p.row, p.col, p.cells.cols); break;
         case ControlKind::Label: drawLabel(s, p); break;
-        case ControlKind::Icon: s.put(p.row, p.col, "[*]"); break;
+        case ControlKind::Icon: break;
         case ControlKind::Edit: drawEdit(s, d, view, p); break;
-        case ControlKind::Button: drawButton(s, p); break;
+        case ControlKind::Button: drawButton(s, p, parseCaption(p.c.text)); break;
         case ControlKind::CheckBox: drawCheckBox(s, d, p); break;
-        case ControlKind::BitmapButton: drawBitmapButton(s, p); break;
+        // A picture the terminal cannot show: a button of its words.
+        case ControlKind::BitmapButton: drawButton(s, p, Caption{bitmapCaption(p.c), -1}); break;
         case ControlKind::ListBox: drawList(s, d, view, p); break;
     }
     const bool pressable = p.c.kind == ControlKind::Button || p.c.kind == ControlKind::CheckBox ||

@@ -18,7 +18,6 @@ struct DialogView {
     std::map<int, int> listTop;
     std::map<int, int> listLeft;
     int lastFocus = 0;         // the control that had the focus when the dialog last settled
-    bool enterActs = false;    // Enter in an edit box was seen to do something here
     Scroll scroll;             // the first row and column of the client area in view
     DialogLayout layout;       // as last placed
     DialogFrame frame;

@@ -4,6 +4,9 @@
 #include <set>
 #include <string>
 
+#include "platform/backend.h"
+#include "platform/message.h"
+#include "platform/process.h"
 #include "terminal_menu_bar.h"
 
 namespace platform::term {
@@ -38,41 +41,19 @@ int okButton(const Dialog& d) {
     return 0;
 }
 
-// What F1 opens: the first entry of a menu titled Help, else a button captioned Help.
-struct HelpTarget {
-    int id = 0;
-    bool button = false;
-};
-
-HelpTarget helpTarget(const Dialog& d) {
-    for (const Menu& m : d.menuBar()) {
-        if (!isHelpCaption(m.title)) continue;
-        for (const MenuEntry& e : m.entries)
-            if (!isSeparator(e)) return d.menuEnabled(e.id) ? HelpTarget{e.id, false} : HelpTarget{};
-    }
-    for (const ControlSpec& c : d.controls())
-        if (c.kind == ControlKind::Button && isHelpCaption(c.text) && d.canClick(c.id)) return {c.id, true};
-    return {};
-}
-
+// F1: the dialog's own help, else the session's; the status line says when there is none.
 void openHelp(Dialog& d) {
-    const HelpTarget h = helpTarget(d);
-    if (h.id == 0) return;
-    if (h.button) d.userClick(h.id);
-    else d.dispatch({EventKind::Command, h.id});
+    if (!openHelpFor(&d)) showStatus("No help for this window");
 }
 
-void closeBox(Dialog& d) {
-    d.dispatch({EventKind::Close, 0});
-    d.end(0);
-}
+// Esc is the close box, whether or not the dialog shows one (as Esc is Cancel in a Windows
+// dialog); the key line says what it does.
+void closeBox(Dialog& d) { d.userClose(); }
 
-// Enter on a control that is no push button: the dialog's Enter command, as the dialog
-// manager sends it.
+// Enter: a button presses, a box goes to the default button or on to the next box; never
+// nothing without a word.
 void enter(Dialog& d) {
-    const int f = d.focus();
-    if (focusable(d, f) && d.canClick(f) && d.kind(f) != ControlKind::CheckBox) d.userClick(f);
-    else d.dispatch({EventKind::Command, kEnterCommand});
+    if (d.userEnter() == EnterOutcome::Nothing) showStatus("Enter has nothing to press here: Tab moves on");
 }
 
 // Alt plus a letter: the button or check box whose caption has that mnemonic, else the
@@ -139,20 +120,9 @@ void click(Dialog& d, DialogView& view, const KeyEvent& key, const std::vector<Z
     if (z && z->kind == Zone::Control) clickControl(d, view, *z, key);
 }
 
-// Enter in an edit box is the dialog's Enter command; the key line names it once it was seen
-// to do something there (the amortization moves on to the next box).
-void enterInEdit(Dialog& d, DialogView& view) {
-    const int focus = d.focus();
-    const std::string caption = d.caption();
-    const std::size_t controls = d.controls().size();
-    d.dispatch({EventKind::Command, kEnterCommand});
-    if (d.focus() != focus || d.caption() != caption || d.controls().size() != controls || d.ended())
-        view.enterActs = true;
-}
-
 void editKey(Dialog& d, DialogView& view, int f, const KeyEvent& key) {
     if (key.key == Key::Enter) {
-        enterInEdit(d, view);
+        enter(d);
         return;
     }
     if (key.key == Key::Up || key.key == Key::Down) {
@@ -177,7 +147,7 @@ void listKey(Dialog& d, DialogView& view, int f, const KeyEvent& key) {
                 if (sel < 0 && !lines.empty()) d.selectListLine(f, 0);
                 d.userClick(ok);
             } else {
-                d.dispatch({EventKind::Command, kEnterCommand});
+                enter(d);
             }
             return;
         case Key::Left:
@@ -208,7 +178,9 @@ void checkBoxKey(Dialog& d, DialogView& view, int f, const KeyEvent& key) {
 
 // Buttons and bitmap buttons. Without an edit box to type into, a letter works as its mnemonic.
 void buttonKey(Dialog& d, DialogView& view, int f, const KeyEvent& key) {
-    if (key.key == Key::Enter || (key.key == Key::Char && key.ch == ' ')) {
+    if (key.key == Key::Enter) {
+        enter(d);
+    } else if (key.key == Key::Char && key.ch == ' ') {
         if (d.canClick(f)) d.userClick(f);
     } else if (arrowBack(key.key) || arrowOn(key.key)) {
         moveFocus(d, arrowBack(key.key));
@@ -224,9 +196,7 @@ bool dialogWideKey(Dialog& d, DialogView& view, const KeyEvent& key) {
             if (!d.menuBar().empty()) view.menu = openMenu(d.menuBar(), 0);
             return true;
         case Key::F1: openHelp(d); return true;
-        case Key::Esc:
-            if (d.layout().systemMenu) closeBox(d);
-            return true;
+        case Key::Esc: closeBox(d); return true;
         case Key::Tab: moveFocus(d, false); return true;
         case Key::BackTab: moveFocus(d, true); return true;
         case Key::Alt: mnemonicKey(d, view, static_cast<char>(key.ch)); return true;
@@ -237,7 +207,7 @@ bool dialogWideKey(Dialog& d, DialogView& view, const KeyEvent& key) {
 void controlKey(Dialog& d, DialogView& view, const KeyEvent& key) {
     const int f = d.focus();
     if (!focusable(d, f)) {
-        if (key.key == Key::Enter) d.dispatch({EventKind::Command, kEnterCommand});
+        if (key.key == Key::Enter) enter(d);
         return;
     }
     switch (d.kind(f)) {
@@ -307,6 +277,20 @@ void dialogKey(Dialog& d, DialogView& view, const KeyEvent& key, const std::vect
     if (!dialogWideKey(d, view, key)) controlKey(d, view, key);
 }
 
+namespace {
+
+// What Enter does from a box or a check box: presses the default button (named by its
+// caption), or goes on to the next box; empty when it does neither.
+std::string enterWords(const Dialog& d) {
+    if (const int button = d.defaultButton()) return parseCaption(d.text(button)).text;
+    int boxes = 0;
+    for (const ControlSpec& c : d.controls())
+        if (c.kind == ControlKind::Edit && d.isEnabled(c.id)) ++boxes;
+    return boxes > 1 ? "next box" : "";
+}
+
+}  // namespace
+
 KeyHints hintsFor(const Dialog& d, const DialogView& view) {
     KeyHints h;
     const int f = d.focus();
@@ -315,13 +299,13 @@ KeyHints hintsFor(const Dialog& d, const DialogView& view) {
         const auto it = view.edits.find(f);
         h.selected = it != view.edits.end() && it->second.selectAll;
     }
-    h.enterActs = view.enterActs;
+    h.enter = enterWords(d);
     h.listChooses = okButton(d) != 0;
     h.canMove = focusStops(d) > 1;
     h.mnemonics = hasMnemonics(d);
     h.menu = !d.menuBar().empty();
-    h.help = helpTarget(d).id != 0;
-    h.closeBox = d.layout().systemMenu;
+    h.help = d.helpEntry() != 0 || !sessionHelp().empty();
+    h.escape = d.escapeHint();
     h.scrolls = view.frame.scrolls;
     h.menuOpen = view.menu.open();
     return h;

@@ -122,12 +122,19 @@ bool isBox(ControlKind k) {
 int designCols(int units) { return std::max(1, (units + 2) / 4); }
 int designRows(int units) { return std::max(1, (units + 4) / 8); }
 
+// The characters a box without a field width shows at the least: an amount at full width
+// (-1,234,567.89).
+constexpr int kShownNumberChars = 13;
+
 int minColsOf(const ControlSpec& c) {
     const int len = textCols(c);
     switch (c.kind) {
-        case ControlKind::Edit: return std::min(designCols(c.width), 8);
+        case ControlKind::Edit:
+            // The whole field between the brackets: a date with its separators, a description.
+            if (c.maxLength > 0) return c.maxLength + 2;
+            return std::min(designCols(c.width), kShownNumberChars + 2);
         case ControlKind::Button: return len + 4;
-        case ControlKind::BitmapButton: return static_cast<int>(std::max<std::size_t>(c.text.size(), 1)) + 2;
+        case ControlKind::BitmapButton: return static_cast<int>(bitmapCaption(c).size()) + 4;
         case ControlKind::Icon: return 3;
         case ControlKind::ListBox: return std::max(3, std::min(designCols(c.width), 16));
         case ControlKind::Frame: return 2;
@@ -273,8 +280,16 @@ bool sideBySide(const Part& a, const Part& b) {
     return a0 < b1 && b0 < a1;
 }
 
+// A text, and an edit box showing its whole field, may reach beyond its designed right edge
+// where nothing stands beside it: it pushes only what is on its row, not a column further right
+// on other rows (a description as wide as its field leaves the tax column where it is).
+bool reachesBeyond(ControlKind k) { return isTextLike(k) || k == ControlKind::Edit; }
+
+// The columns such a control takes at the least.
+int ownCols(const Part& p) { return isTextLike(p.kind) ? p.text : p.minCols; }
+
 void requireOwnWidth(Axis& across, const Part& p, int width) {
-    if (isTextLike(p.kind)) across.require(p.left, width, p.text);
+    if (reachesBeyond(p.kind)) across.require(p.left, width, ownCols(p));
     else across.require(p.left, p.right, p.minCols);
 }
 
@@ -282,15 +297,15 @@ void requireOwnWidth(Axis& across, const Part& p, int width) {
 void requireInsideFrame(Axis& across, const Part& f, const Part& c) {
     const int blank = isTextLike(c.kind) ? 1 : 0;
     across.require(f.left, c.left, 1 + blank);
-    if (isTextLike(c.kind)) across.require(c.left, f.right, c.text + 1 + blank);
+    if (reachesBeyond(c.kind)) across.require(c.left, f.right, ownCols(c) + 1 + blank);
     else across.require(c.right, f.right, 1);
 }
 
 // Two controls side by side: the right one starts after the left one's text or cells, a blank
 // between a text and what follows it.
 void requireApart(Axis& across, const Part& a, const Part& b) {
-    if (isTextLike(a.kind)) across.require(a.left, b.left, a.text + 1);
-    else if (a.right <= b.left) across.require(a.right, b.left, isTextLike(b.kind) ? 1 : 0);
+    if (reachesBeyond(a.kind)) across.require(a.left, b.left, ownCols(a) + 1);
+    if (!isTextLike(a.kind) && a.right <= b.left) across.require(a.right, b.left, isTextLike(b.kind) ? 1 : 0);
 }
 
 Axis acrossAxis(const std::vector<Part>& parts, int width) {
@@ -392,7 +407,8 @@ std::vector<Cells> columnsAt(const Plan& plan, double unitsPerCol, int* totalCol
         const Part& p = plan.parts[i];
         if (p.shape == Shape::Hidden) continue;
         cells[i].col = plan.across.cellOf(at, p.left);
-        cells[i].cols = isTextLike(p.kind) ? p.text : plan.across.cellOf(at, p.right) - cells[i].col;
+        const int designed = plan.across.cellOf(at, p.right) - cells[i].col;
+        cells[i].cols = isTextLike(p.kind) ? p.text : p.kind == ControlKind::Edit ? std::max(designed, p.minCols) : designed;
     }
     if (totalCols) *totalCols = plan.across.cellOf(at, plan.width);
     return cells;
@@ -436,25 +452,36 @@ DialogLayout rowsAt(const Plan& plan, std::vector<Cells> cells, int cols, const 
 }
 
 // The fewest units per cell from `design` on for which fits() holds; `tightest` when even that
-// one does not. fits() holds for every value above one for which it holds.
+// one does not. Whole cells make fits() hold a little unevenly (a scale may fit where a slightly
+// coarser one does not): the scales are tried in small steps, and the step that first fits is
+// narrowed down.
 template <class Fits>
 double fewestUnitsThatFit(double design, double tightest, Fits fits) {
     if (fits(design)) return design;
-    if (!fits(tightest)) return tightest;
-    double lo = design, hi = tightest;
-    for (int i = 0; i < 40; ++i) {
-        const double mid = (lo + hi) / 2;
-        (fits(mid) ? hi : lo) = mid;
+    double lo = design;
+    for (double u = design * 1.03; u < tightest; u *= 1.03) {
+        if (fits(u)) {
+            double hi = u;
+            for (int i = 0; i < 12; ++i) {
+                const double mid = (lo + hi) / 2;
+                (fits(mid) ? hi : lo) = mid;
+            }
+            return hi;
+        }
+        lo = u;
     }
-    return hi;
+    return tightest;
 }
 
 }  // namespace
 
 bool isDrawn(const ControlSpec& c) {
     if (c.kind == ControlKind::Label && (c.textColour == kShadowGrey || textCols(c) == 0)) return false;
-    return true;
+    // An icon is a picture only: on the character grid it would be a stray mark.
+    return c.kind != ControlKind::Icon;
 }
+
+std::string bitmapCaption(const ControlSpec& c) { return c.words.empty() ? c.text : c.words; }
 
 int textCols(const ControlSpec& c) {
     const int n = static_cast<int>(parseCaption(c.text).text.size());

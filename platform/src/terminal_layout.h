@@ -34,8 +34,10 @@ struct DialogLayout {
 };
 
 // The light-grey copy of a heading is its engraved shadow and is not drawn (one heading is
-// enough on a terminal); neither is a label without text.
+// enough on a terminal); neither is a label without text, nor an icon.
 bool isDrawn(const ControlSpec& c);
+// A bitmap button shows its picture's words, else the name of its picture.
+std::string bitmapCaption(const ControlSpec& c);
 // Labels and check boxes are one row of text; the text of a label with a "&" mark is shorter.
 int textCols(const ControlSpec& c);
 

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "platform/files.h"
+#include "platform/process.h"
 
 namespace platform::term {
 
@@ -102,7 +103,7 @@ std::optional<MsgResult> messageInput(MessageView& mv, const KeyEvent& key, cons
 }
 
 std::string messageHints(const MessageView& mv, int width) {
-    return messageKeyLine(layoutFor(mv, width).buttons, width);
+    return messageKeyLine(layoutFor(mv, width).buttons, width, !sessionHelp().empty());
 }
 
 Pager helpPager(const HelpRequest& req) {
@@ -126,8 +127,12 @@ void drawPager(Screen& s, Pager& p) {
     for (int i = 0; i < visible && p.top + i < static_cast<int>(lines.size()); ++i)
         s.put(1 + i, 1, lines[static_cast<std::size_t>(p.top + i)]);
     const int last = std::min(static_cast<int>(lines.size()), p.top + visible);
-    std::string foot = " Lines " + std::to_string(lines.empty() ? 0 : p.top + 1) + "-" + std::to_string(last) +
-                       " of " + std::to_string(lines.size()) + "   Up/Down, PgUp/PgDn, Space scroll   q or Esc closes";
+    const std::string where = "Lines " + std::to_string(lines.empty() ? 0 : p.top + 1) + "-" + std::to_string(last) +
+                              " of " + std::to_string(lines.size());
+    std::string foot = " " + fitKeyItems({{where, "", 1},
+                                          {"Up/Down, PgUp/PgDn, Space scroll", "PgUp/PgDn scroll", 2},
+                                          {"q or Esc closes", "q/Esc close", 0}},
+                                         cols - 2);
     foot.resize(static_cast<std::size_t>(std::max(0, cols)), ' ');
     s.put(rows - 1, 0, foot, Reverse);
     s.cursorAt(-1, -1);

@@ -92,10 +92,20 @@ void drawPageView(Screen& s, PageView& v) {
             }
         }
     }
-    std::string foot = " PgDn/Space next page, PgUp/b previous, arrows scroll, Home/End first/last, q or Esc closes";
+    std::string foot = " " + pageViewKeys(cols - 2, v.help);
     foot.resize(static_cast<std::size_t>(std::max(0, cols)), ' ');
     s.put(rows - 1, 0, foot, Reverse);
     s.cursorAt(-1, -1);
+}
+
+std::string pageViewKeys(int width, bool help) {
+    return fitKeyItems({{"PgDn/Space next page", "PgDn next", 1},
+                        {"PgUp/b previous", "PgUp back", 2},
+                        {"arrows scroll", "", 4},
+                        {"Home/End first/last", "Home/End", 5},
+                        {"q or Esc closes", "q/Esc close", 0},
+                        {help ? "F1 help" : "", "", 3}},
+                       width);
 }
 
 bool pageViewInput(PageView& v, const KeyEvent& key, int screenCols, int screenRows) {

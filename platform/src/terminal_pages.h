@@ -31,7 +31,10 @@ struct PageView {
     std::string title;
     const std::vector<ViewPage>* pages = nullptr;
     PageViewState at;
+    bool help = false;  // F1 opens the help
 };
+// The viewer's key line, as much as fits in `width` columns: how to close it the last to go.
+std::string pageViewKeys(int width, bool help);
 void drawPageView(Screen& s, PageView& v);
 // A key in the viewer; false when it closes the view.
 bool pageViewInput(PageView& v, const KeyEvent& key, int screenCols, int screenRows);

@@ -80,6 +80,10 @@ MessageLayout layoutMessage(const std::string& text, const std::string& title, M
             box.buttons = {"&Yes", "&No"};
             box.results = {MsgResult::Yes, MsgResult::No};
             break;
+        case MsgButtons::YesNoCancel:
+            box.buttons = {"&Yes", "&No", "&Cancel"};
+            box.results = {MsgResult::Yes, MsgResult::No, MsgResult::Cancel};
+            break;
     }
     const int markWidth = box.mark.empty() ? 0 : static_cast<int>(box.mark.size()) + 2;
     // Border and one blank each side.

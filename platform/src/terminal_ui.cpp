@@ -141,18 +141,13 @@ char mnemonic(std::string_view raw) {
 
 // ---- tab order --------------------------------------------------------------------------------
 
-bool isFocusable(ControlKind kind) {
-    return kind == ControlKind::Edit || kind == ControlKind::Button || kind == ControlKind::CheckBox ||
-           kind == ControlKind::ListBox || kind == ControlKind::BitmapButton;
-}
+bool isFocusable(ControlKind kind) { return takesFocus(kind); }
 
 int nextFocus(const std::vector<ControlSpec>& controls, int current, bool backwards,
               const std::function<bool(int)>& enabled) {
     std::vector<int> order;
-    for (const ControlSpec& c : controls)
-        if (isFocusable(c.kind) && enabled(c.id) &&
-            std::find(order.begin(), order.end(), c.id) == order.end())
-            order.push_back(c.id);
+    for (const int id : tabOrder(controls))
+        if (enabled(id)) order.push_back(id);
     if (order.empty()) return 0;
     const auto it = std::find(order.begin(), order.end(), current);
     const int n = static_cast<int>(order.size());
@@ -223,7 +218,9 @@ bool applyEditKey(EditState& st, const KeyEvent& key, bool upperCase, int maxLen
 void scrollEditToCursor(EditState& st, int width) {
     const int size = static_cast<int>(st.text.size());
     st.cursor = std::clamp(st.cursor, 0, size);
-    if (st.selectAll) {
+    // A text that fits shows whole; after its last character the cursor stands on the bracket
+    // that closes a full box.
+    if (st.selectAll || size <= width) {
         st.scroll = 0;
         return;
     }
@@ -310,32 +307,37 @@ int jumpToLetter(const std::vector<std::string>& lines, int selection, int ch) {
 // ---- buttons and the key line ----------------------------------------------------------------
 
 bool isOkCaption(std::string_view raw) { return lowerText(parseCaption(raw).text) == "ok"; }
-bool isHelpCaption(std::string_view raw) { return lowerText(parseCaption(raw).text) == "help"; }
 
 namespace {
 
-// Joins the items that fit in width columns, two blanks apart, in their order.
-std::string joinFitting(const std::vector<std::string>& items, int width) {
-    std::string out;
-    for (const std::string& item : items) {
-        const std::size_t more = (out.empty() ? 0 : 2) + item.size();
-        if (static_cast<int>(out.size() + more) > width) continue;
-        if (!out.empty()) out += "  ";
-        out += item;
+int lineLength(const std::vector<KeyItem>& items, const std::vector<int>& form) {
+    int n = 0;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (form[i] == 2) continue;
+        n += (n ? 2 : 0) + static_cast<int>((form[i] == 1 ? items[i].shorter : items[i].words).size());
     }
-    return out;
+    return n;
 }
 
-std::vector<std::string> focusHints(const KeyHints& h) {
+// Indices of the items, least important first (the later of two equal ones first).
+std::vector<std::size_t> leastImportantFirst(const std::vector<KeyItem>& items) {
+    std::vector<std::size_t> order(items.size());
+    for (std::size_t i = 0; i < order.size(); ++i) order[i] = order.size() - 1 - i;
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return items[a].rank > items[b].rank; });
+    return order;
+}
+
+std::vector<KeyItem> focusItems(const KeyHints& h) {
+    const KeyItem type{h.selected ? "Type replaces" : "Type inserts", "", 2};
+    const KeyItem arrows{"Arrows/Home/End", "Arrows", 7};
+    const KeyItem enter{h.enter.empty() ? "" : "Enter " + h.enter, h.enter == "next box" ? "Enter next" : "", 1};
     switch (h.focus) {
-        case KeyHints::Edit:
-            if (h.enterActs) return {h.selected ? "Type replaces" : "Type inserts", "Enter next", "Arrows/Home/End"};
-            return {h.selected ? "Type replaces" : "Type inserts", "Arrows/Home/End"};
-        case KeyHints::Button: return {"Enter press"};
-        case KeyHints::CheckBox: return {"Space check"};
+        case KeyHints::Edit: return {type, enter, arrows};
+        case KeyHints::Button: return {{"Enter press", "", 1}};
+        case KeyHints::CheckBox: return {{"Space check", "", 2}, enter};
         case KeyHints::List:
-            if (h.listChooses) return {"Up/Down line", "Enter choose", "Letter jumps"};
-            return {"Up/Down line", "Letter jumps"};
+            if (h.listChooses) return {{"Up/Down line", "Up/Down", 2}, {"Enter choose", "", 1}, {"Letter jumps", "", 7}};
+            return {{"Up/Down line", "Up/Down", 2}, {"Letter jumps", "", 7}};
         case KeyHints::None: break;
     }
     return {};
@@ -343,27 +345,61 @@ std::vector<std::string> focusHints(const KeyHints& h) {
 
 }  // namespace
 
-std::string keyLine(const KeyHints& h, int width) {
-    if (h.menuOpen) return joinFitting({"Up/Down entry", "Enter choose", "Left/Right menu", "Esc closes the menu"}, width);
-    std::vector<std::string> items = focusHints(h);
-    if (h.canMove) items.push_back(h.scrolls ? "Tab next (scrolls)" : "Tab next");
-    if (h.help) items.push_back("F1 help");
-    if (h.closeBox) items.push_back("Esc close");
-    if (h.menu) items.push_back("F10 menu");
-    if (h.mnemonics) items.push_back("Alt+letter");
-    if (h.canMove) items.push_back("Shift-Tab back");
-    return joinFitting(items, width);
+std::string fitKeyItems(const std::vector<KeyItem>& all, int width) {
+    std::vector<KeyItem> items;
+    for (const KeyItem& i : all)
+        if (!i.words.empty()) items.push_back(i);
+    // 0 the words, 1 the shorter words, 2 left out.
+    // The least important item takes its shorter words, and goes when even they leave the line
+    // too long, before the next one is touched.
+    std::vector<int> form(items.size(), 0);
+    for (std::size_t i : leastImportantFirst(items)) {
+        if (lineLength(items, form) <= width) break;
+        if (!items[i].shorter.empty()) form[i] = 1;
+        if (lineLength(items, form) <= width) break;
+        form[i] = 2;
+    }
+    std::string out;
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (form[i] == 2) continue;
+        if (!out.empty()) out += "  ";
+        out += form[i] == 1 ? items[i].shorter : items[i].words;
+    }
+    return out;
 }
 
-std::string messageKeyLine(const std::vector<std::string>& buttons, int width) {
-    if (buttons.size() <= 1) return joinFitting({"Enter or Esc: " + (buttons.empty() ? std::string("OK") : parseCaption(buttons[0]).text)}, width);
-    std::vector<std::string> items;
-    for (const std::string& b : buttons) {
-        const char m = mnemonic(b);
-        if (m != 0) items.push_back(std::string(1, static_cast<char>(m - 'a' + 'A')) + " " + parseCaption(b).text);
+std::string keyLine(const KeyHints& h, int width) {
+    if (h.menuOpen)
+        return fitKeyItems({{"Up/Down entry", "Up/Down", 2}, {"Enter choose", "", 1}, {"Left/Right menu", "Left/Right", 3},
+                            {"Esc closes the menu", "Esc closes menu", 0}},
+                           width);
+    // The focused control's own keys first, its minor ones (rank 7) near the end.
+    std::vector<KeyItem> items, minor;
+    for (const KeyItem& i : focusItems(h)) (i.rank >= 7 ? minor : items).push_back(i);
+    if (!h.escape.empty()) items.push_back({"Esc " + h.escape, "", 0});
+    if (h.canMove) items.push_back({h.scrolls ? "Tab next (scrolls)" : "Tab next", "Tab next", 3});
+    if (h.help) items.push_back({"F1 help", "", 4});
+    if (h.menu) items.push_back({"F10 menu", "", 5});
+    if (h.mnemonics) items.push_back({"Alt+letter", "", 6});
+    items.insert(items.end(), minor.begin(), minor.end());
+    if (h.canMove) items.push_back({"Shift-Tab back", "S-Tab back", 8});
+    return fitKeyItems(items, width);
+}
+
+std::string messageKeyLine(const std::vector<std::string>& buttons, int width, bool help) {
+    const std::string last = buttons.empty() ? std::string("OK") : parseCaption(buttons.back()).text;
+    std::vector<KeyItem> items;
+    if (buttons.size() <= 1) {
+        items.push_back({"Enter or Esc: " + last, "Enter/Esc: " + last, 0});
+    } else {
+        for (const std::string& b : buttons) {
+            const char m = mnemonic(b);
+            if (m != 0) items.push_back({std::string(1, static_cast<char>(m - 'a' + 'A')) + " " + parseCaption(b).text, "", 1});
+        }
+        items.insert(items.end(), {{"Enter chooses", "", 2}, {"Tab next", "", 3}, {"Esc " + last, "", 0}});
     }
-    items.insert(items.end(), {"Enter chooses", "Tab next", "Esc " + parseCaption(buttons.back()).text});
-    return joinFitting(items, width);
+    if (help) items.push_back({"F1 help", "", 4});
+    return fitKeyItems(items, width);
 }
 
 // ---- menu bar ---------------------------------------------------------------------------------

@@ -89,8 +89,9 @@ char mnemonic(std::string_view raw);
 // ---- tab order --------------------------------------------------------------------------------
 
 bool isFocusable(ControlKind kind);
-// The next (or, backwards, previous) enabled focusable control after `current` in creation
-// order, wrapping round; 0 when there is none. `enabled` tells whether an ID is enabled.
+// The next (or, backwards, previous) enabled focusable control after `current` in the tab order
+// (tabOrder: as the controls stand on the screen), wrapping round; 0 when there is none.
+// `enabled` tells whether an ID is enabled.
 int nextFocus(const std::vector<ControlSpec>& controls, int current, bool backwards,
               const std::function<bool(int)>& enabled);
 
@@ -169,29 +170,40 @@ int menuForMnemonic(const std::vector<Menu>& menus, char letter);
 
 // ---- buttons and the key line --------------------------------------------------------------------
 
-// A button captioned OK (any letter case, "&" aside); a menu or button captioned Help.
+// A button captioned OK (any letter case, "&" aside).
 bool isOkCaption(std::string_view raw);
-bool isHelpCaption(std::string_view raw);
 
 // What works in the window on top, for the key line at the foot of the screen.
 struct KeyHints {
     enum Focus { None, Edit, Button, CheckBox, List } focus = None;
     bool selected = false;      // Edit: its whole text is selected (typing replaces it)
-    bool enterActs = false;     // Edit: Enter does something in this dialog
+    std::string enter;          // Edit, CheckBox: what Enter does ("OK", "next box"); empty: nothing
     bool listChooses = false;   // List: Enter chooses the line (the dialog has an OK button)
     bool canMove = false;       // more than one control takes the focus
     bool mnemonics = false;     // Alt plus a letter presses a button
     bool menu = false;          // F10 opens the menu bar
     bool help = false;          // F1 opens the help
-    bool closeBox = false;      // Esc closes
+    std::string escape;         // what Esc does ("close", "save and close"); empty: nothing
     bool scrolls = false;       // the dialog is larger than the screen
     bool menuOpen = false;      // a menu is open: its keys instead
 };
-// "Type replaces  Tab next  F1 help  Esc close", as much as fits in `width` columns (the most
-// useful first).
+
+// One item of a key line: its words, shorter words for a narrow screen (empty: none), and how
+// much it matters (0 the most).
+struct KeyItem {
+    std::string words;
+    std::string shorter;
+    int rank = 0;
+};
+// The items in their order, two blanks apart, within `width` columns: when they do not fit,
+// the least important one takes its shorter words, or goes, then the next.
+std::string fitKeyItems(const std::vector<KeyItem>& items, int width);
+
+// "Type replaces  Enter OK  Esc close  Tab next  F1 help ...", as much as fits in `width`
+// columns; what Esc does is the last to go.
 std::string keyLine(const KeyHints& hints, int width);
-// The key line of a message box with these buttons.
-std::string messageKeyLine(const std::vector<std::string>& buttons, int width);
+// The key line of a message box with these buttons (F1 named when the help opens from it).
+std::string messageKeyLine(const std::vector<std::string>& buttons, int width, bool help = false);
 
 // ---- message boxes ----------------------------------------------------------------------------
 

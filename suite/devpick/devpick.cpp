@@ -60,6 +60,7 @@ platform::DialogTemplate buildChoiceDialog(const std::string& title) {
     t.centred = true;
     t.systemMenu = true;
     t.topmost = true;
+    t.escape = "cancel, print nothing";
     t.controls = {
         {ControlKind::Label, kTitleLabel, title.empty() ? std::string("Print") : "Print " + title, 10, 5, 200, 12},
         {ControlKind::Label, kListLabel, "Printer", 10, 20, 60, 12},
@@ -67,7 +68,7 @@ platform::DialogTemplate buildChoiceDialog(const std::string& title) {
         {ControlKind::Label, kFileLabel, "File name", 10, 98, 50, 12},
         {ControlKind::Edit, kFileName, "", 60, 96, 150, 12, platform::StyleDisabled | platform::StyleSunken},
         {ControlKind::CheckBox, kRawBox, "Send as is (the printer knows the codes)", 10, 111, 200, 10},
-        {ControlKind::Button, kOk, "OK", 50, 125, 40, 14},
+        {ControlKind::Button, kOk, "OK", 50, 125, 40, 14, platform::StyleDefault},
         {ControlKind::Button, kCancel, "Cancel", 130, 125, 40, 14},
     };
     return t;

@@ -127,15 +127,16 @@ inline std::string targetProblem(const std::string& printed, const std::string& 
 }
 
 // Whether target may be written: its problem shown, or the user asked before an existing file is
-// replaced (No is the default answer). True when the writing may go ahead.
+// replaced (No is the default answer; the question names it with its whole path). True when the
+// writing may go ahead.
 inline bool mayWrite(const std::string& printed, const std::string& target) {
     if (const std::string problem = targetProblem(printed, target); !problem.empty()) {
         platform::messageBox("Nothing was written: " + problem + ".", "Print", platform::MsgIcon::Error);
         return false;
     }
     if (!platform::fileExists(target)) return true;
-    return platform::messageBox(target + " already exists.\r\nReplace it with the printed report?", "Print",
-                                platform::MsgIcon::Question, platform::MsgButtons::YesNo, true,
+    const std::string question = platform::fullPath(target) + " already exists.\r\nReplace it with the printed report?";
+    return platform::messageBox(question, "Print", platform::MsgIcon::Question, platform::MsgButtons::YesNo, true,
                                 platform::MsgDefault::Second) == platform::MsgResult::Yes;
 }
 

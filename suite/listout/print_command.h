@@ -113,14 +113,15 @@ inline bool readCommand(const std::string& command, PrintCommand& pc) {
 }
 
 // Device FILE: a copy of the file under the name in field 3, written beside it and put in its
-// place, after the checks of print_target.h.
+// place, after the checks of print_target.h. The note says where it went with the whole path,
+// whatever directory the program runs in ("Report written to /home/ann/books/depreciation.txt").
 inline int saveCopy(const PrintCommand& pc) {
     if (pc.target.empty()) return fail("No file name was given for the copy of " + pc.file + ".");
     if (!printtarget::mayWrite(pc.file, pc.target)) return -1;
     if (!platform::replaceWithCopy(pc.file, pc.target))
         return fail("The report could not be saved as " + pc.target + " (" +
                     platform::describeFileError(platform::lastFileError()) + "); nothing there was changed.");
-    platform::showStatus("Report written to " + pc.target);
+    platform::showStatus("Report written to " + platform::fullPath(pc.target));
     return 0;
 }
 
@@ -132,7 +133,7 @@ inline int savePdf(const PrintCommand& pc) {
     if (!printtarget::mayWrite(pc.file, pc.target)) return -1;
     const dprender::RenderResult res = dprender::renderFile(pdfRequest(pc, pc.target, localePaper()));
     if (!res.ok) return fail("The report could not be saved as the PDF " + pc.target + ". " + res.error);
-    platform::showStatus("PDF written to " + pc.target);
+    platform::showStatus("PDF written to " + platform::fullPath(pc.target));
     return 0;
 }
 

@@ -69,7 +69,11 @@ struct Flow {
 const Flow kFlows[] = {
     {"report", dp::RunDepreciationReport, "type 201 12312003\nclick 301\nprinter cancel\n", dp::ChangeFlag::None,
      [](const TempClient& c) { return filesView(c, {"depr.fil", "depr.idx", "report.txt"}); }},
-    {"add", dp::RunAssetMaintenance, "type 201 X9\nclick 194\ntype 202 Added\nclick 196\nclick 199\n",
+    // When the save failed, the record is still open with its typing: the close asks, Enter keeps
+    // the record (the default), Abort drops it and the close then leaves. After a save that
+    // succeeded, the close leaves at once and the lines after it are not read.
+    {"add", dp::RunAssetMaintenance,
+     "type 201 X9\nclick 194\ntype 202 Added\nclick 196\nclick 199\nenter\nclick 197\nclick 199\n",
      dp::ChangeFlag::None, registerView},
     {"pack", dp::RunAssetMaintenance, "click 199\n", dp::ChangeFlag::Deleted,
      [](const TempClient& c) { return filesView(c, {"depr.fil", "depr.idx", "ODEPR.FIL", "ODEPR.IDX"}); }},

@@ -608,11 +608,39 @@ TEST_F(MaintenanceTest, AdditionAfterDeletionOnlySortsTheIndex) {
     EXPECT_FALSE(platform::fileExists(client.path("ODEPR.FIL")));
 }
 
-TEST_F(MaintenanceTest, CloseBoxDiscardsAnOpenEdit) {
-    client.writeRegister({asset("AB1", "Truck")});
-    const auto before = client.bytes("depr.fil");
-    runMaintenance("type 201 AB1\nclick 194\ntype 202 Lost\nclose\n");
-    EXPECT_EQ(client.bytes("depr.fil"), before);
+// Closing while a record is open: an unchanged record is discarded without a word, as before;
+// typing that is not saved is asked about first, by the close box (Esc), the "&Close" button and
+// the "&Close" menu entry alike. Yes saves, No discards, Cancel (Enter's answer) goes back to
+// the record, which the next close asks about again.
+TEST_F(MaintenanceTest, ClosingAsksBeforeUnsavedTypingIsDropped) {
+    const std::string kAsked = "message: Save Asset Record | Asset AB1 has changes that are not saved.\\n"
+                               "Yes saves them, No discards them, Cancel goes back to the record.";
+    const struct {
+        const char* how;     // the lines after the record was opened
+        bool asked;
+        const char* stored;  // the description afterwards
+    } cases[] = {
+        {"close\n", false, "Truck"},
+        {"click 199\n", false, "Truck"},
+        {"type 202 Truck\nclose\n", false, "Truck"},  // typed back as it was: nothing changed
+        {"type 202 Lorry\nclose\nanswer no\n", true, "Truck"},
+        {"type 202 Lorry\nclose\nanswer yes\n", true, "Lorry"},
+        {"type 202 Lorry\nclick 199\nanswer yes\n", true, "Lorry"},
+        {"type 202 Lorry\nclick 609\nanswer no\n", true, "Truck"},
+        {"type 202 Lorry\nclose\nanswer cancel\ntype 202 Lorry 2\nclick 196\nclick 199\n", true, "Lorry 2"},
+        {"type 202 Lorry\nclose\nenter\nclose\nanswer no\n", true, "Truck"},
+        // A save that the record refuses keeps the dialog open with what was typed.
+        {"type 208 12O.00\nclose\nanswer yes\nanswer ok\ntype 208 120\nclose\nanswer yes\n", true, "Truck"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.how);
+        client.writeRegister({asset("AB1", "Truck")});
+        const std::string t = runMaintenance(std::string("type 201 AB1\nclick 194\n") + c.how);
+        EXPECT_EQ(mt::countPrefix(t, kAsked) > 0, c.asked) << t;
+        const std::vector<dp::AssetRecord> records = client.readRecords();
+        ASSERT_EQ(records.size(), 1u);
+        EXPECT_EQ(trimRight(records[0].Description), c.stored);
+    }
 }
 
 TEST_F(MaintenanceTest, NextDialogAfterClosingDuringAnEditStartsIdle) {

@@ -22,11 +22,11 @@ void write(const TempClient& dir, const std::string& name, const std::string& te
 TEST(HelpText, TheTopicFromTheFirstPlaceThatHasTheText) {
     TempClient first, second;
     write(second, "writeup.txt", kText);
-    write(first, "WRITEUP.TXT", "@topic AppendixC\r\nfrom the first place\r\n");
+    write(first, "WRITEUP.TXT", "@topic AppendixC\r\nFROM THE FIRST PLACE  \r\n\r\n  text\r\n");
     const platform::HelpText t = platform::findHelpText({"AppendixC", "writeup.hlp"}, {first.code(), second.code()});
     EXPECT_TRUE(t.found);
-    EXPECT_EQ(t.title, "Help - AppendixC");
-    EXPECT_EQ(t.lines, (std::vector<std::string>{"from the first place"})) << "any letter case of the name";
+    EXPECT_EQ(t.title, "FROM THE FIRST PLACE") << "titled with the topic's heading";
+    EXPECT_EQ(t.lines, (std::vector<std::string>{"  text"})) << "any letter case of the name; the heading in the title only";
 }
 
 TEST(HelpText, AMissingTopicShowsTheWholeTextWithANote) {
@@ -34,6 +34,7 @@ TEST(HelpText, AMissingTopicShowsTheWholeTextWithANote) {
     write(dir, "writeup.txt", kText);
     const platform::HelpText t = platform::findHelpText({"Missing", "writeup.hlp"}, {dir.code()});
     EXPECT_TRUE(t.found);
+    EXPECT_EQ(t.title, "Help - writeup.txt");
     ASSERT_GE(t.lines.size(), 3u);
     EXPECT_EQ(t.lines[0], "(The topic Missing is not in writeup.txt; the whole help text follows.)");
     EXPECT_EQ(t.lines[2], "first");

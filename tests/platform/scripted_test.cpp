@@ -124,3 +124,30 @@ TEST(ScriptedBackend, EnterAtAQuestionPressesItsDefaultButton) {
     EXPECT_EQ(run.transcript(), "message: Q | Close?\nmessage: Q | Delete?\nmessage: Q | Go on?\n"
                                 "message: N | Noted.\nmessage: Q | Print?\n");
 }
+
+// Yes/No/Cancel: each answer, Enter's default (the third when asked), and a third default that a
+// box of two buttons does not have falls back to its second.
+TEST(ScriptedBackend, ThreeButtonQuestions) {
+    const struct {
+        const char* line;
+        MsgButtons buttons;
+        MsgDefault def;
+        MsgResult result;
+    } cases[] = {
+        {"answer yes\n", MsgButtons::YesNoCancel, MsgDefault::Third, MsgResult::Yes},
+        {"answer no\n", MsgButtons::YesNoCancel, MsgDefault::Third, MsgResult::No},
+        {"answer cancel\n", MsgButtons::YesNoCancel, MsgDefault::First, MsgResult::Cancel},
+        {"enter\n", MsgButtons::YesNoCancel, MsgDefault::Third, MsgResult::Cancel},
+        {"enter\n", MsgButtons::YesNoCancel, MsgDefault::Second, MsgResult::No},
+        {"enter\n", MsgButtons::YesNoCancel, MsgDefault::First, MsgResult::Yes},
+        {"enter\n", MsgButtons::YesNo, MsgDefault::Third, MsgResult::No},
+        {"enter\n", MsgButtons::OkCancel, MsgDefault::Third, MsgResult::Cancel},
+    };
+    for (const auto& c : cases) {
+        ScriptRun run(c.line);
+        EXPECT_EQ(messageBox("Save?", "Q", MsgIcon::Question, c.buttons, true, c.def), c.result) << c.line;
+    }
+    ScriptRun wrong("answer cancel\n");
+    EXPECT_THROW(messageBox("Delete?", "Q", MsgIcon::Question, MsgButtons::YesNo), ScriptStop)
+        << "cancel is no answer to Yes/No";
+}

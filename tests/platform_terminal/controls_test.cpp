@@ -90,6 +90,10 @@ TEST(EditBox, ScrollKeepsTheCursorInTheField) {
     st = EditState{"AB", 2, 5, false};
     platform::term::scrollEditToCursor(st, 4);
     EXPECT_EQ(st.scroll, 0);
+    // A full box shows every character, the cursor after them on its closing bracket.
+    st = EditState{"101234", 6, 0, false};
+    platform::term::scrollEditToCursor(st, 6);
+    EXPECT_EQ(st.scroll, 0);
 }
 
 // The editing rule: a box that receives the focus has its whole text selected, padding aside.
@@ -231,52 +235,97 @@ TEST(KeyLine, NamesTheKeysThatWork) {
     KeyHints edit;
     edit.focus = KeyHints::Edit;
     edit.selected = true;
+    edit.enter = "OK";
     edit.canMove = true;
     edit.help = true;
-    edit.closeBox = true;
+    edit.escape = "close";
     edit.menu = true;
     edit.mnemonics = true;
-    EXPECT_EQ(platform::term::keyLine(edit, 200),
-              "Type replaces  Arrows/Home/End  Tab next  F1 help  Esc close  F10 menu  Alt+letter  Shift-Tab back");
-    // What does not fit is left out, the most useful kept.
-    EXPECT_EQ(platform::term::keyLine(edit, 40), "Type replaces  Arrows/Home/End  Tab next");
-    EXPECT_EQ(platform::term::keyLine(edit, 44), "Type replaces  Arrows/Home/End  Tab next");
-    EXPECT_EQ(platform::term::keyLine(edit, 50), "Type replaces  Arrows/Home/End  Tab next  F1 help");
     KeyHints amort = edit;
     amort.selected = false;
-    amort.enterActs = true;
+    amort.enter = "next box";
     amort.help = amort.menu = false;
-    EXPECT_EQ(platform::term::keyLine(amort, 80),
-              "Type inserts  Enter next  Arrows/Home/End  Tab next  Esc close  Alt+letter");
+    amort.escape = "print";
     KeyHints list;
     list.focus = KeyHints::List;
     list.listChooses = true;
     list.canMove = true;
     list.scrolls = true;
-    EXPECT_EQ(platform::term::keyLine(list, 80),
-              "Up/Down line  Enter choose  Letter jumps  Tab next (scrolls)  Shift-Tab back");
-    list.listChooses = false;
-    EXPECT_EQ(platform::term::keyLine(list, 80), "Up/Down line  Letter jumps  Tab next (scrolls)  Shift-Tab back");
-    KeyHints options;  // no close box, no mnemonics: neither Esc nor Alt is named
+    list.escape = "open 101";
+    KeyHints listOnly = list;
+    listOnly.listChooses = false;
+    KeyHints options;  // no mnemonics: Alt is not named
     options.focus = KeyHints::CheckBox;
+    options.enter = "Ok";
     options.canMove = true;
-    EXPECT_EQ(platform::term::keyLine(options, 80), "Space check  Tab next  Shift-Tab back");
+    options.escape = "cancel";
     KeyHints menuOpen = edit;
     menuOpen.menuOpen = true;
-    EXPECT_EQ(platform::term::keyLine(menuOpen, 80), "Up/Down entry  Enter choose  Left/Right menu  Esc closes the menu");
+    const struct {
+        const char* name;
+        KeyHints hints;
+        int width;
+        const char* line;
+    } cases[] = {
+        {"all of it", edit, 200,
+         "Type replaces  Enter OK  Esc close  Tab next  F1 help  F10 menu  Alt+letter  Arrows/Home/End  Shift-Tab back"},
+        // Narrower: the least important take shorter words, then go; Esc stays to the last.
+        {"80 columns", edit, 78, "Type replaces  Enter OK  Esc close  Tab next  F1 help  F10 menu  Alt+letter"},
+        {"68 columns", edit, 68, "Type replaces  Enter OK  Esc close  Tab next  F1 help  F10 menu"},
+        {"40 columns", edit, 40, "Type replaces  Enter OK  Esc close"},
+        {"20 columns", edit, 20, "Enter OK  Esc close"},
+        {"10 columns", edit, 10, "Esc close"},
+        {"amortization", amort, 80, "Type inserts  Enter next box  Esc print  Tab next  Alt+letter  Arrows/Home/End"},
+        {"amortization, wide", amort, 100,
+         "Type inserts  Enter next box  Esc print  Tab next  Alt+letter  Arrows/Home/End  Shift-Tab back"},
+        {"amortization, narrow", amort, 50, "Type inserts  Enter next box  Esc print  Tab next"},
+        {"amortization, narrower", amort, 40, "Type inserts  Enter next box  Esc print"},
+        {"listing", list, 90, "Up/Down line  Enter choose  Esc open 101  Tab next (scrolls)  Letter jumps  Shift-Tab back"},
+        {"listing, 80 columns", list, 78, "Up/Down line  Enter choose  Esc open 101  Tab next (scrolls)  Letter jumps"},
+        {"list without OK", listOnly, 80, "Up/Down line  Esc open 101  Tab next (scrolls)  Letter jumps  Shift-Tab back"},
+        {"check box", options, 80, "Space check  Enter Ok  Esc cancel  Tab next  Shift-Tab back"},
+        {"open menu", menuOpen, 80, "Up/Down entry  Enter choose  Left/Right menu  Esc closes the menu"},
+        {"open menu, narrow", menuOpen, 50, "Up/Down entry  Enter choose  Esc closes the menu"},
+        {"open menu, narrower", menuOpen, 40, "Enter choose  Esc closes the menu"},
+    };
+    for (const auto& c : cases) {
+        const std::string line = platform::term::keyLine(c.hints, c.width);
+        EXPECT_EQ(line, c.line) << c.name;
+        EXPECT_LE(static_cast<int>(line.size()), c.width) << c.name;
+    }
+}
+
+TEST(KeyLine, ItemsFitByRank) {
+    using platform::term::KeyItem;
+    const std::vector<KeyItem> items = {{"Alpha one", "Alpha", 1}, {"Beta two", "", 0}, {"Gamma three", "Gamma", 2}};
+    const struct {
+        int width;
+        const char* line;
+    } cases[] = {
+        {40, "Alpha one  Beta two  Gamma three"},
+        {30, "Alpha one  Beta two  Gamma"},  // the least important shortened first
+        {25, "Alpha one  Beta two"},         // then left out, before the next is shortened
+        {16, "Alpha  Beta two"},
+        {8, "Beta two"},
+        {3, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(platform::term::fitKeyItems(items, c.width), c.line) << c.width;
+    EXPECT_EQ(platform::term::fitKeyItems({{"", "", 0}, {"Kept", "", 1}}, 20), "Kept") << "an empty item is none";
 }
 
 TEST(KeyLine, MessageBoxes) {
     EXPECT_EQ(platform::term::messageKeyLine({"&Yes", "&No"}, 80), "Y Yes  N No  Enter chooses  Tab next  Esc No");
     EXPECT_EQ(platform::term::messageKeyLine({"&OK", "&Cancel"}, 80), "O OK  C Cancel  Enter chooses  Tab next  Esc Cancel");
+    EXPECT_EQ(platform::term::messageKeyLine({"&Yes", "&No", "&Cancel"}, 80, true),
+              "Y Yes  N No  C Cancel  Enter chooses  Tab next  Esc Cancel  F1 help");
     EXPECT_EQ(platform::term::messageKeyLine({"&OK"}, 80), "Enter or Esc: OK");
+    EXPECT_EQ(platform::term::messageKeyLine({"&OK"}, 80, true), "Enter or Esc: OK  F1 help");
+    EXPECT_EQ(platform::term::messageKeyLine({"&Yes", "&No"}, 20), "Y Yes  N No  Esc No");
 }
 
-TEST(Captions, OkAndHelp) {
+TEST(Captions, Ok) {
     for (const char* ok : {"OK", "&OK", "Ok", "o&k"}) EXPECT_TRUE(platform::term::isOkCaption(ok)) << ok;
     for (const char* other : {"&Cancel", "OK!", "", "Book"}) EXPECT_FALSE(platform::term::isOkCaption(other)) << other;
-    EXPECT_TRUE(platform::term::isHelpCaption("&Help"));
-    EXPECT_FALSE(platform::term::isHelpCaption("&Contents - Processing"));
 }
 
 // ---- menu bar ---------------------------------------------------------------------------------

@@ -60,4 +60,27 @@ TEST(PageView, KeysTurnPagesScrollAndClose) {
     EXPECT_EQ(empty.page, 0);
 }
 
+// The viewer's key line fits the screen: on a narrow one the lesser keys go first, and how to
+// close it stays to the last.
+TEST(PageView, KeyLineFitsTheWidth) {
+    const struct {
+        int width;
+        bool help;
+        const char* line;
+    } cases[] = {
+        {120, true,
+         "PgDn/Space next page  PgUp/b previous  arrows scroll  Home/End first/last  q or Esc closes  F1 help"},
+        {78, true, "PgDn/Space next page  PgUp/b previous  arrows scroll  q or Esc closes  F1 help"},
+        {68, false, "PgDn/Space next page  PgUp/b previous  q or Esc closes"},
+        {40, false, "PgDn/Space next page  q or Esc closes"},
+        {16, false, "q or Esc closes"},
+        {12, false, "q/Esc close"},
+    };
+    for (const auto& c : cases) {
+        const std::string line = platform::term::pageViewKeys(c.width, c.help);
+        EXPECT_EQ(line, c.line) << c.width;
+        EXPECT_LE(static_cast<int>(line.size()), c.width) << c.width;
+    }
+}
+
 }  // namespace

@@ -59,7 +59,7 @@ void runScenarioDialog() {
         {ControlKind::Label, 100, "&Name", 5, 10, 60, 12},
         {ControlKind::Edit, 201, "", 70, 8, 80, 12, platform::StyleUpperCase},
         {ControlKind::Edit, 202, "", 70, 24, 80, 12},
-        {ControlKind::CheckBox, 203, "&Round", 170, 8, 80, 12},
+        {ControlKind::CheckBox, 203, "&Round", 170, 24, 80, 12},
         {ControlKind::Label, 110, "&Lines", 5, 42, 60, 12},
         {ControlKind::ListBox, 204, "", 70, 40, 120, 60, platform::StyleSunken},
         {ControlKind::Button, 301, "&Ask", 10, 150, 50, 14},
@@ -171,17 +171,19 @@ TEST_P(TerminalKeysOn, DrivenByKeys) {
     auto pause = [] { std::this_thread::sleep_for(std::chrono::milliseconds(300)); };
 
     // The dialog with its controls; the box that has the focus has told its handler.
-    ASSERT_TRUE(waitFor({"Terminal Scenario", "File", "Edit", "[ ] Round", "line 0", "Ask", "Nested", "[B2]"},
+    ASSERT_TRUE(waitFor({"Terminal Scenario", "File", "Edit", "[ ] Round", "line 0", "Ask", "Nested", "B2   >"},
                         {"notify 201 []"}));
 
-    // Typing into an upper-case box, Tab to the next box, Enter there.
+    // Typing into an upper-case box, Tab to the next box, Enter there: without a default button
+    // the handler hears it, and the focus goes on to the next box (round to the first).
     w.keys("a b");
     ASSERT_TRUE(waitFor({"[AB"}, {"notify 201 [A]", "notify 201 [AB]"}));
+    ASSERT_TRUE(waitFor({"Enter next box", "Esc close"}));
     w.keys("Tab x y Enter");
-    ASSERT_TRUE(waitFor({"[xy"}, {"notify 202 []", "notify 202 [xy]", "command 1"}));
-    // Editing keys: Home, Delete, End, Backspace ("xy" -> "y" -> "").
+    ASSERT_TRUE(waitFor({"[xy"}, {"notify 202 []", "notify 202 [xy]", "command 1", "notify 201 [AB]"}));
+    // Editing keys: Home, Delete, End, Backspace ("AB" -> "B" -> "").
     w.keys("Home DC End BSpace");
-    ASSERT_TRUE(waitFor({}, {"notify 202 [y]", "notify 202 []"}));
+    ASSERT_TRUE(waitFor({}, {"notify 201 [B]", "notify 201 []"}));
 
     // Alt + the mnemonic clicks the check box.
     w.keys("M-r");
@@ -220,9 +222,12 @@ TEST_P(TerminalKeysOn, DrivenByKeys) {
     w.keys("q");
     ASSERT_TRUE(waitFor({"Terminal Scenario - live"}, {"help 0"}));
 
-    // A nested dialog on top; Enter presses its focused button and the outer dialog is back.
+    // A nested dialog on top, without help of its own and no help for the session: F1 says so.
+    // Enter presses its focused button and the outer dialog is back.
     w.keys("M-s");
     ASSERT_TRUE(waitFor({"Inner Dialog", "Nested on top", "Done"}, {"command 303"}));
+    w.keys("F1");
+    ASSERT_TRUE(waitFor({"No help for this window"}));
     w.keys("Enter");
     ASSERT_TRUE(waitFor({"Terminal Scenario - live"}, {"inner ended"}));
     EXPECT_EQ(w.screen().find("Inner Dialog"), std::string::npos);
@@ -246,7 +251,7 @@ TEST_P(TerminalKeysOn, DrivenByKeys) {
     // button, the closed menu or the keys of the message box and the help viewer.
     EXPECT_EQ(smoke::readFile(log),
               "notify 201 []\nnotify 201 [A]\nnotify 201 [AB]\nnotify 202 []\nnotify 202 [x]\n"
-              "notify 202 [xy]\ncommand 1\nnotify 202 [y]\nnotify 202 []\ncommand 203\nchecked 1\n"
+              "notify 202 [xy]\ncommand 1\nnotify 201 [AB]\nnotify 201 [B]\nnotify 201 []\ncommand 203\nchecked 1\n"
               "command 301\nanswer no\ncommand 603\ncommand 302\nhelp 0\ncommand 303\ninner ended\n"
               "select 204 0\nselect 204 1\nselect 204 29\nclose\nend 0\nexit 0\n");
 }

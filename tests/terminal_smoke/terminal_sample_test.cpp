@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -157,14 +158,9 @@ protected:
         return all[static_cast<std::size_t>(c.row)].compare(static_cast<std::size_t>(c.col), text.size(), text) == 0;
     }
 
-    // Asset maintenance with record `asset` open: typed into the number box, then Tab on to
-    // "OK" (where it stands in the tab order depends on whether the box was made anew) and Enter.
+    // Asset maintenance with record `asset` open: typed into the number box, and Enter.
     ::testing::AssertionResult openAsset(const std::string& asset) {
         w_.keys(asset);
-        for (int i = 0; i < 6 && !cursorOn("OK"); ++i) {
-            w_.keys("Tab");
-            pause(200);
-        }
         w_.keys("Enter");
         return w_.waitFor({"Change Records " + asset});
     }
@@ -181,7 +177,7 @@ const std::vector<std::string> kMenu = {
 const std::vector<std::string> kMaintenance = {
     "File", "Edit", "Help", "Asset Number", "Description", "Date Acquired", "Date Sold", "---BOOK---", "---TAX---",
     "Method", "Rate", "Manual Calculation Y/N", "Cost", "Bonus Depreciation", "Salvage Value", "Expense Deduction",
-    "30/50 Bonus", "Prior Depreciation", "Current year depreciation", "Cancelled", "Form 4562 Code", "[B2]", "Save",
+    "30/50 Bonus", "Prior Depreciation", "Current year depreciation", "Cancelled", "Form 4562 Code", "About", "Save",
     "Abort", "Close", "OK", "Delete"};
 
 const std::vector<std::string> kCompany = {
@@ -254,7 +250,7 @@ TEST_F(SampleOnTerminal, EveryDialogShowsWholeAndKeepsTheFocusInView) {
 // Tab, Shift-Tab, Enter in the amortization, the program after a look-up, the mouse.
 TEST_F(SampleOnTerminal, TypingReplacesTheTextAfterEachFocusRoute) {
     ASSERT_TRUE(startHost());
-    ASSERT_TRUE(keys("M-m", {"[Riverside Hardware Inc.]"}));
+    ASSERT_TRUE(keys("M-m", {"[Riverside Hardware Inc.__"}));
     ASSERT_TRUE(keys("N", {"[N_____"}));                             // a freshly opened dialog
     ASSERT_TRUE(keys("Tab Tab A", {"[A_____", "Company City"}));      // Tab onto the address
     ASSERT_TRUE(keys("Tab Tab BTab C", {"[C_____", "[12312004"}));   // Shift-Tab back to the city
@@ -305,7 +301,7 @@ TEST_F(SampleOnTerminal, AppendingToADescriptionIsSaved) {
     ASSERT_TRUE(openAsset("101"));
     ASSERT_TRUE(keys("End", {"[Cash register____"}));
     ASSERT_TRUE(keys("' - front'", {"[Cash register - front__"}));
-    ASSERT_TRUE(keys("M-s", {"Asset File (SAMPLE)"}));
+    ASSERT_TRUE(keys("M-s", {"Asset 101 saved"}));
     EXPECT_NE(lastLine(w_.screen()).find("Asset 101 saved"), std::string::npos) << w_.screen();
     EXPECT_EQ(description("101"), "Cash register - front" + std::string(14, ' '));
 
@@ -351,14 +347,16 @@ TEST_F(SampleOnTerminal, ARefusedAmountIsTypedOverAndSaved) {
     ASSERT_TRUE(startHost());
     ASSERT_TRUE(keys("M-a", {"Asset Number"}));
     // The seventh character of an asset number is not taken.
-    ASSERT_TRUE(keys("1012345", {"[101234_"}));
-    ASSERT_TRUE(keys("BSpace BSpace BSpace", {"[101____"}));
+    ASSERT_TRUE(keys("1012345", {"[101234]"}));
+    ASSERT_TRUE(keys("BSpace BSpace BSpace", {"[101___]"}));
     for (int i = 0; i < 6 && !cursorOn("OK"); ++i) {
         w_.keys("Tab");
         pause(200);
     }
     ASSERT_TRUE(keys("Enter", {"Change Records 101"}));
-    for (int i = 0; i < 6; ++i) w_.keys("Tab");  // from the description: two dates, method, rate, manual, Cost
+    // From the description, row by row: the two dates, then book and tax method, rate and manual
+    // flag, then the book Cost.
+    for (int i = 0; i < 9; ++i) w_.keys("Tab");
     ASSERT_TRUE(keys("12O.00", {"[12O.00_"}));
     ASSERT_TRUE(keys("M-s", {"Cost (book)", "\"12O.00\" is not a number."}));
     ASSERT_TRUE(keys("Enter", {"Change Records 101"}));
@@ -368,6 +366,135 @@ TEST_F(SampleOnTerminal, ARefusedAmountIsTypedOverAndSaved) {
     for (const dp::AssetRecord& r : records())
         if (r.AssetNumber == "101   ") cost = r.Book.Cost;
     EXPECT_EQ(cost, 12500);
+}
+
+// Enter in the number box looks the asset up (OK is the default button); in a box of the record,
+// which has no default button, it goes on to the next box; with nothing typed the status line
+// says what to do.
+TEST_F(SampleOnTerminal, EnterInTheNumberBoxFindsTheAsset) {
+    ASSERT_TRUE(startHost());
+    ASSERT_TRUE(keys("M-a", {"Asset Number", "Enter OK"}));
+    ASSERT_TRUE(keys("Enter", {"Type an asset number first"}));
+    ASSERT_TRUE(keys("1 0 1 Enter", {"Change Records 101", "[Cash register", "Enter next box"}));
+    ASSERT_TRUE(keys("Enter", {}));
+    pause();
+    EXPECT_TRUE(cursorOn("03102004")) << "Enter in the description goes on to Date Acquired\n" << w_.screen();
+    ASSERT_TRUE(keys("M-a", {"Asset File (SAMPLE)"}));
+    // A number not on file starts a new record, by Enter as well.
+    ASSERT_TRUE(keys("9 9 9 Enter", {"Add Records 999"}));
+}
+
+// Tab follows the screen: the number box, OK beside it, then the buttons along the foot, About
+// and Close; the same after a save, when the number box has been made anew.
+TEST_F(SampleOnTerminal, TabOrderIsTheSameBeforeAndAfterASave) {
+    ASSERT_TRUE(startHost());
+    ASSERT_TRUE(keys("M-a", {"Asset Number"}));
+    EXPECT_EQ(w_.screen().find("[B2]"), std::string::npos) << "every button reads as what it does";
+    EXPECT_EQ(w_.screen().find("[*]"), std::string::npos) << "no stray marks";
+    auto tabRound = [&] {
+        std::vector<std::string> stops;
+        for (int i = 0; i < 4; ++i) {
+            w_.keys("Tab");
+            pause(250);
+            stops.push_back(cursorOn("OK") ? "OK" : cursorOn("About") ? "About" : cursorOn("Close") ? "Close"
+                            : cursorOn("___") || cursorOn("[") ? "number" : "?");
+        }
+        return stops;
+    };
+    const std::vector<std::string> onScreen = {"OK", "About", "Close", "number"};
+    EXPECT_EQ(tabRound(), onScreen) << w_.screen();
+    ASSERT_TRUE(openAsset("101"));
+    ASSERT_TRUE(keys("M-s", {"Asset 101 saved"}));
+    EXPECT_EQ(tabRound(), onScreen) << w_.screen();
+}
+
+// Esc is told on the key line, and drops no typing without asking: Enter at the question goes back
+// to the record (the default), Yes saves and closes. With nothing changed Esc closes at once.
+TEST_F(SampleOnTerminal, EscWithUnsavedChangesAsks) {
+    ASSERT_TRUE(startHost());
+    EXPECT_NE(lastLine(w_.screen()).find("Esc exit"), std::string::npos) << w_.screen();
+    ASSERT_TRUE(keys("M-a", {"Asset Number", "Esc close"}));
+    ASSERT_TRUE(openAsset("102"));
+    ASSERT_TRUE(keys("Escape", {"Exit Depreciation"})) << "nothing typed: closed at once";
+    ASSERT_TRUE(keys("M-a", {"Asset Number"}));
+    ASSERT_TRUE(openAsset("101"));
+    ASSERT_TRUE(keys("'Till'", {"[Till", "Esc close (asks to save)"}));
+    ASSERT_TRUE(keys("Escape", {"Save Asset Record", "Asset 101 has changes that are not saved.", "< Cancel >"}));
+    ASSERT_TRUE(keys("Enter", {"Change Records 101", "[Till"}));
+    EXPECT_EQ(w_.screen().find("Save Asset Record"), std::string::npos);
+    ASSERT_TRUE(keys("Escape", {"Save Asset Record"}));
+    ASSERT_TRUE(keys("y", {"Exit Depreciation", "Asset 101 saved"}));
+    EXPECT_EQ(description("101"), "Till" + std::string(31, ' '));
+    // Company File Maintenance saves on Esc, and says so.
+    ASSERT_TRUE(keys("M-m", {"Company Name", "Esc save and close"}));
+    ASSERT_TRUE(keys("Escape", {"Company file saved"}));
+    // The report options: Esc cancels.
+    ASSERT_TRUE(keys("M-r", {"Report Date", "Esc cancel"}));
+    ASSERT_TRUE(keys("Escape", {"Exit Depreciation"}));
+}
+
+// F1 opens the help from every window, titled with its topic's heading, and q goes back there.
+TEST_F(SampleOnTerminal, F1OpensTheHelpInEveryWindow) {
+    const std::string heading = "FIXED ASSETS: DEPRECIATION AND AMORTIZATION - PROCESSING";
+    ASSERT_TRUE(startHost());
+    auto helpAndBack = [&](const std::string& window) -> ::testing::AssertionResult {
+        w_.keys("F1");
+        if (auto r = w_.waitFor({heading, "q or Esc closes"}); !r) return r << "F1 in " << window;
+        const std::vector<std::string> rows = lines(w_.screen());
+        if (rows.empty() || rows[0].find(heading) == std::string::npos)
+            return ::testing::AssertionFailure() << "the title is not the heading\n" << w_.screen();
+        w_.keys("q");
+        return w_.waitFor({window});
+    };
+    EXPECT_TRUE(helpAndBack("Exit Depreciation"));
+    ASSERT_TRUE(keys("M-a", {"Asset Number"}));
+    EXPECT_TRUE(helpAndBack("Asset Number"));
+    ASSERT_TRUE(keys("F10 Enter", {"Asset Listing (SAMPLE)"}));
+    EXPECT_TRUE(helpAndBack("Asset Listing (SAMPLE)"));
+    ASSERT_TRUE(keys("Escape", {"Asset Number"}));
+    ASSERT_TRUE(keys("M-c", {"Exit Depreciation"}));
+    ASSERT_TRUE(keys("M-m", {"Company Name"}));
+    EXPECT_TRUE(helpAndBack("Company Name"));
+    ASSERT_TRUE(keys("Escape", {"Exit Depreciation"}));
+    ASSERT_TRUE(keys("M-r", {"Report Date"}));
+    EXPECT_TRUE(helpAndBack("Report Date"));
+    ASSERT_TRUE(keys("Enter", {"Select Printer"}));
+    EXPECT_TRUE(helpAndBack("Select Printer"));
+    ASSERT_TRUE(keys("Escape", {"Exit Depreciation"}));
+    ASSERT_TRUE(keys("M-s", {"Report heading"}));
+    EXPECT_TRUE(helpAndBack("Report heading"));
+    ASSERT_TRUE(keys("M-x", {"Exit Depreciation"}));
+    // A message box: the close's question (the report above computed the year's tax figures).
+    ASSERT_TRUE(keys("M-p", {"DEPRECIATION - CLOSE YEAR"}));
+    EXPECT_TRUE(helpAndBack("New Year End Date:"));
+    ASSERT_TRUE(keys("Escape", {"Close aborted"}));
+    ASSERT_TRUE(keys("Enter", {"Exit Depreciation"}));
+}
+
+// At 80x24 every box shows its whole field once the focus has left it: dates with their
+// separators, an amount at full width, the company's activity of 50 characters. A PDF print-out
+// says where it went with the whole path.
+TEST_F(SampleOnTerminal, NoBoxShowsLessThanItsField) {
+    ASSERT_TRUE(startHost());
+    ASSERT_TRUE(keys("M-a", {"Asset Number"}));
+    ASSERT_TRUE(openAsset("101"));
+    ASSERT_TRUE(keys("Tab '03/15/2004' Tab '09/30/2004' Tab", {}));
+    for (int i = 0; i < 6; ++i) w_.keys("Tab");  // row by row on to the book Cost
+    ASSERT_TRUE(keys("'1,234,567.89' Tab", {}));
+    ASSERT_TRUE(w_.waitFor({"[03/15/2004]", "[09/30/2004]", "[1,234,567.89"})) << w_.screen();
+    ASSERT_TRUE(keys("M-a", {"Asset File (SAMPLE)"}));
+    ASSERT_TRUE(keys("M-c", {"Exit Depreciation"}));
+    const std::string activity = "Retail and wholesale hardware, paint and garden 50";
+    ASSERT_EQ(activity.size(), 50u);
+    ASSERT_TRUE(keys("M-m", {"Activity or Business"}));
+    for (int i = 0; i < 5; ++i) w_.keys("Tab");
+    ASSERT_TRUE(keys("'" + activity + "' Tab", {}));
+    ASSERT_TRUE(w_.waitFor({"[" + activity + "]"})) << w_.screen();
+    ASSERT_TRUE(keys("Escape", {"Company file saved"}));
+    // The report to a PDF named without a directory: the note names the whole path.
+    ASSERT_TRUE(keys("M-r", {"Report Date"}));
+    ASSERT_TRUE(keys("Enter", {"Select Printer"}));
+    ASSERT_TRUE(keys("Down Tab 'book.pdf' Enter", {"PDF written to " + dir_.code() + "/book.pdf"}));
 }
 
 // A stray Enter at the close closes nothing. The sample's tax figures were never computed, so the
@@ -413,6 +540,69 @@ TEST_F(SampleOnTerminal, TheHostCreatesAClientWhenTold) {
     EXPECT_TRUE(fs::is_directory(path("NEWCO")));
     w_.keys("M-x");
     EXPECT_TRUE(exitedWith(0));
+}
+
+// scripts/run-sample.sh as a new user runs it, on the tests' build tree and a sample directory of
+// its own: what the first run changed is there in the second; --fresh starts over and says so.
+class RunSample : public ::testing::Test {
+protected:
+    // One run in a 80x24 window of its own, until the menu shows.
+    ::testing::AssertionResult start(const std::string& args) {
+        window_ = std::make_unique<smoke::TmuxWindow>("dprunsample" + std::to_string(::getpid()) + "n" +
+                                                      std::to_string(++runs_));
+        const std::string script = dir_.path("run" + std::to_string(runs_) + ".sh");
+        {
+            std::ofstream out(script);
+            out << "cd '" << DP_SOURCE_DIR << "' || exit 1\n"
+                << "unset DP_SCRIPT DP_TRANSCRIPT DP_TERMINAL_MOUSE\n"
+                << "BUILD_DIR='" << DP_BINARY_DIR << "' SAMPLE_DIR='" << dir_.path("sample") << "' bash scripts/run-sample.sh "
+                << args << "\n"
+                << "echo RUN-ENDED $?\n"
+                << "sleep 60\n";
+        }
+        if (!window_->start(80, 24, script)) return ::testing::AssertionFailure() << "tmux did not start";
+        // The build tree is checked first: give it time on a loaded machine.
+        ::testing::AssertionResult shown = ::testing::AssertionFailure();
+        for (int i = 0; i < 6 && !shown; ++i) shown = window_->waitFor({"DEPRECIATION MENU", "Exit Depreciation"});
+        return shown;
+    }
+    ::testing::AssertionResult keys(const std::string& k, const std::vector<std::string>& onScreen) {
+        window_->keys(k);
+        return window_->waitFor(onScreen);
+    }
+    // Leaves the menu; the notes the script wrote before the menu are then on the screen.
+    ::testing::AssertionResult leave(const std::vector<std::string>& notes) {
+        if (auto ended = keys("M-x", {"RUN-ENDED 0"}); !ended) return ended;
+        const std::string printed = window_->joinedScreen();
+        for (const std::string& n : notes)
+            if (printed.find(n) == std::string::npos) return ::testing::AssertionFailure() << "no \"" << n << "\" in\n" << printed;
+        return ::testing::AssertionSuccess();
+    }
+
+    dptest::TempClient dir_;
+    std::unique_ptr<smoke::TmuxWindow> window_;
+    int runs_ = 0;
+};
+
+TEST_F(RunSample, KeepsTheSampleBetweenRunsAndFreshStartsOver) {
+    ASSERT_TRUE(smoke::tmuxInstalled());
+    const std::string sample = dir_.path("sample") + "/SAMPLE";
+    ASSERT_TRUE(start(""));
+    ASSERT_TRUE(keys("M-m", {"[Riverside Hardware Inc."}));
+    ASSERT_TRUE(keys("'Kept Hardware' Escape", {"Company file saved"}));
+    ASSERT_TRUE(leave({"the sample client is " + sample + ", copied from examples/SAMPLE",
+                       "veldro-render"}));
+
+    ASSERT_TRUE(start(""));
+    ASSERT_TRUE(keys("M-m", {"[Kept Hardware"}));
+    ASSERT_TRUE(keys("Escape", {"Exit Depreciation"}));
+    ASSERT_TRUE(leave({"as the last run left it"}));
+
+    ASSERT_TRUE(start("--fresh"));
+    ASSERT_TRUE(keys("M-m", {"[Riverside Hardware Inc."}));
+    ASSERT_TRUE(keys("Escape", {"Exit Depreciation"}));
+    ASSERT_TRUE(leave({"--fresh: the sample client starts over"}));
+    EXPECT_TRUE(fs::exists(std::string(DP_BINARY_DIR) + "/suite/render/veldro-render")) << "built by run-sample.sh";
 }
 
 int exitStatus(const std::string& command) {

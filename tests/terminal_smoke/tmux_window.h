@@ -83,6 +83,8 @@ public:
     // The screen as text; the cells of frames and lines (the terminal's line-drawing set) read
     // as '+', so that a border never reads as a letter next to a caption.
     std::string screen() const { return plainText(capture(tmux() + " capture-pane -p -e -t w 2>/dev/null")); }
+    // The screen with lines that the terminal wrapped joined again (what a program printed).
+    std::string joinedScreen() const { return plainText(capture(tmux() + " capture-pane -p -J -t w 2>/dev/null")); }
     void keys(const std::string& keys) const { std::system((tmux() + " send-keys -t w " + keys).c_str()); }
     // Sends bytes as they are (escape sequences of the terminal, such as mouse reports), in
     // hexadecimal: tmux would take a ';' at the end of an argument for its command separator.

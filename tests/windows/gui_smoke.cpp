@@ -8,7 +8,8 @@
 // 2. VELDRO.dll loaded into this program, DPMENU called on a thread of its own as the suite's
 //    host calls it, so that the window tree can be read to the last detail (fonts and menus
 //    belong to the process that made them): the dialog font and its scale, the heading font,
-//    Asset File Maintenance with its menu bar, grayed entries, disabled buttons and focus, a
+//    Asset File Maintenance with its menu bar, grayed entries, disabled buttons and focus, Tab
+//    in the order of the screen before and after the number box is made anew, Enter and Esc, a
 //    record looked up and abandoned; screenshots of the menu and of the open record; DPMENU
 //    returns 0 after "E&xit Depreciation".
 // 3. What a user reads there: the help entry opens the module's own help window (read-only,
@@ -316,6 +317,58 @@ void checkMaintenanceIdle(HWND dlg, DWORD thread) {
     check(focusOf(thread) == number, "focus on box 201");
 }
 
+// The controls Tab visits from `from` on, by ID.
+std::vector<int> tabStops(HWND dlg, HWND from, int count) {
+    std::vector<int> ids;
+    for (HWND h = from; count-- > 0;) {
+        h = GetNextDlgTabItem(dlg, h, FALSE);
+        ids.push_back(h ? GetDlgCtrlID(h) : 0);
+    }
+    return ids;
+}
+
+std::string idList(const std::vector<int>& ids) {
+    std::string s;
+    for (int id : ids) s += (s.empty() ? "" : " ") + std::to_string(id);
+    return s;
+}
+
+void press(HWND h, UINT key) {
+    PostMessageW(h, WM_KEYDOWN, key, 0);
+    PostMessageW(h, WM_KEYUP, key, 0);
+    Sleep(700);
+}
+
+// The keyboard: Tab follows the screen (box 201, OK, the About button, &Close) before and after
+// box 201 is made anew; Enter in box 201 looks the asset up and in a box of the record goes on to
+// the next box; Esc with unsaved typing asks first, and Enter there goes back to the record.
+void keysOfTheMaintenance(HWND dlg, DWORD thread) {
+    const std::vector<int> screenOrder = {194, 161, 199, 201};
+    check(textOf(GetDlgItem(dlg, 161)) == "About", "the bitmap button says what it does: " + textOf(GetDlgItem(dlg, 161)));
+    check(tabStops(dlg, GetDlgItem(dlg, 201), 4) == screenOrder,
+          "Tab from box 201: " + idList(tabStops(dlg, GetDlgItem(dlg, 201), 4)));
+    HWND number = GetDlgItem(dlg, 201);
+    SendMessageW(number, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"101"));
+    press(number, VK_RETURN);
+    check(textOf(dlg).find("Change Records 101") != std::string::npos, "Enter in box 201 looks 101 up: " + textOf(dlg));
+    check(focusOf(thread) == GetDlgItem(dlg, 202), "the description has the focus");
+    press(GetDlgItem(dlg, 202), VK_RETURN);
+    check(focusOf(thread) == GetDlgItem(dlg, 203), "Enter in the description goes on to Date Acquired");
+    const std::wstring description = widen(textOf(GetDlgItem(dlg, 202)));
+    SendMessageW(GetDlgItem(dlg, 202), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(L"Typed, not saved"));
+    press(GetDlgItem(dlg, 203), VK_ESCAPE);
+    HWND question = waitForWindow("Save Asset Record", 30);
+    check(question != nullptr, "Esc with unsaved typing asks first");
+    if (question) press(question, VK_RETURN);
+    check(IsWindow(dlg) && textOf(GetDlgItem(dlg, 202)) == "Typed, not saved", "Enter there goes back to the record");
+    // Saved as it was: box 201 is made anew, and Tab goes the same way round.
+    SendMessageW(GetDlgItem(dlg, 202), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(description.c_str()));
+    click(dlg, 196);  // &Save
+    Sleep(700);
+    check(tabStops(dlg, GetDlgItem(dlg, 201), 4) == screenOrder,
+          "Tab from the box made anew: " + idList(tabStops(dlg, GetDlgItem(dlg, 201), 4)));
+}
+
 // Looks up asset 101 as a user would, checks the open record, takes the screenshot, abandons it.
 void openRecordAndAbort(HWND dlg, const std::string& shots) {
     HWND number = GetDlgItem(dlg, 201);
@@ -393,7 +446,7 @@ void pressKey(HWND h, WPARAM key) { PostMessageW(h, WM_KEYDOWN, key, 0); }
 
 void helpOpensInItsOwnWindow(HWND maintenance, const std::string& shots) {
     PostMessageW(maintenance, WM_COMMAND, 701, 0);  // &Help > &Contents - Processing
-    HWND help = waitForWindow("Help - AppendixC", 30);
+    HWND help = waitForWindow("FIXED ASSETS: DEPRECIATION AND AMORTIZATION - PROCESSING", 30);
     check(help != nullptr, "the help entry opens the module's help window, titled with its topic");
     if (!help) return;
     HWND text = FindWindowExW(help, nullptr, L"Edit", nullptr);
@@ -402,7 +455,8 @@ void helpOpensInItsOwnWindow(HWND maintenance, const std::string& shots) {
           "its text is read-only, several lines, with a scroll bar");
     wchar_t start[64] = {};
     if (text) GetWindowTextW(text, start, 64);
-    check(narrow(start).rfind("FIXED ASSETS: DEPRECIATION AND AMORTIZATION", 0) == 0, "the topic's text: " + narrow(start));
+    // The heading is the window's title; the text starts with what follows it.
+    check(narrow(start).rfind("This topic walks through", 0) == 0, "the topic's text: " + narrow(start));
     check(!IsWindowEnabled(maintenance), "Asset File Maintenance waits while the help is open");
     screenshot(help, shots + "\\help.bmp");
     pressKey(text ? text : help, VK_ESCAPE);
@@ -607,6 +661,7 @@ void moduleInThisProcess(const std::string& bin, const std::string& client, cons
         check(!IsWindow(menu) || !IsWindowVisible(menu), "the menu is gone while it is open");
         if (maintenance) {
             checkMaintenanceIdle(maintenance, thread);
+            keysOfTheMaintenance(maintenance, thread);
             openRecordAndAbort(maintenance, shots);
             limitsAndTheSafeDefault(maintenance);
             helpOpensInItsOwnWindow(maintenance, shots);

@@ -84,6 +84,10 @@ std::unique_ptr<Backend> makeWin32Backend();
 // copy serves the whole process it does nothing.
 void shareScriptedRun(Backend* scripted);
 
+// F1 in a dialog (null: in a window that is no dialog, such as a message box): the dialog's own
+// help entry, else the session's help. False when there is neither (the caller says so).
+bool openHelpFor(Dialog* dialog);
+
 // Records the hand-over of a print job in the transcript ("print: COMMAND").
 void recordPrint(const std::string& command);
 

@@ -36,6 +36,8 @@ enum ControlStyle : std::uint32_t {
     StyleDisabled = 1u << 7,     // created disabled
     StyleGroupBox = 1u << 8,     // frame: a group box (the kind that can carry a caption) rather
                                  // than an etched rectangle
+    StyleDefault = 1u << 9,      // push button: the dialog's default button, which Enter presses
+                                 // from a box while it is enabled
 };
 
 struct ControlSpec {
@@ -47,6 +49,8 @@ struct ControlSpec {
     std::uint32_t textColour = 0xFFFFFFFFu;  // 0xRRGGBB, or 0xFFFFFFFF for the default
     int maxLength = 0;  // edit: the most characters a user can type into it (the width of the
                         // field it stands for); 0 for no limit but the system's
+    std::string words = {};  // bitmap button: what its picture says, in words ("About"), for a screen
+                             // that cannot show the picture
 };
 
 // A control byte: below 32, or 127. Typed into a text box it is refused.
@@ -55,6 +59,15 @@ inline bool isControlByte(char c) { return static_cast<unsigned char>(c) < 32 ||
 // What an edit box takes of a text typed into it, as a user's typing gives it: control bytes
 // refused, letters upper-cased when the style says so, cut at the box's maxLength.
 std::string typeableText(const ControlSpec& box, const std::string& text);
+
+// Edit boxes, buttons, check boxes and lists take the focus; labels, frames and icons do not.
+bool takesFocus(ControlKind kind);
+
+// The controls that take the focus, in the order Tab visits them: as they stand in the dialog,
+// top to bottom and, along one row, left to right, whatever order they were created in (a box
+// made anew keeps its place). Controls whose vertical centres lie each within the other's height
+// stand on one row (a bitmap button a little lower than the buttons beside it).
+std::vector<int> tabOrder(const std::vector<ControlSpec>& controls);
 
 struct MenuEntry {
     int id = 0;              // 0 for a separator
@@ -74,13 +87,23 @@ struct DialogTemplate {
     bool systemMenu = true;   // has a close box
     bool topmost = true;
     std::string icon;         // small icon resource, empty for none
-    std::vector<ControlSpec> controls;  // in creation order (tab order)
+    std::vector<ControlSpec> controls;  // in creation order (Tab follows the screen: tabOrder)
+    std::string escape = "close";  // what the close box (Esc) does here, in a few words for the
+                                   // key line: "save and close", "cancel", "exit" ...
     std::vector<Menu> menuBar;
 };
 
-// Command ID sent when Enter is pressed and the focus is not on a push button
-// (as the Windows dialog manager sends IDOK).
+// Command ID sent when Enter is pressed and the focus is not on a push button and the dialog
+// has no enabled default button (as the Windows dialog manager sends IDOK).
 inline constexpr int kEnterCommand = 1;
+
+// What Enter did (Dialog::userEnter).
+enum class EnterOutcome {
+    Pressed,  // a button: the focused one, or the default button
+    Handled,  // the handler acted on the Enter command (moved the focus, ended the dialog)
+    Moved,    // the focus went on to the next box
+    Nothing,  // nothing to press and no box to go on to
+};
 
 enum class EventKind {
     Init,     // the dialog has been created, before it is shown
@@ -151,6 +174,22 @@ public:
     // Clicking a check box toggles it before the handler hears the command.
     void userClick(int id);
     bool canClick(int id) const;  // an existing, enabled button, check box or enabled menu entry
+    // The enabled push button marked StyleDefault; 0 when there is none.
+    int defaultButton() const;
+    // Enter: presses the focused button, else the default button; without one the handler hears
+    // the Enter command, and when it leaves the focus where it was, the focus goes on to the next
+    // edit box in the tab order, as in a data-entry form.
+    EnterOutcome userEnter();
+    // The close box (or Esc): the handler hears Close and the dialog ends, unless the handler
+    // called keepOpen while it did (the user chose to go back to the dialog). True when it ended.
+    bool userClose();
+    void keepOpen() { keepOpen_ = true; }
+    // What the close box does now (the template's words until the handler says otherwise).
+    const std::string& escapeHint() const { return escape_; }
+    void setEscapeHint(std::string words) { escape_ = std::move(words); }
+    // The dialog's own help: the first entry of a menu titled Help, else an enabled button
+    // captioned Help; 0 when it has none.
+    int helpEntry() const;
 
 private:
     struct State {
@@ -168,6 +207,8 @@ private:
     std::vector<State> states_;
     std::vector<Menu> menus_;
     int focus_ = 0;
+    std::string escape_;
+    bool keepOpen_ = false;
     bool ended_ = false;
     int result_ = 0;
     Handler handler_;

@@ -44,6 +44,11 @@ void traceFileChanges(std::vector<std::string>* log);
 // An empty dir is the current directory, never the root.
 std::string resolvePath(const std::string& dir, const std::string& name);
 
+// The whole path of a file, for a message that says where it is ("/home/ann/books/report.pdf",
+// "C:\\Books\\report.pdf"): taken from the current directory when relative, "." and ".." worked out
+// from the names alone (links are not followed). The path as given when that cannot be done.
+std::string fullPath(const std::string& path);
+
 // Whether path names the root folder of the file system (after following links and "..").
 bool isFileSystemRoot(const std::string& path);
 

@@ -6,11 +6,11 @@
 namespace platform {
 
 enum class MsgIcon { None, Error, Information, Question };
-enum class MsgButtons { Ok, OkCancel, YesNo };
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MsgResult { Ok, Cancel, Yes, No };
-// The button that Enter presses: the first (OK, Yes) or the second (Cancel, No). A question
-// whose "yes" destroys something defaults to the second, the safe answer.
-enum class MsgDefault { First, Second };
+// The button that Enter presses: the first (OK, Yes), the second (Cancel, No) or the third
+// (Cancel of Yes/No/Cancel). A question whose "yes" destroys something defaults to the safe answer.
+enum class MsgDefault { First, Second, Third };
 
 // Lines of the text are separated by CR LF, as the module writes them.
 MsgResult messageBox(const std::string& text, const std::string& title, MsgIcon icon,

@@ -10,4 +10,9 @@ namespace platform {
 // The help viewer's command "winhlp32 ..." is served by the platform's own help viewer.
 int runAndWait(const std::string& commandLine);
 
+// The help the whole session offers (the module's processing topic, as a help viewer command
+// line): F1 opens it in a window that has no help of its own. Empty for none.
+void setSessionHelp(const std::string& commandLine);
+const std::string& sessionHelp();
+
 }  // namespace platform
