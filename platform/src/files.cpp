@@ -684,6 +684,11 @@ bool replaceFilesTogether(const std::string& dir, const Renames& renames, Journa
         const os::PathKind target = os::pathKind(resolvePath(dir, to));
         if (target != os::PathKind::Missing && target != os::PathKind::File) return failWith(FileError::NotAFile);
     }
+    // A single file is replaced by its rename, which is one step of itself: no journal to wait for.
+    if (renames.size() == 1) {
+        const std::string target = resolvePath(dir, renames[0].second);  // the spelling on disk
+        return replaceStep() && renameFile(resolvePath(dir, renames[0].first), target) && syncDirectory(dir);
+    }
     if (!writeJournal(dir, renames)) return false;
     const std::string journal = dir + "/" + kReplaceJournalName;
     Renames planned;

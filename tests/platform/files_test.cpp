@@ -135,6 +135,30 @@ TEST(ReplaceFilesTogether, OneReplacementInTheOrderThatSurvivesAPulledPlug) {
     EXPECT_EQ(log, expected);
 }
 
+// A single file is put in place by its rename alone, made to last with its folder; interrupted
+// anywhere, the old file or the new one is there whole.
+TEST(ReplaceFilesTogether, ASingleFileTakesItsRenameAlone) {
+    TempClient dir;
+    for (const char* name : {"a.dat", "na.dat"}) dir.writeBytes(name, {'x'});
+    std::vector<std::string> log;
+    {
+        TraceGuard trace(&log);
+        ASSERT_TRUE(platform::replaceFilesTogether(dir.code(), {{"na.dat", "a.dat"}}));
+    }
+    const std::string folder = dir.code().substr(dir.code().find_last_of("/\\") + 1);
+    EXPECT_EQ(log, (std::vector<std::string>{"rename na.dat a.dat", "syncdir " + folder}));
+    for (int fault = 0; fault < 3; ++fault) {
+        TempClient d;
+        d.writeBytes("a.dat", {'o'});
+        d.writeBytes("na.dat", {'n'});
+        platform::setReplaceFaultAfter(fault);
+        const bool done = platform::replaceFilesTogether(d.code(), {{"na.dat", "a.dat"}});
+        platform::setReplaceFaultAfter(-1);
+        EXPECT_EQ(text(d, "a.dat"), done ? "n" : "o") << fault;
+        EXPECT_FALSE(platform::fileExists(d.path(platform::kReplaceJournalName)));
+    }
+}
+
 // The renames are done in the journal's order, whether the replacement runs through or an
 // interrupted one is finished at the next opening: a chain (a to b, then c to a) ends with the
 // old a in b and c in a, where the reverse order would lose the old a.

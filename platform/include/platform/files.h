@@ -219,7 +219,8 @@ using JournalNameCheck = bool (*)(const std::string& name);
 // bare names in dir. The new files must be complete and flushed. A journal naming the renames is
 // written and flushed first, the renames follow in the journal's order, the journal goes last;
 // an interruption anywhere is finished by finishPendingReplacement, so readers see either all
-// old or all new files.
+// old or all new files. A single file needs no journal: its rename is one step, made to last
+// with its folder.
 bool replaceFilesTogether(const std::string& dir, const std::vector<std::pair<std::string, std::string>>& renames,
                           JournalNameCheck allowed = nullptr);
 
