@@ -122,7 +122,7 @@ BENCHMARK(BM_ExportFunctions32767)->Unit(benchmark::kMillisecond)->UseRealTime()
 void BM_ExportCommand32767(benchmark::State& state) {
     const std::string out = fullClient().code() + "-export.csv";
     for (auto _ : state)
-        if (runVeldro({"export", fullClient().code(), "-o", out}) != 0) state.SkipWithError("veldro export failed");
+        if (runVeldro({"export", fullClient().code(), "-o", out, "--replace"}) != 0) state.SkipWithError("veldro export failed");
     fs::remove(out);
 }
 BENCHMARK(BM_ExportCommand32767)->Unit(benchmark::kMillisecond)->UseRealTime();
@@ -206,7 +206,7 @@ void BM_ProjectCommand32767x40(benchmark::State& state) {
     const std::string out = longLived().code + "-projection";
     const std::string format = state.range(0) == 0 ? "text" : "csv";
     for (auto _ : state)
-        if (runVeldro({"project", longLived().code, "--years", "40", "--format", format, "-o", out}) != 0)
+        if (runVeldro({"project", longLived().code, "--years", "40", "--format", format, "-o", out, "--replace"}) != 0)
             state.SkipWithError("veldro project failed");
     state.SetLabel(format);
     state.counters["output_bytes"] = static_cast<double>(fs::file_size(out));
